@@ -1,0 +1,3 @@
+#include "bench/support/benchmark.h"
+
+BENCHMARK_MAIN();

@@ -1,0 +1,11 @@
+// Puts back the macros hidden by posix_macros.h.
+#pragma pop_macro("_WIN32")
+#pragma pop_macro("_WIN64")
+#pragma pop_macro("WIN32")
+#pragma pop_macro("WIN64")
+#pragma pop_macro("__WIN32")
+#pragma pop_macro("__WIN32__")
+#pragma pop_macro("__WIN64")
+#pragma pop_macro("__WIN64__")
+#pragma pop_macro("__WINNT")
+#pragma pop_macro("__WINNT__")

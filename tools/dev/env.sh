@@ -1,0 +1,74 @@
+# Shared set-up of ./run and ./test (sourced, not run): installs what is
+# missing, builds build/ and prepares the private Wine prefix inside it.
+# Honours QUORVANE_BUILD_DIR to keep several build trees side by side.
+
+QUORVANE_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+QUORVANE_BUILD=${QUORVANE_BUILD_DIR:-$QUORVANE_ROOT/build}
+case "$QUORVANE_BUILD" in /*) ;; *) QUORVANE_BUILD=$QUORVANE_ROOT/$QUORVANE_BUILD ;; esac
+WINE_TOOLS=/usr/lib/wine
+
+quorvane_packages=(
+  wine64 wine64-tools libwine-dev
+  cmake ninja-build g++ clang libclang-rt-14-dev
+  googletest libgtest-dev libbenchmark-dev
+  libespeak-ng-dev espeak-ng-data espeak-ng
+  fonts-wqy-microhei
+  xvfb xauth x11-utils xclip imagemagick sox
+)
+
+say() { printf '[quorvane] %s\n' "$*" >&2; }
+
+install_missing_packages() {
+  local missing=() pkg
+  for pkg in "${quorvane_packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'ok installed' || missing+=("$pkg")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  say "installing ${missing[*]}"
+  local sudo=()
+  [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+  "${sudo[@]}" apt-get update -qq >/dev/null
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+build_tree() {
+  if [ ! -f "$QUORVANE_BUILD/build.ninja" ]; then
+    say "configuring $QUORVANE_BUILD"
+    cmake -S "$QUORVANE_ROOT" -B "$QUORVANE_BUILD" -G Ninja \
+      -DCMAKE_TOOLCHAIN_FILE="$QUORVANE_ROOT/cmake/winelib-toolchain.cmake" >/dev/null
+  fi
+  cmake --build "$QUORVANE_BUILD" -- -j"$(nproc)"
+}
+
+# Environment every Wine process of the project runs in.
+export_wine_env() {
+  export WINEPREFIX=$QUORVANE_BUILD/wineprefix
+  export WINELOADER=$WINE_TOOLS/wine64
+  export WINESERVER=$WINE_TOOLS/wineserver
+  export WINEARCH=win64
+  export WINEDEBUG=${WINEDEBUG:--all}
+  # No Mono or Gecko installer dialogs: the program needs neither.
+  export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+}
+
+wine_reg_add() {
+  "$WINELOADER" reg add "$1" /v "$2" /d "$3" /f >/dev/null 2>&1
+}
+
+# Creates the prefix on first use. Fonts: Wine's own "MS Sans Serif" has no
+# CJK glyphs, so the faces the program asks for are replaced by a CJK font.
+# Decorated=N: the window manager draws no frame of its own around ours.
+prepare_prefix() {
+  export_wine_env
+  [ -f "$WINEPREFIX/.quorvane-ready" ] && return 0
+  say "creating Wine prefix $WINEPREFIX"
+  mkdir -p "$WINEPREFIX"
+  "$WINELOADER" wineboot -i >/dev/null 2>&1 || true
+  local face
+  for face in "MS Sans Serif" "Verdana" "Tahoma" "MS Shell Dlg" "MS Shell Dlg 2"; do
+    wine_reg_add 'HKCU\Software\Wine\Fonts\Replacements' "$face" "WenQuanYi Micro Hei"
+  done
+  wine_reg_add 'HKCU\Software\Wine\X11 Driver' Decorated N
+  "$WINESERVER" -w
+  touch "$WINEPREFIX/.quorvane-ready"
+}
