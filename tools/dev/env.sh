@@ -37,7 +37,11 @@ build_tree() {
     cmake -S "$QUORVANE_ROOT" -B "$QUORVANE_BUILD" -G Ninja \
       -DCMAKE_TOOLCHAIN_FILE="$QUORVANE_ROOT/cmake/winelib-toolchain.cmake" >/dev/null
   fi
-  cmake --build "$QUORVANE_BUILD" -- -j"$(nproc)"
+  # QUORVANE_TARGETS="a b" builds only those targets (a helper working on one
+  # module need not wait for, or be broken by, the rest of the tree).
+  local targets=()
+  [ -n "${QUORVANE_TARGETS:-}" ] && targets=(--target $QUORVANE_TARGETS)
+  cmake --build "$QUORVANE_BUILD" "${targets[@]}" -- -j"$(nproc)"
 }
 
 # Environment every Wine process of the project runs in.
