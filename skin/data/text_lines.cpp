@@ -1,0 +1,38 @@
+#include "skin/data/text_lines.h"
+
+namespace quorvane {
+
+std::vector<std::string> SplitTextLines(std::string_view text)
+{
+    std::vector<std::string> lines;
+    size_t p = 0;
+    const size_t n = text.size();
+    while (p < n && text[p] != '\0') {
+        const size_t start = p;
+        while (p < n && text[p] != '\r' && text[p] != '\n' && text[p] != '\0') ++p;
+        lines.emplace_back(text.substr(start, p - start));
+        if (p < n && text[p] == '\r') ++p;
+        if (p < n && text[p] == '\n') ++p;
+    }
+    return lines;
+}
+
+std::string AsciiLower(std::string_view text)
+{
+    std::string result(text);
+    for (char& ch : result) {
+        if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
+    }
+    return result;
+}
+
+std::string_view TrimControls(std::string_view text)
+{
+    size_t first = 0;
+    size_t last = text.size();
+    while (first < last && static_cast<unsigned char>(text[first]) <= 32) ++first;
+    while (last > first && static_cast<unsigned char>(text[last - 1]) <= 32) --last;
+    return text.substr(first, last - first);
+}
+
+}  // namespace quorvane
