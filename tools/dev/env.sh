@@ -12,7 +12,7 @@ quorvane_packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev
   googletest libgtest-dev libbenchmark-dev
   libespeak-ng-dev espeak-ng-data espeak-ng
-  fonts-wqy-microhei
+  fonts-wqy-microhei fonts-wine
   xvfb xauth x11-utils xclip imagemagick sox
 )
 
@@ -59,20 +59,34 @@ wine_reg_add() {
   "$WINELOADER" reg add "$1" /v "$2" /d "$3" /f >/dev/null 2>&1
 }
 
-# Creates the prefix on first use. Fonts: Wine's own "MS Sans Serif" has no
-# CJK glyphs, so the faces the program asks for are replaced by a CJK font.
-# Decorated=N: the window manager draws no frame of its own around ours.
+# Creates the prefix on first use and brings its settings up to date when
+# they change (the marker names the settings' version). Fonts: Wine's own
+# faces have no CJK glyphs, so the faces the program asks for by name are
+# replaced by a CJK font, and every other face falls back to it through a
+# font link. Decorated=N: the window manager draws no frame of its own.
+QUORVANE_PREFIX_VERSION=3
 prepare_prefix() {
   export_wine_env
-  [ -f "$WINEPREFIX/.quorvane-ready" ] && return 0
-  say "creating Wine prefix $WINEPREFIX"
-  mkdir -p "$WINEPREFIX"
-  "$WINELOADER" wineboot -i >/dev/null 2>&1 || true
-  local face
-  for face in "MS Sans Serif" "Verdana" "Tahoma" "MS Shell Dlg" "MS Shell Dlg 2"; do
-    wine_reg_add 'HKCU\Software\Wine\Fonts\Replacements' "$face" "WenQuanYi Micro Hei"
+  local marker="$WINEPREFIX/.quorvane-ready-$QUORVANE_PREFIX_VERSION"
+  [ -f "$marker" ] && return 0
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    say "creating Wine prefix $WINEPREFIX"
+    mkdir -p "$WINEPREFIX"
+    "$WINELOADER" wineboot -i >/dev/null 2>&1 || true
+  fi
+  local face cjk="WenQuanYi Micro Hei"
+  for face in "MS Sans Serif" "Verdana"; do
+    wine_reg_add 'HKCU\Software\Wine\Fonts\Replacements' "$face" "$cjk"
+  done
+  for face in "System" "Tahoma" "Microsoft Sans Serif" "MS Shell Dlg" "MS Shell Dlg 2" "Segoe UI" "Arial" "Courier New"; do
+    "$WINELOADER" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+      /v "$face" /t REG_MULTI_SZ /d "wqy-microhei.ttc,$cjk" /f >/dev/null 2>&1
   done
   wine_reg_add 'HKCU\Software\Wine\X11 Driver' Decorated N
+  # Wine draws its own caption buttons, scroll arrows and check marks with
+  # Marlett, which it does not find in the data folder by itself.
+  cp -f /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
   "$WINESERVER" -w
-  touch "$WINEPREFIX/.quorvane-ready"
+  rm -f "$WINEPREFIX"/.quorvane-ready*
+  touch "$marker"
 }
