@@ -1,0 +1,68 @@
+#include "speech/voice_service.h"
+
+#include <algorithm>
+
+#include "speech/speech_lib_tlb.h"
+
+namespace quorvane {
+
+std::shared_ptr<VoiceService> CreateEspeakVoiceServiceFromEnvironment();  // espeak_voice_service.cpp
+
+void VoiceService::Subscribe(std::shared_ptr<VoiceEventSink> sink)
+{
+    std::lock_guard<std::mutex> lock(sinksMutex_);
+    sinks_.push_back(std::move(sink));
+}
+
+void VoiceService::Unsubscribe(const VoiceEventSink* sink)
+{
+    // Taking the lock waits for a Raise in progress on another thread.
+    std::lock_guard<std::mutex> lock(sinksMutex_);
+    sinks_.erase(std::remove_if(sinks_.begin(), sinks_.end(), [sink](const auto& s) { return s.get() == sink; }),
+                 sinks_.end());
+}
+
+void VoiceService::Raise(const VoiceEvent& event)
+{
+    std::lock_guard<std::mutex> lock(sinksMutex_);
+    for (const auto& sink : sinks_) sink->OnVoiceEvent(event);
+}
+
+namespace {
+
+std::mutex gRegistryMutex;
+std::weak_ptr<VoiceService> gRunning;
+VoiceServiceFactory gFactory;
+
+}  // namespace
+
+std::shared_ptr<VoiceService> GetRunningVoiceService()
+{
+    std::lock_guard<std::mutex> lock(gRegistryMutex);
+    return gRunning.lock();
+}
+
+void RegisterRunningVoiceService(const std::shared_ptr<VoiceService>& service)
+{
+    std::lock_guard<std::mutex> lock(gRegistryMutex);
+    gRunning = service;
+}
+
+VoiceServiceFactory SetVoiceServiceFactory(VoiceServiceFactory factory)
+{
+    std::lock_guard<std::mutex> lock(gRegistryMutex);
+    std::swap(factory, gFactory);
+    return factory;
+}
+
+std::shared_ptr<VoiceService> CreateVoiceService()
+{
+    VoiceServiceFactory factory;
+    {
+        std::lock_guard<std::mutex> lock(gRegistryMutex);
+        factory = gFactory;
+    }
+    return factory ? factory() : CreateEspeakVoiceServiceFromEnvironment();
+}
+
+}  // namespace quorvane

@@ -1,0 +1,94 @@
+// The voice service behind TSpVoice: what a speech back end offers (voices,
+// rate, volume, a queue of texts, pause and skip) and the events it raises.
+// Back ends: EspeakVoiceService (real speech) and ScriptedVoiceService (tests).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace quorvane {
+
+// One installed voice as the service describes it (all texts UTF-8).
+struct VoiceInfo {
+    std::string id;           // unique, registry-style key
+    std::string description;  // display name
+    std::string name;
+    std::string vendor;
+    std::string age;
+    std::string gender;
+    std::string language;     // hexadecimal language ids, ';'-separated
+    std::string engineVoice;  // the back end's own name for the voice
+};
+
+// One notification. `id` is the event's dispatch id (1..10, see
+// SpeechVoiceEventId) or kVoiceErrorEvent for a background failure.
+struct VoiceEvent {
+    int id = 0;
+    int stream = 0;
+    std::int64_t position = 0;  // byte offset into the stream's audio
+    // Word/Sentence: characterPosition, length. Phoneme/Viseme: duration,
+    // next, feature, current. AudioLevel: level. Bookmark: bookmark id.
+    int args[4] = {0, 0, 0, 0};
+    std::string text;                        // bookmark text or error message
+    std::shared_ptr<const VoiceInfo> voice;  // VoiceChange
+    std::int64_t engineData = 0;             // EnginePrivate
+};
+
+constexpr int kVoiceErrorEvent = 100;
+
+class VoiceEventSink {
+public:
+    virtual ~VoiceEventSink() = default;
+    // Called on any thread; must be quick and must not throw.
+    virtual void OnVoiceEvent(const VoiceEvent& event) noexcept = 0;
+};
+
+class VoiceService {
+public:
+    virtual ~VoiceService() = default;
+
+    // Operations; failures throw EOleException (speech/speech_lib_tlb.h).
+    virtual std::vector<VoiceInfo> Voices() = 0;
+    virtual void SetVoice(const VoiceInfo& voice) = 0;
+    virtual VoiceInfo Voice() = 0;
+    virtual int Rate() = 0;
+    virtual void SetRate(int rate) = 0;
+    virtual int Volume() = 0;
+    virtual void SetVolume(int volume) = 0;
+    virtual void SetEventInterests(int interests) = 0;
+    virtual int Speak(const std::u16string& text, int flags) = 0;
+    virtual int Skip(const std::string& itemType, int numItems) = 0;
+    virtual void Pause() = 0;
+    virtual void Resume() = 0;
+
+    // Every subscriber gets every event. After Unsubscribe returns no call
+    // to that sink is in progress or will follow.
+    void Subscribe(std::shared_ptr<VoiceEventSink> sink);
+    void Unsubscribe(const VoiceEventSink* sink);
+
+protected:
+    void Raise(const VoiceEvent& event);
+
+private:
+    std::mutex sinksMutex_;
+    std::vector<std::shared_ptr<VoiceEventSink>> sinks_;
+};
+
+// The process's running service (the stand-in for the running object table).
+// The registry holds it weakly: the service lives while a component or a test
+// holds it.
+std::shared_ptr<VoiceService> GetRunningVoiceService();
+void RegisterRunningVoiceService(const std::shared_ptr<VoiceService>& service);
+
+// Creates a new service; the default factory makes the espeak-ng service with
+// the audio output chosen by QUORVANE_AUDIO. A factory may throw
+// EOleException when no service can be created.
+using VoiceServiceFactory = std::function<std::shared_ptr<VoiceService>()>;
+VoiceServiceFactory SetVoiceServiceFactory(VoiceServiceFactory factory);  // returns the previous one
+std::shared_ptr<VoiceService> CreateVoiceService();
+
+}  // namespace quorvane
