@@ -1,0 +1,272 @@
+// Common controls over comctl32 and the rich edit control over riched20:
+// track bar, tool bar and tool buttons, status bar, progress bar, rich edit.
+#pragma once
+#include <windows.h>
+#include <commctrl.h>
+
+#include <memory>
+#include <string>
+
+#include "framework/controls.h"
+#include "framework/image_list.h"
+#include "framework/std_controls.h"
+#include "framework/strings.h"
+
+namespace quorvane {
+
+// Loads comctl32's classes once.
+void InitCommonControlsOnce();
+
+enum TTrackBarOrientation { trHorizontal, trVertical };
+enum TTickMark { tmBottomRight, tmTopLeft, tmBoth };
+enum TTickStyle { tsNone, tsAuto, tsManual };
+
+class TTrackBar : public TWinControl {
+    QUORVANE_CLASS(TTrackBar)
+public:
+    explicit TTrackBar(TComponent* owner);
+
+    int Min() const { return min_; }
+    int Max() const { return max_; }
+    void SetMin(int value);
+    void SetMax(int value);
+    void SetRange(int minValue, int maxValue);
+    int Position() const { return position_; }
+    // A position different from the current one runs the change handling.
+    void SetPosition(int value);
+    int Frequency() const { return frequency_; }
+    void SetFrequency(int value);
+    TTrackBarOrientation Orientation() const { return orientation_; }
+    void SetOrientation(TTrackBarOrientation value);
+    TTickMark TickMarks() const { return tickMarks_; }
+    void SetTickMarks(TTickMark value);
+    TTickStyle TickStyle() const { return tickStyle_; }
+    void SetTickStyle(TTickStyle value);
+    int LineSize() const { return lineSize_; }
+    void SetLineSize(int value);
+    int PageSize() const { return pageSize_; }
+    void SetPageSize(int value);
+    bool SliderVisible() const { return sliderVisible_; }
+
+    void WndProc(TMessage& message) override;
+    TNotifyEvent OnChange;
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    void InitializeWindow() override;
+    virtual void Changed();
+
+private:
+    int min_ = 0, max_ = 10, position_ = 0, frequency_ = 1;
+    int lineSize_ = 1, pageSize_ = 2;
+    TTrackBarOrientation orientation_ = trHorizontal;
+    TTickMark tickMarks_ = tmBottomRight;
+    TTickStyle tickStyle_ = tsAuto;
+    bool sliderVisible_ = true;
+};
+
+class TToolBar;
+class TMenuItem;
+
+enum TToolButtonStyle { tbsButton, tbsCheck, tbsDropDown, tbsSeparator, tbsDivider };
+
+// A button of a tool bar (a windowless control whose parent is the tool bar).
+class TToolButton : public TGraphicControl {
+    QUORVANE_CLASS(TToolButton)
+public:
+    explicit TToolButton(TComponent* owner);
+    ~TToolButton() override;
+
+    void SetParent(TWinControl* parent) override;
+    TToolBar* ToolBar() const { return toolBar_; }
+    int Index() const;  // position on the tool bar, -1 when on none
+
+    int ImageIndex() const { return imageIndex_; }
+    void SetImageIndex(int index);
+    TToolButtonStyle Style() const { return style_; }
+    void SetStyle(TToolButtonStyle style);
+    bool Down() const { return down_; }
+    void SetDown(bool down);
+    bool Grouped() const { return grouped_; }
+    void SetGrouped(bool value) { grouped_ = value; }
+    TMenuItem* MenuItem() const { return menuItem_; }
+    void SetMenuItem(TMenuItem* item) { menuItem_ = item; }
+    void SetEnabled(bool enabled) override;
+    void SetVisible(bool visible) override;
+
+    // The command identifier the tool bar knows this button by.
+    int CommandId() const { return commandId_; }
+    void Click() override;
+    void Invalidate() override;
+
+protected:
+    void Notification(TComponent* component, TOperation operation) override;
+
+private:
+    friend class TToolBar;
+    TToolBar* toolBar_ = nullptr;
+    int imageIndex_ = -1;
+    TToolButtonStyle style_ = tbsButton;
+    bool down_ = false;
+    bool grouped_ = false;
+    TMenuItem* menuItem_ = nullptr;
+    int commandId_ = 0;
+};
+
+enum TEdgeBorderKind { ebLeft, ebTop, ebRight, ebBottom };
+using TEdgeBorders = unsigned;
+
+// Custom-draw handlers of a tool bar (NM_CUSTOMDRAW): the whole bar before
+// its buttons, and each button; `defaultDraw` false skips the platform's.
+using TToolBarCustomDrawEvent = std::function<void(TToolBar* sender, const RECT& rect, HDC dc, bool& defaultDraw)>;
+using TToolBarCustomDrawButtonEvent =
+    std::function<void(TToolBar* sender, TToolButton* button, HDC dc, UINT state, bool& defaultDraw)>;
+
+class TToolBar : public TWinControl {
+    QUORVANE_CLASS(TToolBar)
+public:
+    explicit TToolBar(TComponent* owner);
+    ~TToolBar() override;
+
+    int ButtonCount() const { return static_cast<int>(buttons_.size()); }
+    TToolButton* Buttons(int index) const;
+    TImageList* Images() const { return images_; }
+    void SetImages(TImageList* images);
+    bool Flat() const { return flat_; }
+    void SetFlat(bool value);
+    bool AutoSize() const { return autoSize_; }
+    void SetAutoSize(bool value);
+    TEdgeBorders EdgeBorders() const { return edgeBorders_; }
+    void SetEdgeBorders(TEdgeBorders value);
+    int ButtonWidth() const { return buttonWidth_; }
+    int ButtonHeight() const { return buttonHeight_; }
+    void SetButtonSize(int width, int height);
+    bool Transparent() const { return transparent_; }
+    void SetTransparent(bool value);
+    bool ShowCaptions() const { return showCaptions_; }
+    void SetShowCaptions(bool value);
+    TMenuItem* Menu() const { return menu_; }
+    void SetMenu(TMenuItem* menu) { menu_ = menu; }
+
+    // Rectangle of a button inside the bar (empty when hidden / no window).
+    RECT ButtonRect(const TToolButton* button);
+
+    void WndProc(TMessage& message) override;
+
+    TToolBarCustomDrawEvent OnCustomDraw;
+    TToolBarCustomDrawButtonEvent OnCustomDrawButton;
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    void InitializeWindow() override;
+    void Notification(TComponent* component, TOperation operation) override;
+
+private:
+    friend class TToolButton;
+    void AddButton(TToolButton* button);
+    void RemoveButton(TToolButton* button);
+    void UpdateButton(TToolButton* button);
+    void RebuildButtons();
+    void ResizeToButtons();
+    TToolButton* ButtonByCommand(int commandId) const;
+    void CustomDraw(TMessage& message);
+
+    std::vector<TToolButton*> buttons_;
+    TImageList* images_ = nullptr;
+    bool flat_ = false;
+    bool autoSize_ = false;
+    TEdgeBorders edgeBorders_ = 1u << ebTop;
+    int buttonWidth_ = 23, buttonHeight_ = 22;
+    bool transparent_ = false;
+    bool showCaptions_ = false;
+    TMenuItem* menu_ = nullptr;
+    int nextCommandId_ = 1;
+};
+
+class TStatusBar : public TWinControl {
+    QUORVANE_CLASS(TStatusBar)
+public:
+    explicit TStatusBar(TComponent* owner);
+
+    bool SimplePanel() const { return simplePanel_; }
+    void SetSimplePanel(bool value);
+    const std::string& SimpleText() const { return simpleText_; }
+    void SetSimpleText(const std::string& text);
+    bool SizeGrip() const { return sizeGrip_; }
+    void SetSizeGrip(bool value);
+
+    void WndProc(TMessage& message) override;
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    void InitializeWindow() override;
+
+private:
+    bool simplePanel_ = false;
+    std::string simpleText_;
+    bool sizeGrip_ = true;
+};
+
+class TProgressBar : public TWinControl {
+    QUORVANE_CLASS(TProgressBar)
+public:
+    explicit TProgressBar(TComponent* owner);
+    int Min() const { return min_; }
+    int Max() const { return max_; }
+    int Position() const { return position_; }
+    void SetMin(int value);
+    void SetMax(int value);
+    void SetPosition(int value);
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    void InitializeWindow() override;
+
+private:
+    int min_ = 0, max_ = 100, position_ = 0;
+};
+
+class TRichEdit;
+
+// Character attributes of a rich edit's selection.
+class TTextAttributes : public TPersistent {
+    QUORVANE_CLASS(TTextAttributes)
+public:
+    explicit TTextAttributes(TRichEdit* owner) : owner_(owner) {}
+    TFontStyles Style() const;
+    void SetStyle(TFontStyles style);
+    TColor Color() const;
+    void SetColor(TColor color);
+
+private:
+    TRichEdit* owner_;
+};
+
+class TRichEditStrings;
+
+class TRichEdit : public TCustomMemo {
+    QUORVANE_CLASS(TRichEdit)
+public:
+    explicit TRichEdit(TComponent* owner);
+    ~TRichEdit() override;
+
+    // Lines in update mode (BeginUpdate/EndUpdate) stop redrawing.
+    TStrings* Lines() const;
+    TTextAttributes* SelAttributes() const { return selAttributes_.get(); }
+    bool PlainText() const { return plainText_; }
+    void SetPlainText(bool value) { plainText_ = value; }
+
+    void WndProc(TMessage& message) override;
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    void InitializeWindow() override;
+    void DestroyWnd() override;
+
+private:
+    std::unique_ptr<TRichEditStrings> richLines_;
+    std::unique_ptr<TTextAttributes> selAttributes_;
+    bool plainText_ = false;
+};
+
+}  // namespace quorvane

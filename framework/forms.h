@@ -1,0 +1,207 @@
+// Forms (top-level windows), the screen object and the application object.
+#pragma once
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/controls.h"
+
+namespace quorvane {
+
+class TMainMenu;
+
+enum TBorderIcon { biSystemMenu, biMinimize, biMaximize, biHelp };
+using TBorderIcons = unsigned;  // SetOf<TBorderIcon>
+enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+enum TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
+enum TPosition { poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poScreenCenter, poDesktopCenter };
+enum TCloseAction { caNone, caHide, caFree, caMinimize };
+
+using TCloseEvent = std::function<void(TObject* sender, TCloseAction& action)>;
+using TCloseQueryEvent = std::function<void(TObject* sender, bool& canClose)>;
+
+// An icon owned by a form or the application (DestroyIcon on release).
+class TIcon : public TPersistent {
+    QUORVANE_CLASS(TIcon)
+public:
+    TIcon() = default;
+    ~TIcon() override;
+    HICON Handle() const { return handle_; }
+    // Takes ownership of `icon`.
+    void SetHandle(HICON icon);
+    void Assign(const TIcon& other);  // copies the picture
+    bool Empty() const { return handle_ == nullptr; }
+    TNotifyEvent OnChange;
+
+private:
+    HICON handle_ = nullptr;
+};
+
+class TForm : public TWinControl {
+    QUORVANE_CLASS(TForm)
+public:
+    // The form starts loading: set the stored properties, then call
+    // EndLoading (TApplication::CreateForm does), which sends Loaded and then
+    // runs OnCreate.
+    explicit TForm(TComponent* owner);
+    ~TForm() override;
+
+    TBorderIcons BorderIcons() const { return borderIcons_; }
+    void SetBorderIcons(TBorderIcons icons);
+    TFormBorderStyle BorderStyle() const { return borderStyle_; }
+    void SetBorderStyle(TFormBorderStyle style);
+    TFormStyle FormStyle() const { return formStyle_; }
+    void SetFormStyle(TFormStyle style);
+    TPosition Position() const { return position_; }
+    void SetPosition(TPosition position) { position_ = position; }
+    TIcon* Icon() const { return icon_.get(); }
+    TMainMenu* Menu() const { return menu_; }
+    void SetMenu(TMainMenu* menu);
+    bool KeyPreview() const { return keyPreview_; }
+    void SetKeyPreview(bool value) { keyPreview_ = value; }
+
+    // Close asks OnCloseQuery and OnClose; the main form's close ends the
+    // application's message loop. Release frees the form once the current
+    // message is done.
+    void Close();
+    void Release();
+    bool IsMainForm() const;
+    int ShowModal();
+    int ModalResult() const { return modalResult_; }
+    void SetModalResult(int value) { modalResult_ = value; }
+    // Brings the form to the front and activates it.
+    void BringToFront();
+    TWinControl* ActiveControl() const { return activeControl_; }
+    void SetActiveControl(TWinControl* control);
+
+    int ClientWidth() const override;
+    int ClientHeight() const override;
+
+    // Runs OnCreate (after loading); called by EndLoading on a form.
+    void DoCreate();
+    void BeforeDestruction() override;
+    void WndProc(TMessage& message) override;
+
+    TNotifyEvent OnCreate;
+    TNotifyEvent OnDestroy;
+    TNotifyEvent OnShow;
+    TNotifyEvent OnHide;
+    TNotifyEvent OnActivate;
+    TNotifyEvent OnDeactivate;
+    TNotifyEvent OnResize;
+    TNotifyEvent OnPaint;
+    TCloseEvent OnClose;
+    TCloseQueryEvent OnCloseQuery;
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    void InitializeWindow() override;
+    void Loaded() override;
+    void Notification(TComponent* component, TOperation operation) override;
+
+private:
+    void UpdateIcon();
+    void UpdateWindowStyle();
+    void CmRelease();
+
+    TBorderIcons borderIcons_ = SetOf({biSystemMenu, biMinimize, biMaximize});
+    TFormBorderStyle borderStyle_ = bsSizeable;
+    TFormStyle formStyle_ = fsNormal;
+    TPosition position_ = poDesigned;
+    std::unique_ptr<TIcon> icon_;
+    TMainMenu* menu_ = nullptr;
+    TWinControl* activeControl_ = nullptr;
+    bool keyPreview_ = false;
+    bool created_ = false;
+    int modalResult_ = 0;
+};
+
+class TScreen : public TComponent {
+    QUORVANE_CLASS(TScreen)
+public:
+    TScreen();
+
+    int FormCount() const { return static_cast<int>(forms_.size()); }
+    TForm* Forms(int index) const;
+    TForm* ActiveForm() const;
+    int Width() const;   // primary screen, pixels
+    int Height() const;
+    int PixelsPerInch() const;
+    // The platform's menu font (from the non-client metrics).
+    TFont* MenuFont();
+
+private:
+    friend class TForm;
+    void AddForm(TForm* form);
+    void RemoveForm(TForm* form);
+
+    std::vector<TForm*> forms_;  // creation order
+    std::unique_ptr<TFont> menuFont_;
+};
+
+class TApplication : public TComponent {
+    QUORVANE_CLASS(TApplication)
+public:
+    TApplication();
+    ~TApplication() override;
+
+    void Initialize();
+    // Creates a form owned by the application and finishes its loading
+    // (Loaded, then OnCreate). The first one becomes MainForm.
+    template <class T, class... Args>
+    T* CreateForm(Args&&... args)
+    {
+        T* form = new T(this, std::forward<Args>(args)...);
+        FormCreated(form);
+        return form;
+    }
+    // Shows the main form and runs the message loop until it closes or
+    // Terminate is called.
+    void Run();
+    // Handles every waiting message; answers false once terminating.
+    bool ProcessMessages();
+    void Terminate();
+    bool Terminated() const { return terminated_; }
+    // Frees every form the application owns (each one's OnDestroy runs),
+    // and makes the application ready for a new main form.
+    void DestroyForms();
+
+    TForm* MainForm() const { return mainForm_; }
+    const std::string& Title() const { return title_; }
+    void SetTitle(const std::string& title);
+    TIcon* Icon() const { return icon_.get(); }
+    bool ShowHint() const { return showHint_; }
+    void SetShowHint(bool value);
+    // The tooltip window that shows control hints.
+    HWND HintWindow();
+
+    // The standard error box for an exception: caption Title, stop icon, OK.
+    void ShowException(const std::string& message);
+    // The exception in flight (call from a catch block).
+    void HandleException(TObject* sender) noexcept;
+    std::function<void(TObject* sender, const std::string& message)> OnException;
+
+    // Message box with the application title as caption.
+    int MessageBox(const std::string& text, const std::string& caption, UINT flags);
+
+private:
+    void FormCreated(TForm* form);
+
+    TForm* mainForm_ = nullptr;
+    std::string title_ = "Quorvane";
+    std::unique_ptr<TIcon> icon_;
+    bool terminated_ = false;
+    bool showHint_ = true;
+    HWND hintWindow_ = nullptr;
+};
+
+// The error box text: the message with a full stop appended when its last
+// character sorts after ".".
+std::string ErrorBoxText(const std::string& message);
+
+extern TApplication* Application;
+extern TScreen* Screen;
+
+}  // namespace quorvane
