@@ -1,0 +1,509 @@
+#include "skin/form/paint_routines.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace quorvane {
+
+namespace {
+
+bool Inverted(const RECT& r) { return r.right < r.left || r.bottom < r.top; }
+int Width(const RECT& r) { return r.right - r.left; }
+int Height(const RECT& r) { return r.bottom - r.top; }
+
+// A strip selected into a memory DC for reading.
+class SourceDc {
+public:
+    explicit SourceDc(HBITMAP bitmap) : dc_(UniqueMemoryDc::Compatible()) {
+        if (dc_ && bitmap) previous_ = SelectObject(dc_.get(), bitmap);
+    }
+    SourceDc(const SourceDc&) = delete;
+    SourceDc& operator=(const SourceDc&) = delete;
+    ~SourceDc() {
+        if (previous_) SelectObject(dc_.get(), previous_);
+    }
+    // False when the bitmap could not be selected (for example because it
+    // is selected into another DC).
+    bool ok() const { return previous_ != nullptr; }
+    HDC get() const { return dc_.get(); }
+
+private:
+    UniqueMemoryDc dc_;
+    HGDIOBJ previous_ = nullptr;
+};
+
+// A picture being composed in memory: a 32-bit top-down DIB section selected
+// into its own DC with stretch mode COLORONCOLOR.
+class Composition {
+public:
+    Composition(int width, int height) : width_(width), height_(height) {
+        bitmap_ = CreateBitmap32(width, height, &bits_);
+        if (!bitmap_) return;
+        dc_ = UniqueMemoryDc::Compatible();
+        if (dc_) {
+            previous_ = SelectObject(dc_.get(), bitmap_.get());
+            SetStretchBltMode(dc_.get(), COLORONCOLOR);
+        }
+    }
+    Composition(const Composition&) = delete;
+    Composition& operator=(const Composition&) = delete;
+    ~Composition() { Deselect(); }
+
+    bool ok() const { return previous_ != nullptr; }
+    HDC dc() const { return dc_.get(); }
+    int width() const { return width_; }
+    int height() const { return height_; }
+    const uint32_t* bits() const {
+        GdiFlush();
+        return bits_;
+    }
+    UniqueBitmap Release() {
+        Deselect();
+        return std::move(bitmap_);
+    }
+
+private:
+    void Deselect() {
+        if (previous_) SelectObject(dc_.get(), previous_);
+        previous_ = nullptr;
+    }
+    int width_;
+    int height_;
+    UniqueBitmap bitmap_;
+    uint32_t* bits_ = nullptr;
+    UniqueMemoryDc dc_;
+    HGDIOBJ previous_ = nullptr;
+};
+
+// Stretches a source part onto a destination part; empty parts are skipped
+// (a source part of negative size would otherwise draw a mirror image).
+void CopyPart(HDC dest, const RECT& to, HDC source, const RECT& from) {
+    if (Width(to) <= 0 || Height(to) <= 0 || Width(from) <= 0 || Height(from) <= 0) return;
+    if (Width(to) == Width(from) && Height(to) == Height(from))
+        BitBlt(dest, to.left, to.top, Width(to), Height(to), source, from.left, from.top, SRCCOPY);
+    else
+        StretchBlt(dest, to.left, to.top, Width(to), Height(to), source, from.left, from.top, Width(from),
+                   Height(from), SRCCOPY);
+}
+
+// Repeats the block already drawn at (left, top, left + blockWidth, ...) of a
+// memory DC to the right until `extent` pixels are covered, doubling each
+// time: the same pixels as one copy per tile, in log(n) copies.
+void RepeatRight(HDC dc, int left, int top, int blockWidth, int height, int extent) {
+    for (int covered = blockWidth; covered < extent;) {
+        int step = std::min(covered, extent - covered);
+        BitBlt(dc, left + covered, top, step, height, dc, left, top, SRCCOPY);
+        covered += step;
+    }
+}
+
+void RepeatDown(HDC dc, int left, int top, int width, int blockHeight, int extent) {
+    for (int covered = blockHeight; covered < extent;) {
+        int step = std::min(covered, extent - covered);
+        BitBlt(dc, left, top + covered, width, step, dc, left, top, SRCCOPY);
+        covered += step;
+    }
+}
+
+int RoundUpTo(int value, int step) { return ((value + step - 1) / step) * step; }
+
+// Tiles `from` of source over `to` of a memory DC, from to's top-left,
+// whole tiles only (the last ones may run past to).
+void TileInto(HDC dest, const RECT& to, HDC source, const RECT& from) {
+    const int sw = Width(from), sh = Height(from);
+    if (sw <= 0 || sh <= 0 || Width(to) <= 0 || Height(to) <= 0) return;
+    BitBlt(dest, to.left, to.top, sw, sh, source, from.left, from.top, SRCCOPY);
+    const int extentX = RoundUpTo(Width(to), sw);
+    const int extentY = RoundUpTo(Height(to), sh);
+    RepeatRight(dest, to.left, to.top, sw, sh, extentX);
+    RepeatDown(dest, to.left, to.top, extentX, sh, extentY);
+}
+
+// Transparent drawing: the picture is cut into bands of rows; inside a band
+// runs of columns without key pixels are copied with BitBlt, runs holding
+// some key pixels go through MaskBlt, runs of key pixels only are skipped.
+// MaskBlt costs far more per pixel than BitBlt, and skin pictures usually
+// hold key pixels only at their rounded corners.
+constexpr int kBandHeight = 16;
+constexpr int kMaxRunsPerBand = 8;
+
+void MaskedDraw(HDC dest, int x, int y, int width, int height, HDC source, const uint32_t* bits, int stride,
+                COLORREF keyColour) {
+    const uint32_t key = PixelFromColour(keyColour & 0x00FFFFFF);
+    auto isKey = [&](int px, int py) {
+        return (bits[static_cast<size_t>(py) * static_cast<size_t>(stride) + static_cast<size_t>(px)] & 0x00FFFFFF) == key;
+    };
+
+    // Monochrome mask, rows padded to 16 bits: 1 where the key colour is.
+    UniqueBitmap mask;
+    auto ensureMask = [&] {
+        if (mask) return;
+        const int maskStride = ((width + 15) / 16) * 2;
+        std::vector<uint8_t> maskBits(static_cast<size_t>(maskStride) * static_cast<size_t>(height), 0);
+        for (int py = 0; py < height; ++py)
+            for (int px = 0; px < width; ++px)
+                if (isKey(px, py))
+                    maskBits[static_cast<size_t>(py) * static_cast<size_t>(maskStride) + static_cast<size_t>(px / 8)] |=
+                        static_cast<uint8_t>(0x80 >> (px % 8));
+        mask.reset(CreateBitmap(width, height, 1, 1, maskBits.data()));
+    };
+
+    enum Kind : uint8_t { kOpaque = 0, kMixed = 1, kClear = 2 };
+    std::vector<uint8_t> keyCount(static_cast<size_t>(width));
+    std::vector<uint8_t> kinds(static_cast<size_t>(width));
+    int opaqueFrom = -1;  // first row of a pending run of all-opaque bands
+    auto flushOpaque = [&](int until) {
+        if (opaqueFrom >= 0) BitBlt(dest, x, y + opaqueFrom, width, until - opaqueFrom, source, 0, opaqueFrom, SRCCOPY);
+        opaqueFrom = -1;
+    };
+    for (int top = 0; top < height; top += kBandHeight) {
+        const int rows = std::min(kBandHeight, height - top);
+        std::fill(keyCount.begin(), keyCount.end(), 0);
+        bool anyKey = false;
+        for (int py = top; py < top + rows; ++py)
+            for (int px = 0; px < width; ++px)
+                if (isKey(px, py)) {
+                    ++keyCount[static_cast<size_t>(px)];
+                    anyKey = true;
+                }
+        if (!anyKey) {
+            if (opaqueFrom < 0) opaqueFrom = top;
+            continue;
+        }
+        flushOpaque(top);
+        int runs = 1;
+        for (int px = 0; px < width; ++px) {
+            uint8_t count = keyCount[static_cast<size_t>(px)];
+            kinds[static_cast<size_t>(px)] = count == 0 ? kOpaque : (count == rows ? kClear : kMixed);
+            if (px > 0 && kinds[static_cast<size_t>(px)] != kinds[static_cast<size_t>(px - 1)]) ++runs;
+        }
+        if (runs > kMaxRunsPerBand) std::fill(kinds.begin(), kinds.end(), kMixed);
+        for (int px = 0; px < width;) {
+            int end = px + 1;
+            while (end < width && kinds[static_cast<size_t>(end)] == kinds[static_cast<size_t>(px)]) ++end;
+            switch (kinds[static_cast<size_t>(px)]) {
+                case kOpaque:
+                    BitBlt(dest, x + px, y + top, end - px, rows, source, px, top, SRCCOPY);
+                    break;
+                case kMixed:
+                    ensureMask();
+                    if (mask)
+                        MaskBlt(dest, x + px, y + top, end - px, rows, source, px, top, mask.get(), px, top,
+                                MAKEROP4(0x00AA0029, SRCCOPY));
+                    break;
+                default:
+                    break;
+            }
+            px = end;
+        }
+    }
+    flushOpaque(height);
+}
+
+// Draws a composed picture at (x, y), opaque or key-transparent.
+void DrawComposition(HDC dest, int x, int y, const Composition& picture, bool transparent) {
+    if (transparent)
+        MaskedDraw(dest, x, y, picture.width(), picture.height(), picture.dc(), picture.bits(), picture.width(),
+                   kKeyColour);
+    else
+        BitBlt(dest, x, y, picture.width(), picture.height(), picture.dc(), 0, 0, SRCCOPY);
+}
+
+// The nine parts of a frame, composed into a picture DC.
+void ComposeNinePart(const Composition& picture, HDC source, const RECT& cell, const Margins& margins, bool tile) {
+    const int w = picture.width(), h = picture.height();
+    int l = margins.left, t = margins.top, r = margins.right, b = margins.bottom;
+    if (l + r > w) l = r = 0;
+    if (t + b > h) t = b = 0;
+    const int cx = cell.left, cy = cell.top, cw = Width(cell), ch = Height(cell);
+    HDC dc = picture.dc();
+    if (l * t > 0) CopyPart(dc, {0, 0, l, t}, source, {cx, cy, cx + l, cy + t});
+    if (l * b > 0) CopyPart(dc, {0, h - b, l, h}, source, {cx, cy + ch - b, cx + l, cy + ch});
+    if (r * t > 0) CopyPart(dc, {w - r, 0, w, t}, source, {cx + cw - r, cy, cx + cw, cy + t});
+    if (l > 0) CopyPart(dc, {0, t, l, h - b}, source, {cx, cy + t, cx + l, cy + ch - b});
+    if (t > 0) CopyPart(dc, {l, 0, w - r, t}, source, {cx + l, cy, cx + cw - r, cy + t});
+    const RECT centre{l, t, w - r, h - b};
+    const RECT centreSource{cx + l, cy + t, cx + cw - r, cy + ch - b};
+    if (tile)
+        TileInto(dc, centre, source, centreSource);
+    else
+        CopyPart(dc, centre, source, centreSource);
+    if (r * b > 0) CopyPart(dc, {w - r, h - b, w, h}, source, {cx + cw - r, cy + ch - b, cx + cw, cy + ch});
+    if (r > 0) CopyPart(dc, {w - r, t, w, h - b}, source, {cx + cw - r, cy + t, cx + cw, cy + ch - b});
+    if (b > 0) CopyPart(dc, {l, h - b, w - r, h}, source, {cx + l, cy + ch - b, cx + cw - r, cy + ch});
+}
+
+}  // namespace
+
+RECT FrameCell(SIZE stripSize, bool stacked, int frames, int frame) {
+    if (frames < 1) frames = 1;
+    if (frame < 1 || frame > frames) frame = 1;
+    if (stacked) {
+        const int fh = stripSize.cy / frames;
+        if (fh <= 0 || stripSize.cx <= 0) return RECT{0, 0, 0, 0};
+        return RECT{0, (frame - 1) * fh, stripSize.cx, frame * fh};
+    }
+    const int fw = stripSize.cx / frames;
+    if (fw <= 0 || stripSize.cy <= 0) return RECT{0, 0, 0, 0};
+    return RECT{(frame - 1) * fw, 0, frame * fw, stripSize.cy};
+}
+
+UniqueBitmap NinePartPicture(SIZE size, HBITMAP strip, const Margins& margins, bool stacked, bool tile, int frames,
+                             int frame) {
+    Composition picture(size.cx, size.cy);
+    if (!picture.ok()) return UniqueBitmap();
+    const RECT cell = FrameCell(BitmapSize(strip), stacked, frames, frame);
+    if (Width(cell) > 0) {
+        SourceDc source(strip);
+        if (source.ok()) ComposeNinePart(picture, source.get(), cell, margins, tile);
+    }
+    return picture.Release();
+}
+
+void DrawElement(HDC dc, const RECT& rect, HBITMAP strip, bool stacked, bool tile, bool transparent, int frames,
+                 int frame, const Margins& margins) {
+    if (!dc || Inverted(rect)) return;
+    const RECT cell = FrameCell(BitmapSize(strip), stacked, frames, frame);
+    if (Width(cell) <= 0) return;
+    Composition picture(Width(rect), Height(rect));
+    SourceDc source(strip);
+    if (!picture.ok() || !source.ok()) return;
+    ComposeNinePart(picture, source.get(), cell, margins, tile);
+    DrawComposition(dc, rect.left, rect.top, picture, transparent);
+}
+
+void DrawThreePart(HDC dc, const RECT& rect, HBITMAP strip, bool stacked, bool transparent, int frames, int frame,
+                   const Margins& margins) {
+    if (!dc || Inverted(rect)) return;
+    const RECT cell = FrameCell(BitmapSize(strip), stacked, frames, frame);
+    if (Width(cell) <= 0) return;
+    Composition picture(Width(rect), Height(rect));
+    SourceDc source(strip);
+    if (!picture.ok() || !source.ok()) return;
+    const int w = picture.width(), h = picture.height();
+    const int l = margins.left, r = margins.right;
+    const int cx = cell.left, cy = cell.top, cw = Width(cell), ch = Height(cell);
+    CopyPart(picture.dc(), {0, 0, l, h}, source.get(), {cx, cy, cx + l, cy + ch});
+    const int m = cw - l - r;
+    if (m > 0 && l < w - r) {
+        // One middle piece, then repeated: every piece is the same picture.
+        CopyPart(picture.dc(), {l, 0, l + m, h}, source.get(), {cx + l, cy, cx + l + m, cy + ch});
+        RepeatRight(picture.dc(), l, 0, m, h, RoundUpTo(w - r - l, m));
+    }
+    CopyPart(picture.dc(), {w - r, 0, w, h}, source.get(), {cx + cw - r, cy, cx + cw, cy + ch});
+    DrawComposition(dc, rect.left, rect.top, picture, transparent);
+}
+
+void DrawStripFrame(HDC dc, const RECT& rect, HBITMAP strip, bool transparent, int frames, int frame) {
+    if (!dc || Inverted(rect)) return;
+    const RECT cell = FrameCell(BitmapSize(strip), false, frames, frame);
+    if (Width(cell) <= 0) return;
+    Composition picture(Width(rect), Height(rect));
+    SourceDc source(strip);
+    if (!picture.ok() || !source.ok()) return;
+    CopyPart(picture.dc(), {0, 0, picture.width(), picture.height()}, source.get(), cell);
+    DrawComposition(dc, rect.left, rect.top, picture, transparent);
+}
+
+void DrawStripFrameCentred(HDC dc, const RECT& rect, HBITMAP strip, bool transparent, int frames, int frame) {
+    if (!dc || Inverted(rect)) return;
+    const RECT cell = FrameCell(BitmapSize(strip), false, frames, frame);
+    if (Width(cell) <= 0) return;
+    Composition picture(Width(cell), Height(cell));
+    SourceDc source(strip);
+    if (!picture.ok() || !source.ok()) return;
+    BitBlt(picture.dc(), 0, 0, picture.width(), picture.height(), source.get(), cell.left, cell.top, SRCCOPY);
+    const int x = rect.left + (Width(rect) - picture.width()) / 2;
+    const int y = rect.top + (Height(rect) - picture.height()) / 2;
+    DrawComposition(dc, x, y, picture, transparent);
+}
+
+void DrawThreePartStretched(HDC dc, const RECT& rect, HBITMAP strip, bool stacked, int frames, int frame,
+                            const Margins& margins) {
+    if (!dc || Inverted(rect)) return;
+    const RECT cell = FrameCell(BitmapSize(strip), stacked, frames, frame);
+    if (Width(cell) <= 0) return;
+    SourceDc source(strip);
+    if (!source.ok()) return;
+    const int previousMode = SetStretchBltMode(dc, COLORONCOLOR);
+    const int w = Width(rect), h = Height(rect);
+    const int l = margins.left, r = margins.right;
+    const int cx = cell.left, cy = cell.top, cw = Width(cell), ch = Height(cell);
+    if (w >= cw) {
+        CopyPart(dc, {rect.left, rect.top, rect.left + l, rect.top + h}, source.get(), {cx, cy, cx + l, cy + ch});
+        CopyPart(dc, {rect.left + l, rect.top, rect.right - r, rect.top + h}, source.get(),
+                 {cx + l, cy, cx + cw - r, cy + ch});
+        CopyPart(dc, {rect.right - r, rect.top, rect.right, rect.top + h}, source.get(),
+                 {cx + cw - r, cy, cx + cw, cy + ch});
+    } else {
+        CopyPart(dc, rect, source.get(), cell);
+    }
+    if (previousMode) SetStretchBltMode(dc, previousMode);
+}
+
+void TileRect(HDC dc, const RECT& dest, HBITMAP strip, const RECT& source) {
+    const int sw = Width(source), sh = Height(source);
+    if (!dc || sw <= 0 || sh <= 0 || Width(dest) <= 0 || Height(dest) <= 0) return;
+    // Composed in memory (whole tiles, as they fall on the destination) and
+    // copied with one BitBlt.
+    Composition picture(RoundUpTo(Width(dest), sw), RoundUpTo(Height(dest), sh));
+    SourceDc from(strip);
+    if (!picture.ok() || !from.ok()) return;
+    TileInto(picture.dc(), {0, 0, picture.width(), picture.height()}, from.get(), source);
+    BitBlt(dc, dest.left, dest.top, picture.width(), picture.height(), picture.dc(), 0, 0, SRCCOPY);
+}
+
+void TransparentDraw(HDC dc, const RECT& rect, HBITMAP picture, COLORREF keyColour) {
+    if (!dc || !picture || Inverted(rect)) return;
+    const SIZE size = BitmapSize(picture);
+    // Drawn unscaled: nothing beyond the picture's own pixels.
+    const int width = std::min<int>(Width(rect), size.cx);
+    const int height = std::min<int>(Height(rect), size.cy);
+    if (width <= 0 || height <= 0) return;
+    PixelBuffer pixels = ReadPixels(picture);
+    SourceDc source(picture);
+    if (pixels.pixels.empty() || !source.ok()) return;
+    MaskedDraw(dc, rect.left, rect.top, width, height, source.get(), pixels.pixels.data(), pixels.width, keyColour);
+}
+
+UniqueRegion RegionFromBitmap(HBITMAP picture, int x, int y, int tolBlue, int tolGreen, int tolRed,
+                              COLORREF keyColour) {
+    const PixelBuffer pixels = ReadPixels(picture);
+    const int keyRed = static_cast<int>(keyColour & 0xFF);
+    const int keyGreen = static_cast<int>((keyColour >> 8) & 0xFF);
+    const int keyBlue = static_cast<int>((keyColour >> 16) & 0xFF);
+    const int highRed = std::min(255, keyRed + tolRed);
+    const int highGreen = std::min(255, keyGreen + tolGreen);
+    const int highBlue = std::min(255, keyBlue + tolBlue);
+    auto isKey = [&](uint32_t p) {
+        const int red = static_cast<int>((p >> 16) & 0xFF), green = static_cast<int>((p >> 8) & 0xFF),
+                  blue = static_cast<int>(p & 0xFF);
+        return red >= keyRed && red <= highRed && green >= keyGreen && green <= highGreen && blue >= keyBlue &&
+               blue <= highBlue;
+    };
+
+    // Runs of non-key pixels per row. A row whose runs repeat the row above
+    // extends that band's rectangles downwards instead of adding new ones:
+    // the same region with far fewer rectangles.
+    std::vector<RECT> rects;
+    std::vector<std::pair<int, int>> bandRuns, rowRuns;
+    int bandTop = 0;
+    auto closeBand = [&](int bottom) {
+        for (auto [from, to] : bandRuns) rects.push_back(RECT{from + x, bandTop + y, to + x, bottom + y});
+    };
+    for (int row = 0; row < pixels.height; ++row) {
+        rowRuns.clear();
+        const uint32_t* line = pixels.pixels.data() + static_cast<size_t>(row) * static_cast<size_t>(pixels.width);
+        for (int px = 0; px < pixels.width;) {
+            while (px < pixels.width && isKey(line[px])) ++px;
+            if (px >= pixels.width) break;
+            const int start = px;
+            while (px < pixels.width && !isKey(line[px])) ++px;
+            rowRuns.emplace_back(start, px);
+        }
+        if (row == 0 || rowRuns != bandRuns) {
+            if (row > 0) closeBand(row);
+            bandRuns.swap(rowRuns);
+            bandTop = row;
+        }
+    }
+    if (pixels.height > 0) closeBand(pixels.height);
+
+    // ExtCreateRegion is quadratic in its rectangle count on Wine; small
+    // chunks merged pairwise (like a binary counter) keep the whole build
+    // close to linear. A chunk never exceeds the 2000-rectangle limit.
+    constexpr size_t kChunk = 32;
+    struct Pending {
+        UniqueRegion region;
+        int level;
+    };
+    std::vector<Pending> stack;
+    std::vector<uint8_t> buffer(sizeof(RGNDATAHEADER) + kChunk * sizeof(RECT));
+    for (size_t first = 0; first < rects.size(); first += kChunk) {
+        const size_t count = std::min(kChunk, rects.size() - first);
+        auto* data = reinterpret_cast<RGNDATA*>(buffer.data());
+        data->rdh.dwSize = sizeof(RGNDATAHEADER);
+        data->rdh.iType = RDH_RECTANGLES;
+        data->rdh.nCount = static_cast<DWORD>(count);
+        data->rdh.nRgnSize = static_cast<DWORD>(count * sizeof(RECT));
+        RECT bounds = rects[first];
+        for (size_t i = first; i < first + count; ++i) {
+            bounds.left = std::min(bounds.left, rects[i].left);
+            bounds.top = std::min(bounds.top, rects[i].top);
+            bounds.right = std::max(bounds.right, rects[i].right);
+            bounds.bottom = std::max(bounds.bottom, rects[i].bottom);
+        }
+        data->rdh.rcBound = bounds;
+        std::copy(rects.begin() + static_cast<ptrdiff_t>(first), rects.begin() + static_cast<ptrdiff_t>(first + count),
+                  reinterpret_cast<RECT*>(data->Buffer));
+        UniqueRegion chunk(ExtCreateRegion(nullptr, static_cast<DWORD>(sizeof(RGNDATAHEADER) + count * sizeof(RECT)), data));
+        if (!chunk) continue;
+        stack.push_back({std::move(chunk), 0});
+        while (stack.size() >= 2 && stack[stack.size() - 1].level == stack[stack.size() - 2].level) {
+            Pending top = std::move(stack.back());
+            stack.pop_back();
+            CombineRgn(stack.back().region.get(), stack.back().region.get(), top.region.get(), RGN_OR);
+            ++stack.back().level;
+        }
+    }
+    if (stack.empty()) return UniqueRegion(CreateRectRgn(0, 0, 0, 0));
+    while (stack.size() >= 2) {
+        Pending top = std::move(stack.back());
+        stack.pop_back();
+        CombineRgn(stack.back().region.get(), stack.back().region.get(), top.region.get(), RGN_OR);
+    }
+    return std::move(stack.front().region);
+}
+
+void PaintParentBackground(HWND control, HDC dc) {
+    if (!control || !dc || !(GetWindowLongPtrW(control, GWL_STYLE) & WS_CHILD)) return;
+    HWND parent = GetParent(control);
+    if (!parent) return;
+    RECT bounds{};
+    GetWindowRect(control, &bounds);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&bounds), 2);
+    RECT client{};
+    GetClientRect(control, &client);
+    const int left = bounds.left, top = bounds.top;
+    SavedDc saved(dc);
+    POINT origin{};
+    GetViewportOrgEx(dc, &origin);
+    SetViewportOrgEx(dc, origin.x - left, origin.y - top, nullptr);
+    IntersectClipRect(dc, client.left + left, client.top + top, client.right + left, client.bottom + top);
+    SendMessageW(parent, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    SendMessageW(parent, WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+}
+
+int DrawTextWide(HDC dc, std::u16string_view text, RECT& rect, UINT format) {
+    static_assert(sizeof(WCHAR) == sizeof(char16_t));
+    return DrawTextW(dc, reinterpret_cast<LPCWSTR>(text.data()), static_cast<int>(text.size()), &rect, format);
+}
+
+WorkBitmap::~WorkBitmap() {
+    if (original_) SelectObject(dc_.get(), original_);
+}
+
+HDC WorkBitmap::Prepare(int width, int height) {
+    if (!dc_) {
+        dc_ = UniqueMemoryDc::Compatible();
+        if (!dc_) return nullptr;
+        SetStretchBltMode(dc_.get(), COLORONCOLOR);
+    }
+    if (width > size_.cx || height > size_.cy) {
+        const int newWidth = std::max<int>(width, size_.cx), newHeight = std::max<int>(height, size_.cy);
+        UniqueBitmap grown = CreateBitmap32(newWidth, newHeight);
+        if (!grown) return dc_.get();
+        HGDIOBJ previous = SelectObject(dc_.get(), grown.get());
+        if (!original_) original_ = previous;
+        bitmap_ = std::move(grown);  // the old bitmap is no longer selected
+        size_ = SIZE{newWidth, newHeight};
+    }
+    return dc_.get();
+}
+
+WorkBitmap& SharedWorkBitmap() {
+    static WorkBitmap work;
+    return work;
+}
+
+}  // namespace quorvane
