@@ -1,13 +1,761 @@
-#include <memory>
+#include "speech/espeak_voice_service.h"
 
+#include <espeak-ng/speak_lib.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "speech/phone_set.h"
 #include "speech/speech_lib_tlb.h"
-#include "speech/voice_service.h"
+#include "speech/speech_text.h"
 
 namespace quorvane {
 
+const char kDefaultVoices[] = "en-us,en-gb,en-gb-scotland,cmn";
+
+namespace {
+
+// espeak-ng keeps its state in globals: one service at a time drives it, and
+// it is initialised once per process.
+std::atomic<EspeakVoiceService*> gActiveService{nullptr};
+int gEspeakSampleRate = 0;
+
+constexpr int kLevelWindowMs = 100;     // an audio level per 100 ms played
+constexpr int kSynthAheadMs = 1000;     // synthesis runs at most this far ahead
+constexpr int kOutputAheadMs = 200;     // PCM queued in the output
+constexpr auto kAudioTick = std::chrono::milliseconds(5);
+
+int EspeakCallback(short* samples, int count, espeak_EVENT* events)
+{
+    EspeakVoiceService* service = gActiveService.load();
+    return service ? service->OnSynth(samples, count, events) : 1;
+}
+
+std::string Lower(std::string text)
+{
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+// Windows language ids (hexadecimal, as the voice registry writes them).
+std::string LanguageId(const std::string& language)
+{
+    static const struct {
+        const char* name;
+        const char* id;
+    } kIds[] = {
+        {"en-us", "409"}, {"en-gb", "809"}, {"en-gb-scotland", "809"}, {"en-gb-x-rp", "809"},
+        {"en-gb-x-gbclan", "809"}, {"en-gb-x-gbcwmd", "809"}, {"en-029", "2409"}, {"en", "809"},
+        {"cmn", "804"}, {"zh", "804"}, {"cmn-latn-pinyin", "804"}, {"yue", "C04"}, {"de", "407"},
+        {"fr", "40C"}, {"fr-fr", "40C"}, {"es", "C0A"}, {"it", "410"}, {"ja", "411"}, {"ko", "412"},
+        {"nl", "413"}, {"pl", "415"}, {"pt-br", "416"}, {"pt", "816"}, {"ru", "419"}, {"sv", "41D"},
+        {"fi", "40B"}, {"da", "406"}, {"nb", "414"}, {"cs", "405"}, {"el", "408"}, {"hu", "40E"},
+        {"tr", "41F"}, {"vi", "42A"}, {"hi", "439"}, {"ar", "401"}, {"he", "40D"},
+    };
+    const std::string lower = Lower(language);
+    for (const auto& entry : kIds)
+        if (lower == entry.name) return entry.id;
+    const std::string primary = lower.substr(0, lower.find('-'));
+    for (const auto& entry : kIds)
+        if (primary == entry.name) return entry.id;
+    return "0";
+}
+
+// Display names: espeak-ng's own, except where its name would sort the
+// Mandarin voice ahead of the English ones ("Chinese (Mandarin...)").
+std::string DisplayName(const std::string& language, const std::string& espeakName)
+{
+    const std::string lower = Lower(language);
+    if (lower == "cmn" || lower == "zh" || lower == "zh-cmn") return "Mandarin Chinese";
+    if (lower == "yue" || lower == "zh-yue") return "Cantonese Chinese";
+    return espeakName;
+}
+
+// Describes the espeak-ng voice that the name selects (language names pick
+// espeak's own voice for the language, never an MBROLA one).
+bool DescribeVoice(const std::string& name, VoiceInfo& info)
+{
+    const espeak_VOICE** all = espeak_ListVoices(nullptr);
+    const espeak_VOICE* found = nullptr;
+    const std::string wanted = Lower(name);
+    for (int pass = 0; pass < 2 && !found; ++pass) {
+        for (int i = 0; all && all[i]; ++i) {
+            const espeak_VOICE* v = all[i];
+            if (v->identifier && std::strncmp(v->identifier, "mb/", 3) == 0) continue;
+            const bool match = pass == 0 ? (v->languages && Lower(v->languages + 1) == wanted)
+                                         : ((v->name && Lower(v->name) == wanted) ||
+                                            (v->identifier && Lower(v->identifier) == wanted));
+            if (match) {
+                found = v;
+                break;
+            }
+        }
+    }
+    if (!found) return false;
+    const std::string language = found->languages ? std::string(found->languages + 1) : name;
+    const std::string displayName = DisplayName(language, found->name ? found->name : name);
+    info.engineVoice = name;
+    info.name = "eSpeak NG " + displayName;
+    info.description = info.name;
+    info.vendor = "eSpeak NG";
+    info.age = "Adult";
+    info.gender = found->gender == 2 ? "Female" : "Male";
+    info.language = LanguageId(language);
+    info.id = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Quorvane\\Speech\\Voices\\Tokens\\eSpeakNG_" + name;
+    return true;
+}
+
+// SAPI's rate scale: each step is a factor 3^(1/10), so +10 is three times
+// the normal pace and -10 a third of it. espeak-ng stops slowing at 80 words
+// a minute; below that the missing time goes into longer gaps between words.
+void ApplyRate(int rate)
+{
+    const double wordsPerMinute = espeakRATE_NORMAL * std::pow(3.0, rate / 10.0);
+    int espeakRate = static_cast<int>(std::lround(wordsPerMinute));
+    int wordGap = 0;  // units of 10 ms
+    if (espeakRate < espeakRATE_MINIMUM) {
+        const double extraMs = 60000.0 / wordsPerMinute - 60000.0 / espeakRATE_MINIMUM;
+        wordGap = static_cast<int>(std::lround(extraMs / 10.0));
+        espeakRate = espeakRATE_MINIMUM;
+    }
+    espeak_SetParameter(espeakRATE, espeakRate, 0);
+    espeak_SetParameter(espeakWORDGAP, wordGap, 0);
+}
+
+std::vector<std::string> SplitNames(const std::string& text)
+{
+    std::vector<std::string> names;
+    std::string current;
+    for (char c : text + ",") {
+        if (c == ',' || c == ';') {
+            while (!current.empty() && current.back() == ' ') current.pop_back();
+            if (!current.empty()) names.push_back(current);
+            current.clear();
+        } else if (c != ' ' || !current.empty()) {
+            current += c;
+        }
+    }
+    return names;
+}
+
+VoiceEvent MakeEvent(int id, int stream)
+{
+    VoiceEvent e;
+    e.id = id;
+    e.stream = stream;
+    return e;
+}
+
+void WarnOnce(const std::string& message)
+{
+    static std::atomic<bool> warned{false};
+    if (!warned.exchange(true)) std::fprintf(stderr, "quorvane: %s\n", message.c_str());
+}
+
+}  // namespace
+
+std::vector<std::string> EspeakVoiceService::ConfiguredVoiceNames()
+{
+    const char* configured = std::getenv("QUORVANE_VOICES");
+    std::vector<std::string> names = SplitNames(configured ? configured : "");
+    return names.empty() ? SplitNames(kDefaultVoices) : names;
+}
+
+EspeakVoiceService::EspeakVoiceService(std::unique_ptr<AudioOutput> output, std::vector<std::string> voiceNames)
+    : output_(std::move(output))
+{
+    EspeakVoiceService* expected = nullptr;
+    if (!gActiveService.compare_exchange_strong(expected, this))
+        throw EOleException("The espeak-ng voice service is already running in this process", E_FAIL);
+    if (voiceNames.empty()) voiceNames = ConfiguredVoiceNames();
+
+    // espeak-ng is only ever called from the synthesis thread.
+    synthThread_.Start([this, voiceNames] {
+        std::string error;
+        if (gEspeakSampleRate <= 0) {
+            gEspeakSampleRate = espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 50, nullptr,
+                                                  espeakINITIALIZE_PHONEME_EVENTS | espeakINITIALIZE_DONT_EXIT);
+        }
+        if (gEspeakSampleRate <= 0) {
+            error = "espeak-ng could not be initialised (is espeak-ng-data installed?)";
+        } else {
+            espeak_SetSynthCallback(&EspeakCallback);
+            for (const std::string& name : voiceNames) {
+                VoiceInfo info;
+                if (DescribeVoice(name, info)) voices_.push_back(info);
+                else std::fprintf(stderr, "quorvane: espeak-ng has no voice \"%s\"; it is not installed\n", name.c_str());
+            }
+            if (voices_.empty()) error = "No espeak-ng voice is installed";
+        }
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            sampleRate_ = gEspeakSampleRate;
+            initError_ = error;
+            initDone_ = true;
+        }
+        synthWake_.notify_all();
+        if (error.empty()) SynthesisThread();
+    });
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        synthWake_.wait(lock, [this] { return initDone_; });
+        if (!initError_.empty()) {
+            lock.unlock();
+            synthThread_.Join();
+            gActiveService = nullptr;
+            throw EOleException(initError_, E_FAIL);
+        }
+        voice_ = std::make_shared<VoiceInfo>(voices_.front());
+        voiceLoadPending_ = true;
+    }
+    synthWake_.notify_all();
+
+    // Open the output on the audio thread, which is the only one to use it
+    // apart from pause and resume.
+    audioThread_.Start([this] { AudioThread(); });
+}
+
+EspeakVoiceService::~EspeakVoiceService()
+{
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        shutdown_ = true;
+    }
+    synthWake_.notify_all();
+    audioWake_.notify_all();
+    spaceFree_.notify_all();
+    synthThread_.Join();
+    audioThread_.Join();
+    gActiveService = nullptr;
+}
+
+std::string EspeakVoiceService::OutputDescription()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return output_ ? output_->Describe() : "no output";
+}
+
+// ---------------------------------------------------------------------------
+// Operations (the component's thread)
+// ---------------------------------------------------------------------------
+
+std::vector<VoiceInfo> EspeakVoiceService::Voices() { return voices_; }
+
+void EspeakVoiceService::SetVoice(const VoiceInfo& voice)
+{
+    auto known = std::find_if(voices_.begin(), voices_.end(), [&](const VoiceInfo& v) { return v.id == voice.id; });
+    if (known == voices_.end()) throw EOleException("The voice is not installed", E_INVALIDARG);
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        voice_ = std::make_shared<VoiceInfo>(*known);
+        voiceLoadPending_ = true;  // load now, not on the first Speak
+    }
+    synthWake_.notify_all();
+}
+
+VoiceInfo EspeakVoiceService::Voice()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return *voice_;
+}
+
+int EspeakVoiceService::Rate()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return rate_;
+}
+
+void EspeakVoiceService::SetRate(int rate)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    rate_ = std::clamp(rate, -10, 10);
+}
+
+int EspeakVoiceService::Volume()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return volume_;
+}
+
+void EspeakVoiceService::SetVolume(int volume)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    volume_ = std::clamp(volume, 0, 100);
+}
+
+void EspeakVoiceService::SetEventInterests(int interests)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    interests_ = interests;
+}
+
+int EspeakVoiceService::Speak(const std::u16string& text, int /*flags*/)
+{
+    int stream;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stream = nextStream_++;
+        Utterance utterance;
+        utterance.stream = stream;
+        utterance.text = text;
+        utterance.voice = voice_;
+        utterance.rate = rate_;
+        utterance.volume = volume_;
+        utterances_.push_back(std::move(utterance));
+        activeStreams_.push_back(stream);
+    }
+    synthWake_.notify_all();
+    return stream;
+}
+
+int EspeakVoiceService::Skip(const std::string& /*itemType*/, int numItems)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (numItems <= 0 || activeStreams_.empty()) return 0;
+    const int stream = activeStreams_.front();
+    auto waiting = std::find_if(utterances_.begin(), utterances_.end(), [&](const Utterance& u) { return u.stream == stream; });
+    if (waiting != utterances_.end()) {
+        // Not synthesised yet: it ends without a sound.
+        utterances_.erase(waiting);
+        activeStreams_.pop_front();
+        Post(MakeEvent(kEventEndStream, stream));
+        return 1;
+    }
+    // The sentence now sounding plus those synthesised but not yet heard.
+    int skipped = 1;
+    for (const Item& item : items_)
+        if (item.stream == stream && item.kind == ItemKind::Event && item.event.id == kEventSentence) ++skipped;
+    for (const auto& [sample, event] : due_)
+        if (event.stream == stream && event.id == kEventSentence) ++skipped;
+    cancelled_.insert(stream);
+    audioWake_.notify_all();
+    spaceFree_.notify_all();
+    return std::min(skipped, numItems);
+}
+
+void EspeakVoiceService::Pause()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (paused_) return;
+    paused_ = true;
+    if (output_) output_->Pause();
+}
+
+void EspeakVoiceService::Resume()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!paused_) return;
+    paused_ = false;
+    if (output_) output_->Resume();
+    audioWake_.notify_all();
+}
+
+// ---------------------------------------------------------------------------
+// Synthesis thread
+// ---------------------------------------------------------------------------
+
+void EspeakVoiceService::SynthesisThread()
+{
+    for (;;) {
+        Utterance utterance;
+        std::shared_ptr<const VoiceInfo> voiceToLoad;
+        {
+            std::unique_lock<std::mutex> lock(mutex_);
+            synthWake_.wait(lock, [this] { return shutdown_ || voiceLoadPending_ || !utterances_.empty(); });
+            if (shutdown_) return;
+            if (voiceLoadPending_) {
+                voiceLoadPending_ = false;
+                voiceToLoad = voice_;
+            } else {
+                utterance = std::move(utterances_.front());
+                utterances_.pop_front();
+                synthStream_ = utterance.stream;
+            }
+        }
+        if (voiceToLoad) {
+            LoadVoice(*voiceToLoad);
+            continue;
+        }
+        Synthesize(utterance);
+        std::lock_guard<std::mutex> lock(mutex_);
+        synthStream_ = 0;
+    }
+}
+
+void EspeakVoiceService::LoadVoice(const VoiceInfo& voice)
+{
+    if (loadedVoice_ == voice.engineVoice) return;
+    if (espeak_SetVoiceByName(voice.engineVoice.c_str()) == EE_OK) {
+        loadedVoice_ = voice.engineVoice;
+    } else {
+        loadedVoice_.clear();
+        VoiceEvent error = MakeEvent(kVoiceErrorEvent, 0);
+        error.text = "The voice \"" + voice.description + "\" could not be loaded";
+        Post(error);
+    }
+}
+
+void EspeakVoiceService::Synthesize(const Utterance& utterance)
+{
+    SpeechText text(utterance.text);
+    LoadVoice(*utterance.voice);
+    ApplyRate(utterance.rate);
+
+    Item start(ItemKind::StreamStart);
+    start.stream = utterance.stream;
+    start.voice = utterance.voice;
+    start.voiceChanged = lastStreamVoice_ != utterance.voice->id;
+    lastStreamVoice_ = utterance.voice->id;
+    PushItem(std::move(start));
+
+    synthText_ = &text;
+    synthVolume_ = utterance.volume;
+    synthSamples_ = 0;
+    havePhoneme_ = false;
+    const std::string& utf8 = text.Utf8();
+    const espeak_ERROR result = espeak_Synth(utf8.c_str(), utf8.size() + 1, 0, POS_CHARACTER, 0,
+                                             espeakCHARS_UTF8, nullptr, nullptr);
+    FlushPhoneme(synthSamples_, kSilencePhoneId);
+    synthText_ = nullptr;
+
+    bool cancelled;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        cancelled = shutdown_ || cancelled_.count(utterance.stream) != 0;
+    }
+    if (result != EE_OK && !cancelled) {
+        VoiceEvent error = MakeEvent(kVoiceErrorEvent, utterance.stream);
+        error.text = "espeak-ng failed to synthesise the text (error " + std::to_string(static_cast<int>(result)) + ")";
+        Post(error);
+    }
+    Item end(ItemKind::StreamEnd);
+    end.stream = utterance.stream;
+    end.sample = synthSamples_;
+    PushItem(std::move(end));
+}
+
+// Queues an item for the audio thread; PCM waits while synthesis is far
+// enough ahead of playback, so memory stays bounded for long texts.
+void EspeakVoiceService::PushItem(Item item)
+{
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (item.kind == ItemKind::Pcm) {
+        const std::int64_t limit = static_cast<std::int64_t>(sampleRate_) * kSynthAheadMs / 1000;
+        spaceFree_.wait(lock, [&] {
+            return shutdown_ || cancelled_.count(item.stream) || itemSamples_ < limit;
+        });
+        if (shutdown_ || cancelled_.count(item.stream)) return;
+        itemSamples_ += static_cast<std::int64_t>(item.pcm.size());
+    }
+    items_.push_back(std::move(item));
+    lock.unlock();
+    audioWake_.notify_all();
+}
+
+// A phoneme's duration and successor are known only when the next one
+// starts, so each is held until then.
+void EspeakVoiceService::FlushPhoneme(std::int64_t nextSample, int nextPhoneId)
+{
+    if (!havePhoneme_) return;
+    havePhoneme_ = false;
+    const int current = heldPhoneme_.args[3];
+    const int durationMs = static_cast<int>((nextSample - heldPhonemeSample_) * 1000 / sampleRate_);
+    Item phoneme(ItemKind::Event);
+    phoneme.stream = heldPhoneme_.stream;
+    phoneme.sample = heldPhonemeSample_;
+    phoneme.event = heldPhoneme_;
+    phoneme.event.args[0] = durationMs;
+    phoneme.event.args[1] = nextPhoneId;
+    phoneme.event.args[2] = SVF_None;
+    PushItem(std::move(phoneme));
+
+    Item viseme(ItemKind::Event);
+    viseme.stream = heldPhoneme_.stream;
+    viseme.sample = heldPhonemeSample_;
+    viseme.event = MakeEvent(kEventViseme, heldPhoneme_.stream);
+    viseme.event.args[0] = durationMs;
+    viseme.event.args[1] = VisemeFromPhoneId(nextPhoneId);
+    viseme.event.args[2] = SVF_None;
+    viseme.event.args[3] = VisemeFromPhoneId(current);
+    PushItem(std::move(viseme));
+}
+
+int EspeakVoiceService::OnSynth(short* samples, int count, void* rawEvents)
+{
+    int stream;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (shutdown_ || cancelled_.count(synthStream_)) return 1;  // abort this text
+        stream = synthStream_;
+    }
+    try {
+        for (auto* e = static_cast<espeak_EVENT*>(rawEvents); e && e->type != espeakEVENT_LIST_TERMINATED; ++e) {
+            switch (e->type) {
+            case espeakEVENT_WORD:
+            case espeakEVENT_SENTENCE: {
+                const bool word = e->type == espeakEVENT_WORD;
+                Item item(ItemKind::Event);
+                item.stream = stream;
+                item.sample = e->sample;
+                item.event = MakeEvent(word ? kEventWord : kEventSentence, stream);
+                const int position = synthText_->Utf16Position(e->text_position);
+                item.event.args[0] = position;
+                item.event.args[1] = word ? synthText_->Utf16Length(e->text_position, e->length)
+                                          : synthText_->SentenceLength(position);
+                PushItem(std::move(item));
+                break;
+            }
+            case espeakEVENT_PHONEME: {
+                char name[9] = {};
+                std::memcpy(name, e->id.string, 8);
+                const int phone = PhoneIdFromEspeak(name);
+                if (phone == 0) break;  // a language switch, not a sound
+                FlushPhoneme(e->sample, phone);
+                heldPhoneme_ = MakeEvent(kEventPhoneme, stream);
+                heldPhoneme_.args[3] = phone;
+                heldPhonemeSample_ = e->sample;
+                havePhoneme_ = true;
+                break;
+            }
+            default:
+                break;
+            }
+        }
+        if (count > 0 && samples) {
+            Item pcm(ItemKind::Pcm);
+            pcm.stream = stream;
+            pcm.pcm.assign(samples, samples + count);
+            if (synthVolume_ != 100)
+                for (auto& s : pcm.pcm) s = static_cast<std::int16_t>(s * synthVolume_ / 100);
+            synthSamples_ += count;
+            PushItem(std::move(pcm));
+        }
+    } catch (...) {
+        return 1;  // out of memory: stop this text rather than crash
+    }
+    return 0;
+}
+
+// ---------------------------------------------------------------------------
+// Audio thread
+// ---------------------------------------------------------------------------
+
+void EspeakVoiceService::Post(const VoiceEvent& event) { Raise(event); }
+
+void EspeakVoiceService::AudioThread()
+{
+    std::unique_lock<std::mutex> lock(mutex_);
+    try {
+        output_->Open(sampleRate_);
+    } catch (const std::exception& e) {
+        if (output_->Describe() == "sound device") {
+            WarnOnce(std::string("no sound device could be opened (") + e.what() +
+                     "); speaking to the paced null output instead");
+        } else {
+            VoiceEvent error = MakeEvent(kVoiceErrorEvent, 0);
+            error.text = e.what();
+            Post(error);
+        }
+        output_ = std::make_unique<PacedAudioOutput>();
+        output_->Open(sampleRate_);
+    }
+    if (paused_) output_->Pause();
+
+    while (!shutdown_) {
+        try {
+            // Skips: the stream sounding now stops at once.
+            if (feedStream_ != 0 && !skippingStream_ && cancelled_.count(feedStream_)) CancelPlayingStream();
+            for (const auto& [stream, base] : streamBases_) {
+                if (cancelled_.count(stream) && stream != feedStream_) {
+                    CancelPlayingStream();
+                    break;
+                }
+            }
+            while (FeedOne()) {
+            }
+            PostDueEvents();
+            if (items_.empty() && due_.empty() && feedStream_ == 0) output_->Idle();
+        } catch (const std::exception& e) {
+            ReplaceFailedOutput(e.what());
+        }
+        spaceFree_.notify_all();
+        audioWake_.wait_for(lock, kAudioTick);
+    }
+    output_.reset();
+}
+
+// Ends the sounding stream now: what is queued in the output is dropped, its
+// events that have not happened yet never will, and its end is raised at the
+// position reached.
+void EspeakVoiceService::CancelPlayingStream()
+{
+    int stream = 0;
+    for (const auto& [s, base] : streamBases_)
+        if (cancelled_.count(s)) stream = s;
+    if (stream == 0) return;
+    const std::int64_t played = output_->Played();
+    output_->Discard();
+    for (auto it = due_.begin(); it != due_.end();) {
+        if (it->second.stream == stream) it = due_.erase(it);
+        else ++it;
+    }
+    VoiceEvent end = MakeEvent(kEventEndStream, stream);
+    end.position = std::max<std::int64_t>(0, played - streamBases_[stream]) * 2;
+    streamBases_.erase(stream);
+    activeStreams_.erase(std::remove(activeStreams_.begin(), activeStreams_.end(), stream), activeStreams_.end());
+    if (feedStream_ == stream) skippingStream_ = true;
+    else cancelled_.erase(stream);
+    Post(end);
+}
+
+// Hands the next synthesised item on. A new stream starts only when the one
+// before has been heard to its end, so a skip never drops the next stream.
+bool EspeakVoiceService::FeedOne()
+{
+    if (items_.empty()) return false;
+    Item& item = items_.front();
+    const std::int64_t aheadLimit = static_cast<std::int64_t>(sampleRate_) * kOutputAheadMs / 1000;
+
+    if (item.kind == ItemKind::StreamStart) {
+        if (output_->Written() > output_->Played() || !due_.empty()) return false;
+        feedStream_ = item.stream;
+        levelSquares_ = 0;
+        levelCount_ = 0;
+        if (cancelled_.count(item.stream)) {
+            skippingStream_ = true;
+            activeStreams_.erase(std::remove(activeStreams_.begin(), activeStreams_.end(), item.stream),
+                                 activeStreams_.end());
+            Post(MakeEvent(kEventEndStream, item.stream));
+        } else {
+            skippingStream_ = false;
+            streamBase_ = output_->Written();
+            streamBases_[item.stream] = streamBase_;
+            due_.emplace(streamBase_, MakeEvent(kEventStartStream, item.stream));
+            if (item.voiceChanged) {
+                VoiceEvent change = MakeEvent(kEventVoiceChange, item.stream);
+                change.voice = item.voice;
+                due_.emplace(streamBase_, change);
+            }
+        }
+        items_.pop_front();
+        return true;
+    }
+    if (item.stream != feedStream_) {  // left over from a stream already dropped
+        if (item.kind == ItemKind::Pcm) itemSamples_ -= static_cast<std::int64_t>(item.pcm.size());
+        items_.pop_front();
+        return true;
+    }
+    switch (item.kind) {
+    case ItemKind::Pcm: {
+        if (!skippingStream_) {
+            if (output_->Written() - output_->Played() >= aheadLimit) return false;
+            const std::int64_t offset = output_->Written() - streamBase_;
+            output_->Write(item.pcm.data(), item.pcm.size());
+            const int window = sampleRate_ * kLevelWindowMs / 1000;
+            for (size_t i = 0; i < item.pcm.size(); ++i) {
+                levelSquares_ += static_cast<double>(item.pcm[i]) * item.pcm[i];
+                if (++levelCount_ == window) {
+                    VoiceEvent level = MakeEvent(kEventAudioLevel, feedStream_);
+                    const double rms = std::sqrt(levelSquares_ / window);
+                    level.args[0] = std::min(100, static_cast<int>(std::lround(rms * 100.0 / 10000.0)));
+                    const std::int64_t at = offset + static_cast<std::int64_t>(i) + 1;
+                    level.position = at * 2;
+                    due_.emplace(streamBase_ + at, level);
+                    levelSquares_ = 0;
+                    levelCount_ = 0;
+                }
+            }
+        }
+        itemSamples_ -= static_cast<std::int64_t>(item.pcm.size());
+        break;
+    }
+    case ItemKind::Event:
+        if (!skippingStream_) {
+            VoiceEvent event = item.event;
+            event.position = item.sample * 2;
+            due_.emplace(streamBase_ + item.sample, event);
+        }
+        break;
+    case ItemKind::StreamEnd:
+        if (skippingStream_) {
+            cancelled_.erase(item.stream);
+        } else {
+            VoiceEvent end = MakeEvent(kEventEndStream, item.stream);
+            end.position = item.sample * 2;
+            due_.emplace(streamBase_ + item.sample, end);
+        }
+        skippingStream_ = false;
+        feedStream_ = 0;
+        break;
+    case ItemKind::StreamStart:
+        break;
+    }
+    items_.pop_front();
+    return true;
+}
+
+// Raises every event whose sample has been played. An event at the very
+// sample the play head stands on waits, unless its stream has nothing more
+// to play (the end of a stream, or an empty one).
+void EspeakVoiceService::PostDueEvents()
+{
+    const std::int64_t played = output_->Played();
+    while (!due_.empty()) {
+        auto it = due_.begin();
+        const bool due = it->first < played ||
+                         (it->first == played && it->second.stream != feedStream_ && output_->Written() == played);
+        if (!due) break;
+        VoiceEvent event = std::move(it->second);
+        due_.erase(it);
+        if (event.id == kEventEndStream) {
+            streamBases_.erase(event.stream);
+            activeStreams_.erase(std::remove(activeStreams_.begin(), activeStreams_.end(), event.stream),
+                                 activeStreams_.end());
+        }
+        Post(event);
+    }
+}
+
+// The output failed while playing: report it, end what was sounding and go
+// on with the paced null output so speech and its events continue.
+void EspeakVoiceService::ReplaceFailedOutput(const std::string& message)
+{
+    VoiceEvent error = MakeEvent(kVoiceErrorEvent, feedStream_);
+    error.text = "The sound output failed: " + message;
+    Post(error);
+    for (const auto& [sample, event] : due_)
+        if (event.id == kEventEndStream) cancelled_.insert(event.stream);
+    for (const auto& [stream, base] : streamBases_) cancelled_.insert(stream);
+    try {
+        while (!streamBases_.empty()) {
+            const size_t before = streamBases_.size();
+            CancelPlayingStream();
+            if (streamBases_.size() == before) break;
+        }
+    } catch (...) {
+    }
+    due_.clear();
+    output_ = std::make_unique<PacedAudioOutput>();
+    output_->Open(sampleRate_);
+    if (paused_) output_->Pause();
+}
+
 std::shared_ptr<VoiceService> CreateEspeakVoiceServiceFromEnvironment()
 {
-    throw EOleException("Class not registered", REGDB_E_CLASSNOTREG);
+    const char* choice = std::getenv("QUORVANE_AUDIO");
+    std::unique_ptr<AudioOutput> output;
+    try {
+        output = CreateAudioOutput(choice ? choice : "");
+    } catch (const std::exception& e) {
+        throw EOleException(std::string("QUORVANE_AUDIO: ") + e.what(), E_INVALIDARG);
+    }
+    return std::make_shared<EspeakVoiceService>(std::move(output));
 }
 
 }  // namespace quorvane

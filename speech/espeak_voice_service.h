@@ -1,0 +1,146 @@
+// Real speech: espeak-ng synthesises on a worker thread, an audio thread plays
+// the PCM through an AudioOutput and raises each event when its sample is
+// played.
+//
+// Installed voices: QUORVANE_VOICES, a list of espeak-ng voice or language
+// names separated by ',' or ';' (e.g. "en-us,en-gb,en-gb-scotland,cmn,de"),
+// replaces the default list kDefaultVoices. Bookmarks are not supported: the
+// text is spoken as plain text, so OnBookmark never fires.
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "speech/audio_output.h"
+#include "speech/voice_service.h"
+#include "speech/win_thread.h"
+
+namespace quorvane {
+
+// Three English voices and one Mandarin voice (fourth in sorted order).
+extern const char kDefaultVoices[];
+
+class EspeakVoiceService : public VoiceService {
+public:
+    // `voiceNames`: the installed voices (empty: QUORVANE_VOICES or the
+    // defaults). When the output is the sound device and it cannot be opened,
+    // the service warns once on stderr and uses the paced null output.
+    // Throws EOleException when espeak-ng cannot start or no voice is usable.
+    explicit EspeakVoiceService(std::unique_ptr<AudioOutput> output, std::vector<std::string> voiceNames = {});
+    ~EspeakVoiceService() override;
+
+    static std::vector<std::string> ConfiguredVoiceNames();
+    int SampleRate() const { return sampleRate_; }
+    std::string OutputDescription();
+
+    // ----- VoiceService
+    std::vector<VoiceInfo> Voices() override;
+    void SetVoice(const VoiceInfo& voice) override;
+    VoiceInfo Voice() override;
+    int Rate() override;
+    void SetRate(int rate) override;
+    int Volume() override;
+    void SetVolume(int volume) override;
+    void SetEventInterests(int interests) override;
+    int Speak(const std::u16string& text, int flags) override;
+    int Skip(const std::string& itemType, int numItems) override;
+    void Pause() override;
+    void Resume() override;
+
+    // Internal: espeak-ng's synthesis callback lands here.
+    int OnSynth(short* samples, int count, void* events);
+
+private:
+    struct Utterance {
+        int stream = 0;
+        std::u16string text;
+        std::shared_ptr<const VoiceInfo> voice;
+        int rate = 0;
+        int volume = 100;
+    };
+    enum class ItemKind { StreamStart, Event, Pcm, StreamEnd };
+    struct Item {
+        explicit Item(ItemKind itemKind) : kind(itemKind) {}
+        ItemKind kind;
+        int stream = 0;
+        std::int64_t sample = 0;  // stream-relative (Event, StreamEnd: total samples)
+        VoiceEvent event;
+        std::vector<std::int16_t> pcm;
+        std::shared_ptr<const VoiceInfo> voice;  // StreamStart
+        bool voiceChanged = false;               // StreamStart
+    };
+
+    void SynthesisThread();
+    void AudioThread();
+    void Synthesize(const Utterance& utterance);
+    void PushItem(Item item);
+    void LoadVoice(const VoiceInfo& voice);
+    void FlushPhoneme(std::int64_t nextSample, int nextPhoneId);
+    // Audio thread, with mutex_ held:
+    bool FeedOne();
+    void PostDueEvents();
+    void CancelPlayingStream();
+    void Post(const VoiceEvent& event);
+    void ReplaceFailedOutput(const std::string& message);
+
+    // Set up before the threads run, constant afterwards.
+    int sampleRate_ = 22050;
+    std::vector<VoiceInfo> voices_;
+
+    std::mutex mutex_;
+    std::condition_variable synthWake_;
+    std::condition_variable audioWake_;
+    std::condition_variable spaceFree_;
+    bool shutdown_ = false;
+    bool initDone_ = false;
+    std::string initError_;
+
+    // Settings for the next Speak.
+    std::shared_ptr<const VoiceInfo> voice_;
+    int rate_ = 0;
+    int volume_ = 100;
+    int interests_ = 0;
+    int nextStream_ = 1;
+    bool voiceLoadPending_ = false;
+
+    std::deque<Utterance> utterances_;  // waiting for synthesis
+    std::deque<int> activeStreams_;     // spoken, not yet ended; front is the one playing
+    std::set<int> cancelled_;
+    int synthStream_ = 0;               // being synthesised
+    std::deque<Item> items_;            // synthesised, not yet handed to the output
+    std::int64_t itemSamples_ = 0;
+
+    // Synthesis thread only.
+    const class SpeechText* synthText_ = nullptr;
+    int synthVolume_ = 100;
+    std::string loadedVoice_;
+    std::string lastStreamVoice_;
+    bool havePhoneme_ = false;
+    VoiceEvent heldPhoneme_;
+    std::int64_t heldPhonemeSample_ = 0;
+    std::int64_t synthSamples_ = 0;
+
+    // Audio thread (under mutex_).
+    std::unique_ptr<AudioOutput> output_;
+    bool paused_ = false;
+    int feedStream_ = 0;           // whose items are being fed; 0 none
+    bool skippingStream_ = false;  // dropping the rest of feedStream_
+    std::int64_t streamBase_ = 0;  // output sample of feedStream_'s first sample
+    std::map<int, std::int64_t> streamBases_;  // streams in the output, not yet ended
+    std::multimap<std::int64_t, VoiceEvent> due_;  // by output sample
+    double levelSquares_ = 0;
+    int levelCount_ = 0;
+
+    WinThread synthThread_;
+    WinThread audioThread_;
+};
+
+}  // namespace quorvane

@@ -1,0 +1,100 @@
+#include "speech/speech_text.h"
+
+#include <algorithm>
+
+namespace quorvane {
+
+namespace {
+
+void AppendUtf8(std::string& out, char32_t c)
+{
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+bool IsBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == 0x3000 || c == 0xA0; }
+
+// Ends a sentence wherever it stands (full-width marks need no blank after).
+bool IsWideTerminator(char16_t c) { return c == 0x3002 || c == 0xFF01 || c == 0xFF1F || c == 0xFF0E; }
+// Ends a sentence when a blank or the end of the text follows.
+bool IsTerminator(char16_t c) { return c == u'.' || c == u'!' || c == u'?' || c == 0x2026; }
+bool IsCloser(char16_t c)
+{
+    return c == u'"' || c == u'\'' || c == u')' || c == u']' || c == 0x201D || c == 0x2019 || c == 0x300D ||
+           c == 0x300F || c == 0xFF09;
+}
+
+}  // namespace
+
+SpeechText::SpeechText(const std::u16string& text) : text_(text)
+{
+    utf8_.reserve(text.size() * 3);
+    offsets_.reserve(text.size() + 1);
+    for (size_t i = 0; i < text.size(); ++i) {
+        offsets_.push_back(static_cast<int>(i));
+        char32_t c = text[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+            ++i;
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            c = 0xFFFD;
+        } else if (c == 0) {
+            c = u' ';
+        }
+        AppendUtf8(utf8_, c);
+    }
+    offsets_.push_back(static_cast<int>(text.size()));
+}
+
+int SpeechText::Utf16Position(int espeakPosition) const
+{
+    const int index = std::clamp(espeakPosition - 1, 0, CodePointCount());
+    return offsets_[static_cast<size_t>(index)];
+}
+
+int SpeechText::Utf16Length(int espeakPosition, int length) const
+{
+    const int first = std::clamp(espeakPosition - 1, 0, CodePointCount());
+    const int last = std::clamp(first + std::max(length, 0), first, CodePointCount());
+    return offsets_[static_cast<size_t>(last)] - offsets_[static_cast<size_t>(first)];
+}
+
+int SpeechText::SentenceLength(int utf16Start) const
+{
+    const size_t size = text_.size();
+    size_t start = static_cast<size_t>(std::clamp(utf16Start, 0, static_cast<int>(size)));
+    size_t i = start;
+    for (; i < size; ++i) {
+        const char16_t c = text_[i];
+        if (IsWideTerminator(c) || IsTerminator(c)) {
+            size_t end = i + 1;
+            while (end < size && (IsTerminator(text_[end]) || IsWideTerminator(text_[end]))) ++end;
+            while (end < size && IsCloser(text_[end])) ++end;
+            if (IsWideTerminator(c) || end == size || IsBlank(text_[end])) return static_cast<int>(end - start);
+            i = end - 1;
+        } else if (c == u'\n' && i + 1 < size) {
+            // A blank line ends a paragraph and so a sentence.
+            size_t next = i + 1;
+            if (next < size && text_[next] == u'\r') ++next;
+            if (next < size && text_[next] == u'\n') break;
+        }
+    }
+    size_t end = std::min(i, size);
+    while (end > start && IsBlank(text_[end - 1])) --end;
+    return static_cast<int>(end - start);
+}
+
+}  // namespace quorvane

@@ -1,0 +1,216 @@
+// speak: says text through TSpVoice and the espeak-ng voice service and
+// prints each event as it arrives. It checks the speech path without the
+// reader window.
+//
+//   speak [--voice NAME] [--rate N] [--volume N] [--wav OUT.wav] [--audio KIND] TEXT...
+//   speak --list-voices
+//
+// Without TEXT the text is read from standard input (UTF-8).
+#include <windows.h>
+
+#include <cstdio>
+#include <iostream>
+#include <iterator>
+#include <string>
+
+#include "speech/audio_output.h"
+#include "speech/espeak_voice_service.h"
+#include "speech/speech_lib_tlb.h"
+
+namespace quorvane {
+namespace {
+
+std::string ToUtf8(const std::u16string& text)
+{
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        char32_t c = text[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+            ++i;
+        }
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (c >> 18));
+            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+std::u16string FromUtf8(const std::string& text)
+{
+    std::u16string out;
+    if (text.empty()) return out;
+    const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    out.resize(static_cast<size_t>(n));
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), reinterpret_cast<WCHAR*>(out.data()), n);
+    return out;
+}
+
+std::string Lower(std::string text)
+{
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+void Usage()
+{
+    std::fprintf(stderr,
+                 "usage: speak [--voice NAME] [--rate N] [--volume N] [--wav OUT.wav] [--audio device|null|wav:PATH] TEXT...\n"
+                 "       speak --list-voices\n"
+                 "Without TEXT, the text is read from standard input.\n");
+}
+
+DWORD gStart = 0;
+
+void Line(int id, const char* name, int stream, long long position, const std::string& rest)
+{
+    std::printf("[%6lu ms] %2d %-15s stream %d position %lld%s%s\n", static_cast<unsigned long>(GetTickCount() - gStart),
+                id, name, stream, position, rest.empty() ? "" : " ", rest.c_str());
+    std::fflush(stdout);
+}
+
+int Run(int argc, WCHAR** argv)
+{
+    std::string voiceName, wavPath, audio;
+    int rate = 0, volume = 100;
+    bool listVoices = false, haveRate = false, haveVolume = false;
+    std::u16string text;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = ToUtf8(reinterpret_cast<const char16_t*>(argv[i]));
+        auto value = [&]() -> std::string {
+            if (i + 1 >= argc) throw std::invalid_argument(arg + " needs a value");
+            return ToUtf8(reinterpret_cast<const char16_t*>(argv[++i]));
+        };
+        if (arg == "--voice") voiceName = value();
+        else if (arg == "--rate") rate = std::stoi(value()), haveRate = true;
+        else if (arg == "--volume") volume = std::stoi(value()), haveVolume = true;
+        else if (arg == "--wav") wavPath = value();
+        else if (arg == "--audio") audio = value();
+        else if (arg == "--list-voices") listVoices = true;
+        else if (arg == "--help" || arg == "-h") return Usage(), 0;
+        else if (arg.size() > 2 && arg.compare(0, 2, "--") == 0) throw std::invalid_argument("unknown option " + arg);
+        else text += (text.empty() ? u"" : u" ") + std::u16string(reinterpret_cast<const char16_t*>(argv[i]));
+    }
+
+    if (!wavPath.empty()) audio = "wav:" + wavPath;
+    if (audio.empty()) {
+        const char* fromEnvironment = std::getenv("QUORVANE_AUDIO");
+        audio = fromEnvironment ? fromEnvironment : (listVoices ? "null" : "device");
+    }
+    SetVoiceServiceFactory([audio]() -> std::shared_ptr<VoiceService> {
+        return std::make_shared<EspeakVoiceService>(CreateAudioOutput(audio));
+    });
+
+    TSpVoice voice;
+    voice.Connect();
+    ISpeechObjectTokens tokens = voice.GetVoices();
+    if (listVoices) {
+        for (int i = 0; i < tokens.Count(); ++i) {
+            ISpeechObjectTokenPtr token = tokens.Item(i);
+            std::printf("%s\n  Name: %s\n  Vendor: %s\n  Age: %s\n  Gender: %s\n  Language: %s\n  Id: %s\n",
+                        token->GetDescription().c_str(), token->GetAttribute("Name").c_str(),
+                        token->GetAttribute("Vendor").c_str(), token->GetAttribute("Age").c_str(),
+                        token->GetAttribute("Gender").c_str(), token->GetAttribute("Language").c_str(),
+                        token->Id().c_str());
+        }
+        return 0;
+    }
+    if (!voiceName.empty()) {
+        ISpeechObjectTokenPtr chosen;
+        const std::string wanted = Lower(voiceName);
+        for (int i = 0; i < tokens.Count() && !chosen; ++i) {
+            ISpeechObjectTokenPtr token = tokens.Item(i);
+            const std::string description = Lower(token->GetDescription());
+            const std::string id = Lower(token->Id());
+            if (description.find(wanted) != std::string::npos ||
+                (id.size() >= wanted.size() && id.compare(id.size() - wanted.size(), wanted.size(), wanted) == 0))
+                chosen = token;
+        }
+        if (!chosen) throw std::invalid_argument("no installed voice matches \"" + voiceName + "\" (see --list-voices)");
+        voice.SetVoice(chosen.Get());
+    }
+    if (haveRate) voice.SetRate(rate);
+    if (haveVolume) voice.SetVolume(volume);
+    if (text.empty()) {
+        std::string input((std::istreambuf_iterator<char>(std::cin)), std::istreambuf_iterator<char>());
+        text = FromUtf8(input);
+    }
+
+    auto slice = [&text](int position, int length) {
+        if (position < 0 || length < 0 || static_cast<size_t>(position) > text.size()) return std::string("?");
+        return "\"" + ToUtf8(text.substr(static_cast<size_t>(position), static_cast<size_t>(length))) + "\"";
+    };
+    int ended = 0;
+    voice.SetEventInterests(SVEAllEvents);
+    voice.OnStartStream = [](TSpVoice*, int s, StreamPositionVariant p) { Line(1, "OnStartStream", s, p, ""); };
+    voice.OnEndStream = [&ended](TSpVoice*, int s, StreamPositionVariant p) {
+        Line(2, "OnEndStream", s, p, "");
+        ended = s;
+    };
+    voice.OnVoiceChange = [](TSpVoice*, int s, StreamPositionVariant p, ISpeechObjectToken* t) {
+        Line(3, "OnVoiceChange", s, p, "voice " + (t ? t->GetDescription() : std::string("?")));
+    };
+    voice.OnBookmark = [](TSpVoice*, int s, StreamPositionVariant p, const std::string& b, int id) {
+        Line(4, "OnBookmark", s, p, "bookmark " + b + " id " + std::to_string(id));
+    };
+    voice.OnWord = [&slice](TSpVoice*, int s, StreamPositionVariant p, int c, int l) {
+        Line(5, "OnWord", s, p, "char " + std::to_string(c) + " length " + std::to_string(l) + " " + slice(c, l));
+    };
+    voice.OnPhoneme = [](TSpVoice*, int s, StreamPositionVariant p, int d, std::int16_t next, int f, std::int16_t cur) {
+        Line(6, "OnPhoneme", s, p, "phone " + std::to_string(cur) + " next " + std::to_string(next) + " duration " +
+                                       std::to_string(d) + " feature " + std::to_string(f));
+    };
+    voice.OnSentence = [&slice](TSpVoice*, int s, StreamPositionVariant p, int c, int l) {
+        Line(7, "OnSentence", s, p, "char " + std::to_string(c) + " length " + std::to_string(l) + " " + slice(c, l));
+    };
+    voice.OnViseme = [](TSpVoice*, int s, StreamPositionVariant p, int d, int next, int f, int cur) {
+        Line(8, "OnViseme", s, p, "viseme " + std::to_string(cur) + " next " + std::to_string(next) + " duration " +
+                                      std::to_string(d) + " feature " + std::to_string(f));
+    };
+    voice.OnAudioLevel = [](TSpVoice*, int s, StreamPositionVariant p, int level) {
+        Line(9, "OnAudioLevel", s, p, "level " + std::to_string(level));
+    };
+    voice.OnEnginePrivate = [](TSpVoice*, int s, int p, std::int64_t data) {
+        Line(10, "OnEnginePrivate", s, p, "data " + std::to_string(data));
+    };
+    int failures = 0;
+    voice.OnError = [&failures](TSpVoice*, const EOleException& e) {
+        std::fprintf(stderr, "speak: %s\n", e.what());
+        ++failures;
+    };
+
+    gStart = GetTickCount();
+    const int stream = voice.Speak(text, SVSFlagsAsync);
+    MSG msg;
+    while (ended < stream && GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return failures ? 1 : 0;
+}
+
+}  // namespace
+}  // namespace quorvane
+
+extern "C" int wmain(int argc, WCHAR** argv)
+{
+    try {
+        return quorvane::Run(argc, argv);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "speak: %s\n", e.what());
+        return 2;
+    }
+}
