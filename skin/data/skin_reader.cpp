@@ -65,12 +65,13 @@ bool TSkinReader::ReadPackage(MemoryStream& package)
 // Copies the part of member index's declared range that lies inside the data.
 void TSkinReader::CopyMember(size_t index, MemoryStream& target) const
 {
+    // A negative size is corrupt; it counts as 0 so the members after it keep their place.
     int64_t offset = 0;
-    for (size_t i = 0; i < index; ++i) offset += sizes_[i];
-    const int64_t size = sizes_[index];
+    for (size_t i = 0; i < index; ++i) offset += std::max<int32_t>(sizes_[i], 0);
+    const int64_t size = std::max<int32_t>(sizes_[index], 0);
     const int64_t dataSize = static_cast<int64_t>(data_.Size());
     const int64_t first = std::clamp<int64_t>(offset, 0, dataSize);
-    const int64_t last = std::clamp<int64_t>(offset + std::max<int64_t>(size, 0), 0, dataSize);
+    const int64_t last = std::clamp<int64_t>(offset + size, 0, dataSize);
     if (last > first) target.Write(data_.Data() + first, static_cast<size_t>(last - first));
     target.Seek(0);
 }

@@ -10,8 +10,8 @@
 // - more than kSizeTableEntries names: the size table grows to one entry per
 //   name, so every member stays reachable (a package is not rejected for it);
 // - sizes missing at the end of the content read as 0;
-// - a member whose declared size runs past the decoded data (or is negative)
-//   yields only the bytes that exist.
+// - a member whose declared size runs past the decoded data yields only the
+//   bytes that exist; a negative size counts as 0.
 #pragma once
 #include <cstdint>
 #include <string>

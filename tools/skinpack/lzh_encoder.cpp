@@ -57,6 +57,8 @@ public:
         prnt_[kRoot] = 0;
     }
 
+    int rebuilds = 0;
+
     void Encode(int c, BitWriter& out)
     {
         // Walk from the leaf to the root; a node at an odd position is its
@@ -71,7 +73,10 @@ public:
 private:
     void Update(int c)
     {
-        if (freq_[kRoot] == kMaxFreq) Reconst();
+        if (freq_[kRoot] == kMaxFreq) {
+            Reconst();
+            ++rebuilds;
+        }
         c = prnt_[c + kTableSize];
         do {
             const unsigned k = ++freq_[c];
@@ -244,11 +249,15 @@ private:
 
 }  // namespace
 
-std::vector<uint8_t> LzhEncode(const uint8_t* data, size_t size)
+std::vector<uint8_t> LzhEncode(const uint8_t* data, size_t size, LzhEncodeStats* stats)
 {
+    LzhEncodeStats counts;
     std::vector<uint8_t> out;
     out.reserve(size / 2 + 16);
-    if (size == 0) return out;
+    if (size == 0) {
+        if (stats) *stats = counts;
+        return out;
+    }
     BitWriter writer(out);
     auto tree = std::make_unique<HuffmanTree>();
     auto finder = std::make_unique<MatchFinder>();
@@ -266,7 +275,9 @@ std::vector<uint8_t> LzhEncode(const uint8_t* data, size_t size)
         if (finder->matchLength <= kThreshold) {
             finder->matchLength = 1;
             tree->Encode(text[r], writer);
+            ++counts.literals;
         } else {
+            ++counts.matches;
             tree->Encode(255 - kThreshold + finder->matchLength, writer);
             EncodePosition(finder->matchPosition, writer);
         }
@@ -289,6 +300,8 @@ std::vector<uint8_t> LzhEncode(const uint8_t* data, size_t size)
         }
     } while (len > 0);
     writer.Flush();
+    counts.rebuilds = tree->rebuilds;
+    if (stats) *stats = counts;
     return out;
 }
 

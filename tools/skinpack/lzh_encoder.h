@@ -10,8 +10,18 @@
 
 namespace quorvane {
 
+// What the encoder emitted, for tests and the packer's report.
+struct LzhEncodeStats {
+    size_t literals = 0;
+    size_t matches = 0;
+    int rebuilds = 0;  // times the Huffman tree was rebuilt at the 0x8000 root count
+};
+
 // The coded bit stream alone (no size in front); flushed to a whole byte.
-std::vector<uint8_t> LzhEncode(const uint8_t* data, size_t size);
-inline std::vector<uint8_t> LzhEncode(const std::vector<uint8_t>& data) { return LzhEncode(data.data(), data.size()); }
+std::vector<uint8_t> LzhEncode(const uint8_t* data, size_t size, LzhEncodeStats* stats = nullptr);
+inline std::vector<uint8_t> LzhEncode(const std::vector<uint8_t>& data, LzhEncodeStats* stats = nullptr)
+{
+    return LzhEncode(data.data(), data.size(), stats);
+}
 
 }  // namespace quorvane
