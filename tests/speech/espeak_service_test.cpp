@@ -1,0 +1,448 @@
+// The espeak-ng service behind TSpVoice, recorded to WAV files: event order
+// and positions, skip, pause, rate and volume, measured on the output.
+#include <windows.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+
+#include "speech/audio_output.h"
+#include "speech/espeak_voice_service.h"
+#include "speech/speech_lib_tlb.h"
+#include "tests/support/gtest.h"
+
+namespace quorvane {
+namespace {
+
+struct Wav {
+    int sampleRate = 0;
+    std::uint32_t declaredBytes = 0;
+    std::vector<std::int16_t> samples;
+
+    double Seconds() const { return sampleRate ? static_cast<double>(samples.size()) / sampleRate : 0; }
+    int Peak() const
+    {
+        int peak = 0;
+        for (auto s : samples) peak = std::max(peak, std::abs(static_cast<int>(s)));
+        return peak;
+    }
+};
+
+Wav ReadWav(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    Wav wav;
+    if (bytes.size() < 44 || std::string(bytes.begin(), bytes.begin() + 4) != "RIFF") return wav;
+    auto le = [&](size_t at, int n) {
+        std::uint32_t v = 0;
+        for (int i = n - 1; i >= 0; --i) v = (v << 8) | bytes[at + static_cast<size_t>(i)];
+        return v;
+    };
+    wav.sampleRate = static_cast<int>(le(24, 4));
+    wav.declaredBytes = le(40, 4);
+    for (size_t at = 44; at + 1 < bytes.size() && at < 44 + wav.declaredBytes; at += 2)
+        wav.samples.push_back(static_cast<std::int16_t>(le(at, 2)));
+    return wav;
+}
+
+struct Event {
+    int id;
+    int stream;
+    std::int64_t position;
+    int a = 0, b = 0;
+    DWORD time = 0;
+};
+
+// Loudness per 10 ms window.
+std::vector<double> Envelope(const std::vector<std::int16_t>& samples)
+{
+    std::vector<double> out;
+    for (size_t at = 0; at + 220 <= samples.size(); at += 220) {
+        double squares = 0;
+        for (size_t i = at; i < at + 220; ++i) squares += static_cast<double>(samples[i]) * samples[i];
+        out.push_back(std::sqrt(squares / 220));
+    }
+    return out;
+}
+
+std::string TempWav(const char* name) { return std::string("/tmp/quorvane-speech-") + name + ".wav"; }
+
+// A voice on the espeak-ng service writing to a WAV file; `speed` > 1 plays
+// the file's clock faster where only the recording matters.
+class EspeakServiceTest : public ::testing::Test {
+protected:
+    void Open(const std::string& wavPath, double speed)
+    {
+        wavPath_ = wavPath;
+        events_.clear();  // stream numbers start again with a new service
+        SetVoiceServiceFactory([wavPath, speed]() -> std::shared_ptr<VoiceService> {
+            return std::make_shared<EspeakVoiceService>(std::make_unique<WavAudioOutput>(wavPath, speed));
+        });
+        voice_ = std::make_unique<TSpVoice>();
+        voice_->Connect();
+        voice_->SetEventInterests(SVEAllEvents);
+        auto add = [this](int id, int stream, std::int64_t position, int a = 0, int b = 0) {
+            events_.push_back(Event{id, stream, position, a, b, GetTickCount()});
+        };
+        voice_->OnStartStream = [add](TSpVoice*, int s, StreamPositionVariant p) { add(kEventStartStream, s, p); };
+        voice_->OnEndStream = [add](TSpVoice*, int s, StreamPositionVariant p) { add(kEventEndStream, s, p); };
+        voice_->OnVoiceChange = [add](TSpVoice*, int s, StreamPositionVariant p, ISpeechObjectToken* t) {
+            add(kEventVoiceChange, s, p, t->GetAttribute("Language") == "804" ? 804 : 0);
+        };
+        voice_->OnWord = [add](TSpVoice*, int s, StreamPositionVariant p, int c, int l) { add(kEventWord, s, p, c, l); };
+        voice_->OnSentence = [add](TSpVoice*, int s, StreamPositionVariant p, int c, int l) { add(kEventSentence, s, p, c, l); };
+        voice_->OnPhoneme = [add](TSpVoice*, int s, StreamPositionVariant p, int, std::int16_t, int, std::int16_t cur) {
+            add(kEventPhoneme, s, p, cur);
+        };
+        voice_->OnViseme = [add](TSpVoice*, int s, StreamPositionVariant p, int, int, int, int cur) { add(kEventViseme, s, p, cur); };
+        voice_->OnAudioLevel = [add](TSpVoice*, int s, StreamPositionVariant p, int level) { add(kEventAudioLevel, s, p, level); };
+        voice_->OnError = [this](TSpVoice*, const EOleException& e) { errors_.push_back(e.what()); };
+    }
+
+    void TearDown() override
+    {
+        voice_.reset();
+        SetVoiceServiceFactory(nullptr);
+        if (!wavPath_.empty()) std::remove(wavPath_.c_str());
+    }
+
+    void UseVoice(const std::string& language)
+    {
+        ISpeechObjectTokens tokens = voice_->GetVoices();
+        for (int i = 0; i < tokens.Count(); ++i)
+            if (tokens.Item(i)->GetAttribute("Language") == language) return voice_->SetVoice(tokens.Item(i).Get());
+        FAIL() << "no voice for " << language;
+    }
+
+    bool Ended(int stream) const
+    {
+        return std::any_of(events_.begin(), events_.end(),
+                           [stream](const Event& e) { return e.id == kEventEndStream && e.stream == stream; });
+    }
+
+    // Pumps messages until `stream` has ended or `timeoutMs` passed; `tick`
+    // runs on every round.
+    bool WaitForEnd(int stream, DWORD timeoutMs, const std::function<void()>& tick = {})
+    {
+        const DWORD start = GetTickCount();
+        while (!Ended(stream) && GetTickCount() - start < timeoutMs) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 2, QS_ALLINPUT);
+            MSG msg;
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+            if (tick) tick();
+        }
+        return Ended(stream);
+    }
+
+    std::vector<Event> Of(int id, int stream = 0) const
+    {
+        std::vector<Event> out;
+        for (const Event& e : events_)
+            if (e.id == id && (stream == 0 || e.stream == stream)) out.push_back(e);
+        return out;
+    }
+
+    // Duration of one text at a rate in seconds, from the WAV recording.
+    double SpokenSeconds(const std::u16string& text, int rate)
+    {
+        voice_.reset();
+        Open(wavPath_, 20);
+        voice_->SetRate(rate);
+        const int stream = voice_->Speak(text, SVSFlagsAsync);
+        EXPECT_TRUE(WaitForEnd(stream, 20000));
+        voice_.reset();  // closes the file
+        return ReadWav(wavPath_).Seconds();
+    }
+
+    std::string wavPath_;
+    std::unique_ptr<TSpVoice> voice_;
+    std::vector<Event> events_;
+    std::vector<std::string> errors_;
+};
+
+TEST_F(EspeakServiceTest, EnglishEventsComeInOrderAtTheSpokenWords)
+{
+    Open(TempWav("english"), 10);
+    const std::u16string text = u"A quick brown fox. What fun!";
+    const int stream = voice_->Speak(text, SVSFlagsAsync);
+    ASSERT_TRUE(WaitForEnd(stream, 20000));
+
+    ASSERT_GE(events_.size(), 4u);
+    EXPECT_EQ(events_.front().id, kEventStartStream);
+    EXPECT_EQ(events_.back().id, kEventEndStream);
+    EXPECT_EQ(Of(kEventVoiceChange).size(), 1u);
+    std::int64_t last = 0;
+    for (const Event& e : events_) {
+        EXPECT_EQ(e.stream, stream);
+        EXPECT_GE(e.position, last) << "event " << e.id << " out of order";
+        last = e.position;
+    }
+    std::vector<std::u16string> words, sentences;
+    for (const Event& e : Of(kEventWord)) words.push_back(text.substr(static_cast<size_t>(e.a), static_cast<size_t>(e.b)));
+    for (const Event& e : Of(kEventSentence)) sentences.push_back(text.substr(static_cast<size_t>(e.a), static_cast<size_t>(e.b)));
+    EXPECT_EQ(words, (std::vector<std::u16string>{u"A", u"quick", u"brown", u"fox", u"What", u"fun"}));
+    EXPECT_EQ(sentences, (std::vector<std::u16string>{u"A quick brown fox.", u"What fun!"}));
+    for (const Event& e : Of(kEventPhoneme)) EXPECT_TRUE(e.a >= 1 && e.a <= 49) << e.a;
+    EXPECT_FALSE(Of(kEventViseme).empty());
+    EXPECT_FALSE(Of(kEventAudioLevel).empty());
+    EXPECT_TRUE(errors_.empty());
+
+    voice_.reset();
+    const Wav wav = ReadWav(wavPath_);
+    EXPECT_EQ(wav.sampleRate, 22050);
+    EXPECT_GT(wav.Seconds(), 1.2);
+    EXPECT_LT(wav.Seconds(), 4.0);
+    EXPECT_GT(wav.Peak(), 8000);
+    // The end of the stream is its last sample, in bytes.
+    EXPECT_EQ(static_cast<size_t>(events_.back().position), wav.samples.size() * 2);
+}
+
+TEST_F(EspeakServiceTest, ChinesePositionsCountUtf16UnitsOfTheText)
+{
+    Open(TempWav("chinese"), 10);
+    UseVoice("804");
+    // The fourth character is outside the basic plane (two UTF-16 units).
+    const std::u16string text = u"\u4f60\u597d\uff0c\u4e16\u754c\u3002\U00020000\u597d\u5427\u3002";
+    const int stream = voice_->Speak(text, SVSFlagsAsync);
+    ASSERT_TRUE(WaitForEnd(stream, 30000));
+    std::vector<std::pair<int, int>> words, sentences;
+    for (const Event& e : Of(kEventWord)) words.emplace_back(e.a, e.b);
+    for (const Event& e : Of(kEventSentence)) sentences.emplace_back(e.a, e.b);
+    EXPECT_EQ(words, (std::vector<std::pair<int, int>>{{0, 1}, {1, 1}, {3, 1}, {4, 1}, {6, 2}, {8, 1}, {9, 1}}));
+    EXPECT_EQ(sentences, (std::vector<std::pair<int, int>>{{0, 6}, {6, 5}}));
+    ASSERT_EQ(Of(kEventVoiceChange).size(), 1u);
+    EXPECT_EQ(Of(kEventVoiceChange)[0].a, 804);
+}
+
+TEST_F(EspeakServiceTest, VoiceChangeOnlyWhenTheStreamsVoiceDiffers)
+{
+    Open(TempWav("voices"), 20);
+    const int first = voice_->Speak(u"One.", SVSFlagsAsync);
+    const int second = voice_->Speak(u"Two.", SVSFlagsAsync);
+    UseVoice("804");
+    const int third = voice_->Speak(u"\u4e09\u3002", SVSFlagsAsync);
+    ASSERT_TRUE(WaitForEnd(third, 20000));
+    EXPECT_EQ(Of(kEventVoiceChange, first).size(), 1u);
+    EXPECT_EQ(Of(kEventVoiceChange, second).size(), 0u);
+    EXPECT_EQ(Of(kEventVoiceChange, third).size(), 1u);
+    // Streams follow each other: each starts after the one before ended.
+    std::vector<int> order;
+    for (const Event& e : events_)
+        if (e.id == kEventStartStream || e.id == kEventEndStream) order.push_back(e.id * 10 + e.stream);
+    EXPECT_EQ(order, (std::vector<int>{11, 21, 12, 22, 13, 23}));
+}
+
+// Skip silences the sounding text at once, ends its stream, and the next
+// queued text follows.
+TEST_F(EspeakServiceTest, SkipEndsTheStreamAtOnceAndTheNextTextFollows)
+{
+    Open(TempWav("skip"), 1);
+    const int first = voice_->Speak(u"This sentence is rather long so that it is still being spoken when the test "
+                                    u"skips it. And here is another one that nobody will hear.",
+                                    SVSFlagsAsync);
+    DWORD started = 0, skippedAt = 0;
+    WaitForEnd(first, 1500, [&] {
+        if (!started && !Of(kEventStartStream, first).empty()) started = GetTickCount();
+        if (started && !skippedAt && GetTickCount() - started >= 600) {
+            EXPECT_GE(voice_->Skip("Sentence", 2147483647), 1);
+            skippedAt = GetTickCount();
+        }
+    });
+    ASSERT_TRUE(skippedAt);
+    ASSERT_TRUE(WaitForEnd(first, 2000));
+    const Event end = Of(kEventEndStream, first)[0];
+    EXPECT_LE(end.time - skippedAt, 60u) << "end of stream came late";
+    const double heardSeconds = static_cast<double>(end.position) / 2 / 22050;
+    EXPECT_NEAR(heardSeconds, (skippedAt - started) / 1000.0, 0.1);
+
+    const int second = voice_->Speak(u"Next.", SVSFlagsAsync);
+    ASSERT_TRUE(WaitForEnd(second, 5000));
+    EXPECT_EQ(Of(kEventStartStream, second).size(), 1u);
+    voice_.reset();
+    const Wav wav = ReadWav(wavPath_);
+    const double nextSeconds = static_cast<double>(Of(kEventEndStream, second)[0].position) / 2 / 22050;
+    // The recording holds what was heard of the first text, then the second.
+    EXPECT_NEAR(wav.Seconds(), heardSeconds + nextSeconds, 0.06);
+    EXPECT_LT(Of(kEventWord, first).back().a, 80) << "words of the skipped part were raised";
+}
+
+// A skip of text that has not started yet ends it without a sound.
+TEST_F(EspeakServiceTest, SkipWhilePausedEndsTheWaitingStream)
+{
+    Open(TempWav("pausedskip"), 1);
+    voice_->Pause();
+    const int first = voice_->Speak(u"Not heard.", SVSFlagsAsync);
+    const int second = voice_->Speak(u"Heard after resume.", SVSFlagsAsync);
+    Sleep(100);
+    voice_->Skip("Sentence", 2147483647);
+    ASSERT_TRUE(WaitForEnd(first, 1000));
+    EXPECT_TRUE(Of(kEventStartStream, first).empty());
+    WaitForEnd(second, 300);
+    EXPECT_TRUE(Of(kEventStartStream, second).empty()) << "started while paused";
+    voice_->Resume();
+    ASSERT_TRUE(WaitForEnd(second, 5000));
+    EXPECT_EQ(Of(kEventWord, second).size(), 3u);
+}
+
+// Pause halts the output at once; Resume continues where it halted, so the
+// recording equals one made without a pause.
+TEST_F(EspeakServiceTest, PauseHaltsAndResumeContinuesWhereItHalted)
+{
+    const std::u16string text = u"Counting slowly: one, two, three, four, five, six.";
+    Open(TempWav("pause"), 1);
+    const int stream = voice_->Speak(text, SVSFlagsAsync);
+    DWORD started = 0, pausedAt = 0, resumedAt = 0;
+    ASSERT_TRUE(WaitForEnd(stream, 15000, [&] {
+        const DWORD now = GetTickCount();
+        if (!started && !Of(kEventStartStream, stream).empty()) started = now;
+        if (started && !pausedAt && now - started >= 700) {
+            voice_->Pause();
+            pausedAt = now;
+        }
+        if (pausedAt && !resumedAt && now - pausedAt >= 800) {
+            voice_->Resume();
+            resumedAt = now;
+        }
+    }));
+    ASSERT_TRUE(resumedAt);
+    // Nothing was played (no audio level, no word) from 50 ms after the pause
+    // until the resume.
+    for (const Event& e : events_) {
+        EXPECT_FALSE(e.time > pausedAt + 50 && e.time + 5 < resumedAt) << "event " << e.id << " during the pause";
+    }
+    voice_.reset();
+    const std::vector<std::int16_t> paused = ReadWav(wavPath_).samples;
+    events_.clear();
+    Open(wavPath_, 20);
+    const int again = voice_->Speak(text, SVSFlagsAsync);
+    ASSERT_TRUE(WaitForEnd(again, 15000));
+    voice_.reset();
+    const std::vector<std::int16_t> straight = ReadWav(wavPath_).samples;
+    // espeak-ng's output varies by a few samples with what it spoke before,
+    // so the two recordings are compared by length and loudness envelope; a
+    // lost or repeated piece would be at least one 5 ms output tick.
+    EXPECT_NEAR(static_cast<double>(paused.size()), static_cast<double>(straight.size()), 60.0);
+    const std::vector<double> a = Envelope(paused), b = Envelope(straight);
+    double difference = 0, total = 0;
+    for (size_t i = 0; i < std::min(a.size(), b.size()); ++i) {
+        difference += std::fabs(a[i] - b[i]);
+        total += b[i];
+    }
+    EXPECT_LT(difference / total, 0.1) << "the paused recording differs: sound was lost or repeated";
+}
+
+TEST_F(EspeakServiceTest, RateAndVolumeChangeDurationAndAmplitude)
+{
+    const std::u16string text = u"The rain in Spain stays mainly in the plain.";
+    Open(TempWav("rate"), 20);
+    const double normal = SpokenSeconds(text, 0);
+    const double fast = SpokenSeconds(text, 10);
+    const double slow = SpokenSeconds(text, -10);
+    EXPECT_LT(fast, normal / 2.2) << normal << " s normal, " << fast << " s at +10";
+    EXPECT_GT(slow, normal * 2.2) << normal << " s normal, " << slow << " s at -10";
+
+    Open(wavPath_, 20);
+    voice_->SetRate(0);
+    voice_->SetVolume(100);
+    int stream = voice_->Speak(text, SVSFlagsAsync);
+    ASSERT_TRUE(WaitForEnd(stream, 20000));
+    voice_->SetVolume(25);
+    stream = voice_->Speak(text, SVSFlagsAsync);
+    ASSERT_TRUE(WaitForEnd(stream, 20000));
+    voice_.reset();
+    const Wav wav = ReadWav(wavPath_);
+    const size_t half = wav.samples.size() / 2;
+    int loud = 0, quiet = 0;
+    for (size_t i = 0; i < wav.samples.size(); ++i) {
+        const int v = std::abs(static_cast<int>(wav.samples[i]));
+        (i < half ? loud : quiet) = std::max(i < half ? loud : quiet, v);
+    }
+    EXPECT_NEAR(static_cast<double>(quiet) / loud, 0.25, 0.02);
+}
+
+TEST_F(EspeakServiceTest, RecordingIsAValidFileWhileTheOutputIsIdle)
+{
+    Open(TempWav("idle"), 20);
+    const int stream = voice_->Speak(u"Saved while idle.", SVSFlagsAsync);
+    ASSERT_TRUE(WaitForEnd(stream, 10000));
+    Sleep(50);
+    const Wav wav = ReadWav(wavPath_);  // the service is still running
+    EXPECT_EQ(wav.sampleRate, 22050);
+    EXPECT_EQ(static_cast<size_t>(wav.declaredBytes), wav.samples.size() * 2);
+    EXPECT_EQ(static_cast<std::int64_t>(wav.declaredBytes), Of(kEventEndStream, stream)[0].position);
+}
+
+TEST_F(EspeakServiceTest, DestroyingTheVoiceWhileSpeakingStopsCleanly)
+{
+    Open(TempWav("destroy"), 1);
+    voice_->Speak(u"This text is cut off by destroying the voice in the middle of it.", SVSFlagsAsync);
+    Sleep(300);
+    const DWORD before = GetTickCount();
+    voice_.reset();  // the last holder: the service stops and joins its threads
+    EXPECT_LT(GetTickCount() - before, 500u);
+    EXPECT_EQ(GetRunningVoiceService(), nullptr);
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    // A new service starts afterwards.
+    Open(TempWav("destroy"), 20);
+    const int stream = voice_->Speak(u"Again.", SVSFlagsAsync);
+    EXPECT_TRUE(WaitForEnd(stream, 5000));
+}
+
+TEST_F(EspeakServiceTest, MissingSoundDeviceFallsBackToThePacedOutput)
+{
+    // ./test runs without Wine audio drivers, so the device cannot open.
+    SetVoiceServiceFactory([]() -> std::shared_ptr<VoiceService> {
+        return std::make_shared<EspeakVoiceService>(CreateAudioOutput("device"));
+    });
+    voice_ = std::make_unique<TSpVoice>();
+    int ends = 0;
+    DWORD startTime = 0, endTime = 0;
+    voice_->OnStartStream = [&](TSpVoice*, int, StreamPositionVariant) { startTime = GetTickCount(); };
+    voice_->OnEndStream = [&](TSpVoice*, int, StreamPositionVariant p) {
+        ++ends;
+        endTime = GetTickCount();
+        events_.push_back(Event{kEventEndStream, 1, p});
+    };
+    const int stream = voice_->Speak(u"Hello there.", SVSFlagsAsync);
+    ASSERT_TRUE(WaitForEnd(stream, 5000));
+    EXPECT_EQ(ends, 1);
+    // Paced: the stream took about as long as its audio lasts.
+    const double seconds = static_cast<double>(events_.back().position) / 2 / 22050;
+    EXPECT_NEAR((endTime - startTime) / 1000.0, seconds, 0.15);
+}
+
+TEST(EspeakVoices, DefaultsAreThreeEnglishAndMandarinFourthInSortedOrder)
+{
+    auto service = std::make_shared<EspeakVoiceService>(std::make_unique<PacedAudioOutput>());
+    std::vector<VoiceInfo> voices = service->Voices();
+    ASSERT_EQ(voices.size(), 4u);
+    std::sort(voices.begin(), voices.end(), [](const VoiceInfo& a, const VoiceInfo& b) {
+        return lstrcmpiA(a.description.c_str(), b.description.c_str()) < 0;
+    });
+    EXPECT_EQ(voices[3].language, "804");
+    for (int i = 0; i < 3; ++i) EXPECT_TRUE(voices[static_cast<size_t>(i)].language == "409" || voices[static_cast<size_t>(i)].language == "809");
+    for (const VoiceInfo& v : voices) {
+        EXPECT_EQ(v.vendor, "eSpeak NG");
+        EXPECT_FALSE(v.name.empty());
+        EXPECT_FALSE(v.gender.empty());
+    }
+    EXPECT_THROW(EspeakVoiceService(std::make_unique<PacedAudioOutput>()), EOleException) << "a second instance";
+}
+
+TEST(EspeakVoices, ConfiguredListReplacesTheDefaults)
+{
+    setenv("QUORVANE_VOICES", "de; en-us ,nonesuch", 1);
+    EXPECT_EQ(EspeakVoiceService::ConfiguredVoiceNames(), (std::vector<std::string>{"de", "en-us", "nonesuch"}));
+    auto service = std::make_shared<EspeakVoiceService>(std::make_unique<PacedAudioOutput>());
+    const std::vector<VoiceInfo> voices = service->Voices();
+    ASSERT_EQ(voices.size(), 2u);  // the unknown name is reported and left out
+    EXPECT_EQ(voices[0].language, "407");
+    unsetenv("QUORVANE_VOICES");
+}
+
+}  // namespace
+}  // namespace quorvane
