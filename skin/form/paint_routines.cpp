@@ -53,7 +53,7 @@ public:
     HDC dc() const { return dc_.get(); }
     int width() const { return width_; }
     int height() const { return height_; }
-    const uint32_t* bits() const {
+    uint32_t* bits() const {
         GdiFlush();
         return bits_;
     }
@@ -121,37 +121,59 @@ void TileInto(HDC dest, const RECT& to, HDC source, const RECT& from) {
 
 // Transparent drawing: the picture is cut into bands of rows; inside a band
 // runs of columns without key pixels are copied with BitBlt, runs holding
-// some key pixels go through MaskBlt, runs of key pixels only are skipped.
-// MaskBlt costs far more per pixel than BitBlt, and skin pictures usually
-// hold key pixels only at their rounded corners.
+// some key pixels are combined with the destination, runs of key pixels
+// only are skipped. Skin pictures usually hold key pixels only at their
+// rounded corners.
+//
+// The combining is the classic pair of blits: the destination is ANDed
+// with a monochrome mask (white where the key is), then ORed with the
+// picture whose key pixels are black. The result is the one MaskBlt with
+// MAKEROP4(0x00AA0029, SRCCOPY) gives, but Wine's MaskBlt costs about 30 us
+// per call plus 13 ns per pixel of the whole source, while the two blits
+// cost well under a microsecond for a corner.
 constexpr int kBandHeight = 16;
 constexpr int kMaxRunsPerBand = 8;
 
-void MaskedDraw(HDC dest, int x, int y, int width, int height, HDC source, const uint32_t* bits, int stride,
+// bits: the picture's pixels (stride in pixels), read and, where the key
+// is, set to black; source: a DC holding a picture with those same pixels.
+void MaskedDraw(HDC dest, int x, int y, int width, int height, HDC source, uint32_t* bits, int stride,
                 COLORREF keyColour) {
     const uint32_t key = PixelFromColour(keyColour & 0x00FFFFFF);
-    auto isKey = [&](int px, int py) {
-        return (bits[static_cast<size_t>(py) * static_cast<size_t>(stride) + static_cast<size_t>(px)] & 0x00FFFFFF) == key;
+    auto pixel = [&](int px, int py) -> uint32_t& {
+        return bits[static_cast<size_t>(py) * static_cast<size_t>(stride) + static_cast<size_t>(px)];
     };
 
-    // Monochrome mask, rows padded to 16 bits: 1 where the key colour is.
+    // Monochrome mask (1 where the key is, rows padded to 16 bits) and the
+    // picture with black key pixels; both made once, when first needed.
     UniqueBitmap mask;
-    auto ensureMask = [&] {
-        if (mask) return;
+    UniqueMemoryDc maskDc;
+    HGDIOBJ maskPrevious = nullptr;
+    auto prepare = [&]() -> bool {
+        if (maskDc) return true;
         const int maskStride = ((width + 15) / 16) * 2;
         std::vector<uint8_t> maskBits(static_cast<size_t>(maskStride) * static_cast<size_t>(height), 0);
         for (int py = 0; py < height; ++py)
             for (int px = 0; px < width; ++px)
-                if (isKey(px, py))
+                if ((pixel(px, py) & 0x00FFFFFF) == key) {
                     maskBits[static_cast<size_t>(py) * static_cast<size_t>(maskStride) + static_cast<size_t>(px / 8)] |=
                         static_cast<uint8_t>(0x80 >> (px % 8));
+                    pixel(px, py) = 0;
+                }
         mask.reset(CreateBitmap(width, height, 1, 1, maskBits.data()));
+        maskDc = UniqueMemoryDc::Compatible(dest);
+        if (!mask || !maskDc) return false;
+        maskPrevious = SelectObject(maskDc.get(), mask.get());
+        return true;
     };
 
     enum Kind : uint8_t { kOpaque = 0, kMixed = 1, kClear = 2 };
     std::vector<uint8_t> keyCount(static_cast<size_t>(width));
     std::vector<uint8_t> kinds(static_cast<size_t>(width));
-    int opaqueFrom = -1;  // first row of a pending run of all-opaque bands
+    struct Run {
+        int from, to, top, rows;
+    };
+    std::vector<Run> mixed;  // combined after every opaque copy is done
+    int opaqueFrom = -1;     // first row of a pending run of all-opaque bands
     auto flushOpaque = [&](int until) {
         if (opaqueFrom >= 0) BitBlt(dest, x, y + opaqueFrom, width, until - opaqueFrom, source, 0, opaqueFrom, SRCCOPY);
         opaqueFrom = -1;
@@ -162,7 +184,7 @@ void MaskedDraw(HDC dest, int x, int y, int width, int height, HDC source, const
         bool anyKey = false;
         for (int py = top; py < top + rows; ++py)
             for (int px = 0; px < width; ++px)
-                if (isKey(px, py)) {
+                if ((pixel(px, py) & 0x00FFFFFF) == key) {
                     ++keyCount[static_cast<size_t>(px)];
                     anyKey = true;
                 }
@@ -181,23 +203,28 @@ void MaskedDraw(HDC dest, int x, int y, int width, int height, HDC source, const
         for (int px = 0; px < width;) {
             int end = px + 1;
             while (end < width && kinds[static_cast<size_t>(end)] == kinds[static_cast<size_t>(px)]) ++end;
-            switch (kinds[static_cast<size_t>(px)]) {
-                case kOpaque:
-                    BitBlt(dest, x + px, y + top, end - px, rows, source, px, top, SRCCOPY);
-                    break;
-                case kMixed:
-                    ensureMask();
-                    if (mask)
-                        MaskBlt(dest, x + px, y + top, end - px, rows, source, px, top, mask.get(), px, top,
-                                MAKEROP4(0x00AA0029, SRCCOPY));
-                    break;
-                default:
-                    break;
-            }
+            if (kinds[static_cast<size_t>(px)] == kOpaque)
+                BitBlt(dest, x + px, y + top, end - px, rows, source, px, top, SRCCOPY);
+            else if (kinds[static_cast<size_t>(px)] == kMixed)
+                mixed.push_back(Run{px, end, top, rows});
             px = end;
         }
     }
     flushOpaque(height);
+    if (mixed.empty() || !prepare()) return;
+
+    // The picture's key pixels are black now: draw from a picture that
+    // shows them (a DIB section reads its bits at blit time).
+    GdiFlush();
+    const COLORREF oldBack = SetBkColor(dest, RGB(255, 255, 255));
+    const COLORREF oldText = SetTextColor(dest, RGB(0, 0, 0));
+    for (const Run& run : mixed) {
+        BitBlt(dest, x + run.from, y + run.top, run.to - run.from, run.rows, maskDc.get(), run.from, run.top, SRCAND);
+        BitBlt(dest, x + run.from, y + run.top, run.to - run.from, run.rows, source, run.from, run.top, SRCPAINT);
+    }
+    SetTextColor(dest, oldText);
+    SetBkColor(dest, oldBack);
+    SelectObject(maskDc.get(), maskPrevious);
 }
 
 // Draws a composed picture at (x, y), opaque or key-transparent.
@@ -360,10 +387,12 @@ void TransparentDraw(HDC dc, const RECT& rect, HBITMAP picture, COLORREF keyColo
     const int width = std::min<int>(Width(rect), size.cx);
     const int height = std::min<int>(Height(rect), size.cy);
     if (width <= 0 || height <= 0) return;
-    PixelBuffer pixels = ReadPixels(picture);
+    // A private copy: the drawing blackens the key pixels of its source.
+    Composition copy(width, height);
     SourceDc source(picture);
-    if (pixels.pixels.empty() || !source.ok()) return;
-    MaskedDraw(dc, rect.left, rect.top, width, height, source.get(), pixels.pixels.data(), pixels.width, keyColour);
+    if (!copy.ok() || !source.ok()) return;
+    BitBlt(copy.dc(), 0, 0, width, height, source.get(), 0, 0, SRCCOPY);
+    MaskedDraw(dc, rect.left, rect.top, width, height, copy.dc(), copy.bits(), width, keyColour);
 }
 
 UniqueRegion RegionFromBitmap(HBITMAP picture, int x, int y, int tolBlue, int tolGreen, int tolRed,
