@@ -384,7 +384,23 @@ void EspeakVoiceService::SynthesisThread()
             LoadVoice(*voiceToLoad);
             continue;
         }
-        Synthesize(utterance);
+        try {
+            Synthesize(utterance);
+        } catch (...) {
+            // Out of memory, most likely: report it and end the stream so
+            // nobody waits for it.
+            havePhoneme_ = false;
+            synthText_ = nullptr;
+            VoiceEvent error = MakeEvent(kVoiceErrorEvent, utterance.stream);
+            error.text = "The text could not be synthesised";
+            Post(error);
+            std::lock_guard<std::mutex> lock(mutex_);
+            cancelled_.insert(utterance.stream);
+            Item end(ItemKind::StreamEnd);
+            end.stream = utterance.stream;
+            items_.push_back(std::move(end));
+            audioWake_.notify_all();
+        }
         std::lock_guard<std::mutex> lock(mutex_);
         synthStream_ = 0;
     }

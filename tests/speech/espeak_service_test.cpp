@@ -363,6 +363,21 @@ TEST_F(EspeakServiceTest, RateAndVolumeChangeDurationAndAmplitude)
     EXPECT_NEAR(static_cast<double>(quiet) / loud, 0.25, 0.02);
 }
 
+TEST_F(EspeakServiceTest, EmptyAndBlankTextsStillStartAndEndTheirStreams)
+{
+    Open(TempWav("empty"), 20);
+    const int empty = voice_->Speak(u"", SVSFlagsAsync);
+    const int blank = voice_->Speak(u"  \r\n ", SVSFlagsAsync);
+    const int word = voice_->Speak(u"Yes.", SVSFlagsAsync);
+    ASSERT_TRUE(WaitForEnd(word, 5000));
+    for (int stream : {empty, blank, word}) {
+        EXPECT_EQ(Of(kEventStartStream, stream).size(), 1u) << stream;
+        EXPECT_EQ(Of(kEventEndStream, stream).size(), 1u) << stream;
+    }
+    EXPECT_EQ(Of(kEventWord, word).size(), 1u);
+    EXPECT_TRUE(errors_.empty());
+}
+
 TEST_F(EspeakServiceTest, RecordingIsAValidFileWhileTheOutputIsIdle)
 {
     Open(TempWav("idle"), 20);
