@@ -305,7 +305,7 @@ void DrawFrame(HDC dc, const ElementInfo& e, const RECT& r, int frame) {
 // One row per element: label, then every frame at its own size with the
 // larger size below it. Returns the next free y.
 int DrawElementRows(Sheet& sheet, const std::vector<ElementInfo>& list, int y, COLORREF text, COLORREF dim) {
-    const int labelWidth = 190, gap = 10;
+    const int labelWidth = 215, gap = 10;
     for (const ElementInfo& e : list) {
         const SIZE size = FrameSize(e.strip, e.stacked, e.frames);
         sheet.Text(12, y, e.label, text, true);
