@@ -295,3 +295,78 @@ TEST(PaintRoutines, SharedWorkBitmapGrowsAndKeepsStretchMode) {
 
 }  // namespace
 }  // namespace quorvane
+
+namespace quorvane {
+namespace {
+
+// A parent that paints into whatever DC it is handed: its background in
+// one colour and a square at (10, 10)-(30, 30) in another.
+constexpr COLORREF kParentBack = RGB(0x20, 0x40, 0x60), kParentSquare = RGB(0xC0, 0x10, 0x10);
+
+LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    HDC dc = reinterpret_cast<HDC>(wParam);
+    if (message == WM_ERASEBKGND && dc) {
+        RECT all{0, 0, 200, 200};
+        UniqueBrush brush(CreateSolidBrush(kParentBack));
+        FillRect(dc, &all, brush.get());
+        return 1;
+    }
+    if (message == WM_PAINT && dc) {
+        RECT square{10, 10, 30, 30};
+        UniqueBrush brush(CreateSolidBrush(kParentSquare));
+        FillRect(dc, &square, brush.get());
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+TEST(PaintRoutines, ParentBackgroundIsPaintedUnderTheControlOnly) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = ParentProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"QuorvanePaintParentTest";
+    RegisterClassW(&wc);
+    HWND parent = CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr,
+                                  wc.hInstance, nullptr);
+    ASSERT_TRUE(parent);
+    HWND child = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 5, 6, 40, 30, parent, nullptr,
+                                 wc.hInstance, nullptr);
+    ASSERT_TRUE(child);
+
+    Canvas canvas(60, 50, 0);
+    PaintParentBackground(child, canvas.dc());
+    const uint32_t back = PixelFromColour(kParentBack), square = PixelFromColour(kParentSquare);
+    for (int y = 0; y < 50; ++y)
+        for (int x = 0; x < 60; ++x) {
+            const int px = x + 5, py = y + 6;  // the parent's pixel under (x, y)
+            uint32_t expected = 0;
+            if (x < 40 && y < 30) expected = (px >= 10 && px < 30 && py >= 10 && py < 30) ? square : back;
+            ASSERT_EQ(canvas.At(x, y), expected) << x << "," << y;
+        }
+    POINT origin{-1, -1};
+    GetViewportOrgEx(canvas.dc(), &origin);
+    EXPECT_EQ(origin.x, 0);
+    EXPECT_EQ(origin.y, 0);
+
+    // A top-level window has no parent to paint.
+    Canvas untouched(4, 4, 0x010101);
+    PaintParentBackground(parent, untouched.dc());
+    EXPECT_EQ(untouched.At(1, 1), 0x010101u);
+    DestroyWindow(parent);
+}
+
+TEST(PaintRoutines, DrawTextWideDrawsUtf16Text) {
+    Canvas canvas(80, 20, 0xFFFFFF);
+    SetTextColor(canvas.dc(), RGB(0, 0, 0));
+    SetBkMode(canvas.dc(), TRANSPARENT);
+    RECT r{0, 0, 80, 20};
+    const int height = DrawTextWide(canvas.dc(), u"\u8BFB\u4E66 ok", r, DT_SINGLELINE | DT_LEFT | DT_TOP);
+    EXPECT_GT(height, 0);
+    int dark = 0;
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 80; ++x) dark += canvas.At(x, y) != 0xFFFFFFu;
+    EXPECT_GT(dark, 10) << "some text was drawn";
+}
+
+}  // namespace
+}  // namespace quorvane
