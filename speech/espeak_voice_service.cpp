@@ -316,9 +316,13 @@ int EspeakVoiceService::Speak(const std::u16string& text, int /*flags*/)
     return stream;
 }
 
-int EspeakVoiceService::Skip(const std::string& /*itemType*/, int numItems)
+int EspeakVoiceService::Skip(const std::string& /*itemType*/, int numItems, int endingStream)
 {
     std::lock_guard<std::mutex> lock(mutex_);
+    // A skip from an end-of-stream handler is about the stream that ended:
+    // the text queued behind it (a new copy, a second press of play) has not
+    // been heard by the caller yet and is left alone.
+    if (endingStream != 0) return 0;
     if (numItems <= 0 || activeStreams_.empty()) return 0;
     const int stream = activeStreams_.front();
     auto waiting = std::find_if(utterances_.begin(), utterances_.end(), [&](const Utterance& u) { return u.stream == stream; });
@@ -518,6 +522,9 @@ int EspeakVoiceService::OnSynth(short* samples, int count, void* rawEvents)
             case espeakEVENT_WORD:
             case espeakEVENT_SENTENCE: {
                 const bool word = e->type == espeakEVENT_WORD;
+                // espeak-ng sometimes ends a text with a word at position 0
+                // and of length 0 (measured with "Heard after resume."): no word.
+                if (word && e->length <= 0) break;
                 Item item(ItemKind::Event);
                 item.stream = stream;
                 item.sample = e->sample;

@@ -51,7 +51,7 @@ public:
     void SetVolume(int volume) override;
     void SetEventInterests(int interests) override;
     int Speak(const std::u16string& text, int flags) override;
-    int Skip(const std::string& itemType, int numItems) override;
+    int Skip(const std::string& itemType, int numItems, int endingStream) override;
     void Pause() override;
     void Resume() override;
 

@@ -369,9 +369,16 @@ int ScriptedVoiceService::Speak(const std::u16string& text, int flags)
     return stream;
 }
 
-int ScriptedVoiceService::Skip(const std::string& itemType, int numItems)
+int ScriptedVoiceService::LastSkipEndingStream() const
 {
     std::lock_guard<std::mutex> lock(mutex_);
+    return lastSkipEndingStream_;
+}
+
+int ScriptedVoiceService::Skip(const std::string& itemType, int numItems, int endingStream)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    lastSkipEndingStream_ = endingStream;
     const std::string call = "Skip(" + Quote(itemType) + ", " + std::to_string(numItems) + ")";
     try {
         CheckFailure("Skip");

@@ -57,6 +57,8 @@ public:
     bool IsPaused() const;
     int EventInterests() const;
     void SetSkipResult(int result);  // what Skip returns (default 0)
+    // The stream whose end was being handled when Skip was last called (0: none).
+    int LastSkipEndingStream() const;
 
     // ----- events, raised now to every subscriber
     void RaiseStartStream(int stream, std::int64_t position = 0);
@@ -82,7 +84,7 @@ public:
     void SetVolume(int volume) override;
     void SetEventInterests(int interests) override;
     int Speak(const std::u16string& text, int flags) override;
-    int Skip(const std::string& itemType, int numItems) override;
+    int Skip(const std::string& itemType, int numItems, int endingStream) override;
     void Pause() override;
     void Resume() override;
 
@@ -98,6 +100,7 @@ private:
     int interests_ = 0;
     int nextStream_ = 1;
     int skipResult_ = 0;
+    int lastSkipEndingStream_ = 0;
     bool paused_ = false;
     std::u16string lastText_;
     std::vector<std::string> calls_;

@@ -349,7 +349,7 @@ int TSpVoice::Skip(const std::string& itemType, int numItems)
 {
     EnsureConnected();
     if (!EqualsIgnoringCase(itemType, "Sentence")) throw EOleException("The parameter is incorrect", E_INVALIDARG);
-    return service_->Skip("Sentence", numItems);
+    return service_->Skip("Sentence", numItems, endingStream_);
 }
 
 void TSpVoice::Pause()
@@ -408,7 +408,15 @@ void TSpVoice::Dispatch(const VoiceEvent& e)
         if (OnStartStream) OnStartStream(this, e.stream, e.position);
         break;
     case kEventEndStream:
-        if (OnEndStream) OnEndStream(this, e.stream, e.position);
+        if (OnEndStream) {
+            struct EndingGuard {
+                int& ending;
+                int saved;
+                ~EndingGuard() { ending = saved; }
+            } ending{endingStream_, endingStream_};
+            endingStream_ = e.stream;
+            OnEndStream(this, e.stream, e.position);
+        }
         break;
     case kEventVoiceChange:
         if (OnVoiceChange) {

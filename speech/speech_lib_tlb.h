@@ -227,7 +227,8 @@ public:
     int Speak(const std::u16string& text, int flags = SVSFlagsAsync);
     // ItemType "Sentence": skips that many sentences of the stream now
     // speaking; when that is all of them the stream ends at once. Returns the
-    // number skipped.
+    // number skipped. Called from an OnEndStream handler it refers to the
+    // stream that has just ended, so it does not cut the text queued next.
     int Skip(const std::string& itemType, int numItems);
     void Pause();
     void Resume();
@@ -266,6 +267,7 @@ private:
     int eventInterests_ = SVEAllEvents & ~SVEAudioLevel;
     int lastEndedStream_ = 0;
     int dispatchDepth_ = 0;
+    int endingStream_ = 0;  // the stream whose OnEndStream handler is running
     bool destroying_ = false;
 };
 

@@ -61,7 +61,10 @@ public:
     virtual void SetVolume(int volume) = 0;
     virtual void SetEventInterests(int interests) = 0;
     virtual int Speak(const std::u16string& text, int flags) = 0;
-    virtual int Skip(const std::string& itemType, int numItems) = 0;
+    // `endingStream` is the stream whose OnEndStream handler is running while
+    // the caller skips (0 otherwise): such a skip refers to that stream,
+    // which has ended, and must not cut the text queued after it.
+    virtual int Skip(const std::string& itemType, int numItems, int endingStream) = 0;
     virtual void Pause() = 0;
     virtual void Resume() = 0;
 

@@ -89,7 +89,7 @@ void SpeakToFirstPcm(benchmark::State& state, const char* language, const std::u
         const double ms = std::max(0.0, TicksToMs(firstWrite.load() - returned));
         state.SetIterationTime(ms / 1000.0);
         latencies.push_back(ms);
-        service->Skip("Sentence", 2147483647);
+        service->Skip("Sentence", 2147483647, 0);
         WaitForEnd(*watcher, stream);
     }
     state.counters["median_ms"] = Median(latencies);

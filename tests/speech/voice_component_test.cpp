@@ -343,6 +343,27 @@ TEST_F(VoiceComponentTest, SynchronousSpeakWaitsForItsStreamToEnd)
     EXPECT_EQ(log, (std::vector<std::string>{"start 1", "end 1"}));
 }
 
+TEST_F(VoiceComponentTest, SkipFromAnEndOfStreamHandlerNamesTheEndedStream)
+{
+    TSpVoice voice;
+    voice.Connect();
+    service_->ClearCalls();
+    std::vector<int> endingSeen;
+    voice.OnEndStream = [&](TSpVoice* sender, int, StreamPositionVariant) {
+        sender->Skip("Sentence", 2147483647);
+        endingSeen.push_back(service_->LastSkipEndingStream());
+    };
+    voice.OnWord = [&](TSpVoice* sender, int, StreamPositionVariant, int, int) {
+        sender->Skip("Sentence", 2147483647);
+        endingSeen.push_back(service_->LastSkipEndingStream());
+    };
+    service_->RaiseEndStream(4, 0);
+    service_->RaiseWord(5, 0, 0, 1);
+    PumpMessages();
+    EXPECT_EQ(endingSeen, (std::vector<int>{4, 0}));
+    EXPECT_EQ(service_->CallLog(), "Skip(\"Sentence\", 2147483647) -> 0\nSkip(\"Sentence\", 2147483647) -> 0");
+}
+
 TEST_F(VoiceComponentTest, DispatchPendingEventsDeliversWithoutTheLoop)
 {
     TSpVoice voice;
