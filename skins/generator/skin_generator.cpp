@@ -31,6 +31,7 @@ struct Palette {
     Rgb accentPressed;
     Rgb accentSoft;     // light accent fill (hot tool buttons, pressed boxes)
     Rgb accentText;     // text on accent
+    Rgb button, buttonHot, buttonPressed;  // push button fills
     Rgb hover;          // neutral hot fill
     Rgb pressed;        // neutral pressed fill
     Rgb title;          // active title bar and window frame
@@ -84,6 +85,9 @@ SkinStyle LightStyle() {
     p.accentPressed = {30, 64, 175};
     p.accentSoft = {219, 231, 253};
     p.accentText = {255, 255, 255};
+    p.button = p.field;
+    p.buttonHot = Mix(p.field, p.accentSoft, 0.55);
+    p.buttonPressed = {214, 218, 225};
     p.hover = {229, 232, 237};
     p.pressed = {214, 218, 225};
     p.title = {250, 251, 252};
@@ -123,6 +127,9 @@ SkinStyle DarkStyle() {
     p.accentPressed = {56, 116, 228};
     p.accentSoft = {36, 55, 88};
     p.accentText = {255, 255, 255};
+    p.button = {46, 49, 55};
+    p.buttonHot = {54, 59, 68};
+    p.buttonPressed = {37, 39, 44};
     p.hover = {50, 53, 59};
     p.pressed = {62, 66, 73};
     p.title = {42, 45, 51};
@@ -385,11 +392,11 @@ enum State { kNormal = 1, kPressed = 2, kDisabled = 3, kHot = 4, kFocused = 5 };
 
 Image PushButtonFrame(const Palette& p, int state, int w, int h) {
     Image f(w, h);
-    Rgb fill = p.field, line = p.border;
+    Rgb fill = p.button, line = p.border;
     switch (state) {
-        case kPressed: fill = p.pressed; line = p.borderStrong; break;
+        case kPressed: fill = p.buttonPressed; line = p.borderStrong; break;
         case kDisabled: fill = p.face; line = p.borderDisabled; break;
-        case kHot: fill = Mix(p.field, p.accentSoft, 0.55); line = Mix(p.border, p.accent, 0.45); break;
+        case kHot: fill = p.buttonHot; line = Mix(p.border, p.accent, 0.45); break;
         case kFocused: line = p.accent; break;
         default: break;
     }
@@ -789,7 +796,7 @@ void WriteControls(SkinWriter& out, const SkinStyle& s) {
         for (int arrow = 0; arrow < 2; ++arrow)
             for (int state = 1; state <= 4; ++state) {
                 Image b(w, h);
-                Rgb fill = state == 2 ? p.pressed : state == 4 ? p.hover : state == 3 ? p.face : p.field;
+                Rgb fill = state == 2 ? p.buttonPressed : state == 4 ? p.buttonHot : state == 3 ? p.face : p.button;
                 Rgb line = state == 3 ? p.borderDisabled : p.border;
                 FillRoundRect(b, 0, 0, w, h, 3, Solid(fill), Edge::Over(p.face));
                 StrokeRoundRect(b, 0, 0, w, h, 3, line, Edge::Over(p.face));
