@@ -52,9 +52,9 @@ void TLZH::AllocateTables()
 {
     FreeTables();
     ring_ = new (std::nothrow) uint8_t[kRingBytes];
-    freq_ = new (std::nothrow) uint16_t[kTableSize + 1];
-    prnt_ = new (std::nothrow) int16_t[kTableSize + kCharCount];
-    son_ = new (std::nothrow) int16_t[kTableSize];
+    freq_ = new (std::nothrow) FreqType[kTableSize + 1];
+    prnt_ = new (std::nothrow) NodeType[kTableSize + kCharCount];
+    son_ = new (std::nothrow) NodeType[kTableSize];
     if (!ring_ || !freq_ || !prnt_ || !son_) {
         FreeTables();
         throw ElzhException(kNoMemoryMessage);
@@ -78,13 +78,13 @@ void TLZH::StartHuff()
 {
     for (int i = 0; i < kCharCount; ++i) {
         freq_[i] = 1;
-        son_[i] = static_cast<int16_t>(i + kTableSize);
-        prnt_[i + kTableSize] = static_cast<int16_t>(i);
+        son_[i] = static_cast<NodeType>(i + kTableSize);
+        prnt_[i + kTableSize] = static_cast<NodeType>(i);
     }
     for (int i = 0, j = kCharCount; j <= kRoot; i += 2, ++j) {
-        freq_[j] = static_cast<uint16_t>(freq_[i] + freq_[i + 1]);
-        son_[j] = static_cast<int16_t>(i);
-        prnt_[i] = prnt_[i + 1] = static_cast<int16_t>(j);
+        freq_[j] = static_cast<FreqType>(freq_[i] + freq_[i + 1]);
+        son_[j] = static_cast<NodeType>(i);
+        prnt_[i] = prnt_[i + 1] = static_cast<NodeType>(j);
     }
     freq_[kTableSize] = 0xFFFF;  // sentinel for the sorting scan in Update
     prnt_[kRoot] = 0;
@@ -97,14 +97,14 @@ void TLZH::Reconst()
     int j = 0;
     for (int i = 0; i < kTableSize; ++i) {
         if (son_[i] >= kTableSize) {
-            freq_[j] = static_cast<uint16_t>((freq_[i] + 1) / 2);
+            freq_[j] = static_cast<FreqType>((freq_[i] + 1) / 2);
             son_[j] = son_[i];
             ++j;
         }
     }
     for (int i = 0, j2 = kCharCount; j2 < kTableSize; i += 2, ++j2) {
         const unsigned f = static_cast<unsigned>(freq_[i]) + freq_[i + 1];
-        freq_[j2] = static_cast<uint16_t>(f);
+        freq_[j2] = static_cast<FreqType>(f);
         int k = j2 - 1;
         while (freq_[k] > f) --k;
         ++k;
@@ -112,13 +112,13 @@ void TLZH::Reconst()
             freq_[m] = freq_[m - 1];
             son_[m] = son_[m - 1];
         }
-        freq_[k] = static_cast<uint16_t>(f);
-        son_[k] = static_cast<int16_t>(i);
+        freq_[k] = static_cast<FreqType>(f);
+        son_[k] = static_cast<NodeType>(i);
     }
     for (int i = 0; i < kTableSize; ++i) {
         const int k = son_[i];
-        prnt_[k] = static_cast<int16_t>(i);
-        if (k < kTableSize) prnt_[k + 1] = static_cast<int16_t>(i);
+        prnt_[k] = static_cast<NodeType>(i);
+        if (k < kTableSize) prnt_[k + 1] = static_cast<NodeType>(i);
     }
 }
 

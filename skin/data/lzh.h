@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "skin/data/memory_stream.h"
 
@@ -50,6 +51,12 @@ int PositionCodeFirstByte(int upper);
 
 class TLZH {
 public:
+    // The counts and links are the 16-bit quantities of the format, held in
+    // 32-bit entries: the same values, without partial-register loads and
+    // stores in the hot loop.
+    using FreqType = uint32_t;
+    using NodeType = int32_t;
+
     TLZH() = default;
     TLZH(const TLZH&) = delete;
     TLZH& operator=(const TLZH&) = delete;
@@ -72,13 +79,15 @@ private:
     void StartHuff();
     void Reconst();
     void Update(int c);
+    void UpdateAlongPath(int symbol, const int* path, int depth);
+    void UpdateFrom(int node);
 
     uint16_t bitBuffer_ = 0;
     uint8_t bitCount_ = 0;
     uint8_t* ring_ = nullptr;
-    uint16_t* freq_ = nullptr;
-    int16_t* prnt_ = nullptr;
-    int16_t* son_ = nullptr;
+    FreqType* freq_ = nullptr;
+    NodeType* prnt_ = nullptr;
+    NodeType* son_ = nullptr;
 };
 
 // The stream adapters: reading delivers min(requested, remaining) bytes from
@@ -101,6 +110,40 @@ struct StreamSink {
     }
 };
 
+// Appends to a byte vector through a cursor, growing it on the rare slow
+// path; the fastest sink for decoding a whole package into memory. Call
+// Finish() to cut the vector to the bytes written.
+class BufferSink {
+public:
+    explicit BufferSink(std::vector<uint8_t>& bytes, size_t expected = 0) : bytes_(bytes)
+    {
+        bytes_.resize(expected < 64 ? 64 : expected);
+        next_ = bytes_.data();
+        end_ = next_ + bytes_.size();
+    }
+    void operator()(const uint8_t* buffer, uint16_t count, uint16_t& written)
+    {
+        for (uint16_t i = 0; i < count; ++i) {
+            if (next_ == end_) Grow();
+            *next_++ = buffer[i];
+        }
+        written = count;
+    }
+    void Finish() { bytes_.resize(static_cast<size_t>(next_ - bytes_.data())); }
+
+private:
+    void Grow()
+    {
+        const size_t used = bytes_.size();
+        bytes_.resize(used * 2);
+        next_ = bytes_.data() + used;
+        end_ = bytes_.data() + bytes_.size();
+    }
+    std::vector<uint8_t>& bytes_;
+    uint8_t* next_;
+    uint8_t* end_;
+};
+
 // Reads straight from a byte range (no stream object), for callers that hold
 // the package in memory.
 struct MemorySource {
@@ -116,35 +159,77 @@ struct MemorySource {
 
 // ---- implementation of the template part --------------------------------
 
+// Adds 1 to the count of symbol c and of every node above it, keeping the
+// counts sorted by moving a node past the nodes it now outnumbers.
 inline void TLZH::Update(int c)
 {
+    if (freq_[lzh::kRoot] == lzh::kMaxFreq) Reconst();
+    UpdateFrom(prnt_[c + lzh::kTableSize]);
+}
+
+inline void TLZH::UpdateFrom(int c)
+{
     using namespace lzh;
-    if (freq_[kRoot] == kMaxFreq) Reconst();
-    uint16_t* const freq = freq_;
-    int16_t* const prnt = prnt_;
-    int16_t* const son = son_;
-    c = prnt[c + kTableSize];
+    FreqType* const freq = freq_;
+    NodeType* const prnt = prnt_;
+    NodeType* const son = son_;
     do {
         const unsigned k = ++freq[c];
-        // Keep the frequencies sorted: move the node past every node with a
-        // smaller count (freq[kTableSize] = 0xFFFF stops the scan).
         if (k > freq[c + 1]) {
+            // l = the last node with a count below k. The counts are sorted,
+            // so a galloping search finds it; long runs of equal counts (all
+            // the rare symbols) would make a step-by-step scan the slowest
+            // part of decoding. freq[kTableSize] = 0xFFFF ends the search.
             int l = c + 1;
-            while (freq[l + 1] < k) ++l;
+            int above = l + 1;
+            for (int step = 2; freq[above] < k; step <<= 1) {
+                l = above;
+                above = l + step < kTableSize ? l + step : kTableSize;
+            }
+            while (above - l > 1) {
+                const int mid = (l + above) / 2;
+                if (freq[mid] < k) l = mid;
+                else above = mid;
+            }
             freq[c] = freq[l];
-            freq[l] = static_cast<uint16_t>(k);
+            freq[l] = static_cast<FreqType>(k);
             const int i = son[c];
-            prnt[i] = static_cast<int16_t>(l);
-            if (i < kTableSize) prnt[i + 1] = static_cast<int16_t>(l);
+            prnt[i] = static_cast<NodeType>(l);
+            if (i < kTableSize) prnt[i + 1] = static_cast<NodeType>(l);
             const int j = son[l];
-            son[l] = static_cast<int16_t>(i);
-            prnt[j] = static_cast<int16_t>(c);
-            if (j < kTableSize) prnt[j + 1] = static_cast<int16_t>(c);
-            son[c] = static_cast<int16_t>(j);
+            son[l] = static_cast<NodeType>(i);
+            prnt[j] = static_cast<NodeType>(c);
+            if (j < kTableSize) prnt[j + 1] = static_cast<NodeType>(c);
+            son[c] = static_cast<NodeType>(j);
             c = l;
         }
         c = prnt[c];
     } while (c != 0);
+}
+
+// The same update for the symbol whose walk from the root visited
+// path[0] = root .. path[depth] = its leaf. As long as no node moves, the
+// parent of path[i] is path[i - 1], so the counts are raised without
+// following the parent links one dependent load at a time; at the first
+// move the ordinary update takes over.
+inline void TLZH::UpdateAlongPath(int symbol, const int* path, int depth)
+{
+    using namespace lzh;
+    if (freq_[kRoot] == kMaxFreq) {
+        Reconst();  // the nodes move: the path no longer holds
+        UpdateFrom(prnt_[symbol + kTableSize]);
+        return;
+    }
+    FreqType* const freq = freq_;
+    for (int level = depth; level >= 0; --level) {
+        const int c = path[level];
+        const unsigned k = freq[c] + 1u;
+        if (k > freq[c + 1]) {
+            UpdateFrom(c);
+            return;
+        }
+        freq[c] = static_cast<FreqType>(k);
+    }
 }
 
 template <class GetBytes, class PutBytes>
@@ -163,46 +248,62 @@ void TLZH::Unpack(int32_t textSize, GetBytes&& getBytes, PutBytes&& putBytes)
     uint8_t* const ring = ring_;
     for (int i = 0; i < kFirstWrite; ++i) ring[i] = ' ';
 
-    // The bit buffer lives in locals during the loop and is stored back at the end.
-    unsigned buffer = 0;  // 16 significant bits
-    unsigned bitCount = 0;
+    // The bits are read most significant first. The buffer is kept in a 64-bit
+    // local and topped up a byte at a time, so the tree walk does not stop to
+    // refill after every 8 bits; bytes are still fetched singly and in order,
+    // only earlier (at most 8 ahead of use; past the end of the input they
+    // read as 0, exactly as a short input does).
+    uint64_t buffer = 0;  // valid bits at the top
+    int bitCount = 0;
     auto refill = [&] {
-        while (bitCount <= 8) {
+        while (bitCount <= 56) {
             uint8_t byte = 0;
             uint16_t delivered = 0;
             getBytes(&byte, 1, delivered);
             if (delivered != 1) byte = 0;
-            buffer = (buffer | (static_cast<unsigned>(byte) << (8 - bitCount))) & 0xFFFF;
+            buffer |= static_cast<uint64_t>(byte) << (56 - bitCount);
             bitCount += 8;
         }
     };
     auto getBit = [&]() -> unsigned {
-        if (bitCount <= 8) refill();
-        const unsigned bit = buffer >> 15;
-        buffer = (buffer << 1) & 0xFFFF;
+        if (bitCount == 0) refill();
+        const unsigned bit = static_cast<unsigned>(buffer >> 63);
+        buffer <<= 1;
         --bitCount;
         return bit;
     };
-    auto getByte = [&]() -> unsigned {
-        if (bitCount <= 8) refill();
-        const unsigned byte = buffer >> 8;
-        buffer = (buffer << 8) & 0xFFFF;
-        bitCount -= 8;
-        return byte;
+    auto getBits = [&](int count) -> unsigned {  // count <= 16
+        if (bitCount < count) refill();
+        const unsigned bits = static_cast<unsigned>(buffer >> (64 - count));
+        buffer <<= count;
+        bitCount -= count;
+        return bits;
     };
     auto put = [&](uint8_t byte) {
         uint16_t written = 0;
         putBytes(&byte, 1, written);
     };
 
-    const int16_t* const son = son_;
+    // Nodes visited by the current symbol's walk, root first. A walk cannot
+    // visit more nodes than the tree has.
+    int path[kTableSize];
+    path[0] = kRoot;
+    const NodeType* const son = son_;
     int r = kFirstWrite;
     int64_t count = 0;  // may pass textSize by up to 59; 64-bit so it cannot wrap
     while (count < textSize) {
+        // A leaf lies at most ~25 levels deep (the counts are capped at
+        // 0x8000), so one refill usually serves the whole walk.
+        if (bitCount < 32) refill();
+        int depth = 0;
         int c = son[kRoot];
-        while (c < kTableSize) c = son[c + static_cast<int>(getBit())];
+        while (c < kTableSize) {
+            const int node = c + static_cast<int>(getBit());
+            path[++depth] = node;
+            c = son[node];
+        }
         c -= kTableSize;
-        Update(c);
+        UpdateAlongPath(c, path, depth);
         if (c < 256) {
             const uint8_t byte = static_cast<uint8_t>(c);
             put(byte);
@@ -210,24 +311,37 @@ void TLZH::Unpack(int32_t textSize, GetBytes&& getBytes, PutBytes&& putBytes)
             r = (r + 1) & kRingMask;
             ++count;
         } else {
-            unsigned i = getByte();
-            const unsigned upper = kPositionTables.upper[i];
-            int n = kPositionTables.length[i] - 2;
-            while (n-- > 0) i = ((i << 1) + getBit()) & 0xFFFF;
-            const int position = static_cast<int>((upper << 6) | (i & 63));
+            // First byte: the prefix code of the upper 6 bits and the start of
+            // the plain bits; the code length says how many more bits follow.
+            const unsigned first = getBits(8);
+            const unsigned upper = kPositionTables.upper[first];
+            const int more = kPositionTables.length[first] - 2;
+            const unsigned low = ((first << more) | getBits(more)) & 63;
+            const int position = static_cast<int>((upper << 6) | low);
             int from = (r - position - 1) & kRingMask;
             const int length = c - 255 + kThreshold;
-            for (int k = 0; k < length; ++k) {
-                const uint8_t byte = ring[from];
-                from = (from + 1) & kRingMask;
-                put(byte);
-                ring[r] = byte;
-                r = (r + 1) & kRingMask;
+            if (from + length <= kRingSize && r + length <= kRingSize) {
+                // Neither end wraps: no masking per byte. Copying forward one
+                // byte at a time keeps overlapping matches (runs) right.
+                for (int k = 0; k < length; ++k) {
+                    const uint8_t byte = ring[from + k];
+                    put(byte);
+                    ring[r + k] = byte;
+                }
+                r = (r + length) & kRingMask;
+            } else {
+                for (int k = 0; k < length; ++k) {
+                    const uint8_t byte = ring[from];
+                    from = (from + 1) & kRingMask;
+                    put(byte);
+                    ring[r] = byte;
+                    r = (r + 1) & kRingMask;
+                }
             }
             count += length;
         }
     }
-    bitBuffer_ = static_cast<uint16_t>(buffer);
+    bitBuffer_ = static_cast<uint16_t>(buffer >> 48);
     bitCount_ = static_cast<uint8_t>(bitCount);
 }
 

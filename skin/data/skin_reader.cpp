@@ -23,15 +23,21 @@ int32_t ReadInt32(MemoryStream& stream)
 
 bool TSkinReader::ReadPackage(MemoryStream& package)
 {
-    MemoryStream content;
     package.Seek(0);
     const int32_t textSize = ReadInt32(package);
-    if (textSize > 0) content.Reserve(static_cast<size_t>(textSize) + lzh::kLookAhead);
+    // The output is at least textSize bytes (a short input is padded with
+    // filler), but reserve no more than the input could plausibly expand to
+    // before decoding shows it: a 60-byte match costs at least 10 bits.
+    const size_t plausible = package.Remaining() * 48 + 4096;
+    const size_t expected = textSize > 0 ? std::min(static_cast<size_t>(textSize) + lzh::kLookAhead, plausible) : 0;
+    std::vector<uint8_t> decoded;
     {
         TLZH codec;
-        codec.Unpack(textSize, MemorySource{package.Data() + package.Position(), package.Data() + package.Size()},
-                     StreamSink{content});
+        BufferSink sink(decoded, expected);
+        codec.Unpack(textSize, MemorySource{package.Data() + package.Position(), package.Data() + package.Size()}, sink);
+        sink.Finish();
     }
+    MemoryStream content(std::move(decoded));
 
     content.Seek(0);
     header_.version = ReadInt32(content);
