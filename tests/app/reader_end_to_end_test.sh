@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# End to end: the reader program on the test display with the espeak-ng voice
+# recording to a WAV file; another program (xclip) copies a text; the reader
+# speaks it. Checks the recording is not silent and the progress log shows
+# the stream's start, its words and its end, in that order.
+#   reader_end_to_end_test.sh READER_EXE WORK_DIR
+set -u
+reader=$1
+work=$2
+rm -rf "$work" && mkdir -p "$work"
+wav=$work/speech.wav
+log=$work/progress.log
+text="Quorvane reads this copied sentence aloud."
+
+pid=
+clip=
+stop_all() {
+  [ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+  [ -n "$clip" ] && kill "$clip" 2>/dev/null && wait "$clip" 2>/dev/null
+  pid=
+  clip=
+}
+
+fail() {
+  stop_all
+  echo "FAIL: $*" >&2
+  echo "--- progress log:" >&2
+  cat "$log" >&2 2>/dev/null
+  exit 1
+}
+
+# The log from line $from on.
+from=1
+after() { tail -n "+$from" "$log" 2>/dev/null; }
+
+wait_for() {  # wait_for PATTERN SECONDS
+  local i
+  for ((i = 0; i < $2 * 10; i++)); do
+    after | grep -q "$1" && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+QUORVANE_AUDIO="wav:$wav" "$reader" --progress-log "$log" &
+pid=$!
+wait_for "Checked attributes" 60 || fail "the reader did not start"
+sleep 2  # whatever the clipboard held at start-up has been dealt with
+from=$(($(wc -l <"$log") + 1))
+
+printf '%s' "$text" | xclip -selection clipboard -i -quiet >/dev/null 2>&1 &
+clip=$!
+wait_for "^OnEndStream:" 60 || fail "no end of stream after the copy"
+stop_all
+
+start=$(after | grep -n -m1 "^OnStartStream: " | cut -d: -f1)
+word=$(after | grep -n -m1 "^OnWord: " | cut -d: -f1)
+end=$(after | grep -n -m1 "^OnEndStream: " | cut -d: -f1)
+[ -n "$start" ] && [ -n "$word" ] && [ -n "$end" ] || fail "missing log lines"
+[ "$start" -lt "$word" ] && [ "$word" -lt "$end" ] || fail "log lines out of order ($start, $word, $end)"
+words=$(after | grep -c "^OnWord: ")
+[ "$words" -ge 5 ] || fail "only $words word events"
+
+[ -s "$wav" ] || fail "no recording"
+amplitude=$(sox "$wav" -n stat 2>&1 | awk '/Maximum amplitude/ {print $3}')
+seconds=$(sox "$wav" -n stat 2>&1 | awk '/Length \(seconds\)/ {print $3}')
+awk -v a="$amplitude" 'BEGIN { exit !(a > 0.05) }' || fail "recording is silent (maximum amplitude $amplitude)"
+echo "recording: $seconds s, maximum amplitude $amplitude, $words word events"
+after | grep -m3 -E "^On(StartStream|Word|EndStream): "
+echo "PASS"

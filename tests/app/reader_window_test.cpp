@@ -1,0 +1,710 @@
+// The reader window on the scripted voice: start-up, the clipboard, play,
+// pause and stop, the repeat rule, the settings controls, the voice events
+// and the help and about boxes.
+#include <windows.h>
+#include <commctrl.h>
+#include <richedit.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/reader_texts.h"
+#include "tests/app/reader_test_support.h"
+
+namespace quorvane::testing_support {
+namespace {
+
+using Calls = std::vector<std::string>;
+
+constexpr const char* kSkipAll = "Skip(\"Sentence\", 2147483647) -> 0";
+
+bool Contains(const Calls& calls, const std::string& call)
+{
+    return std::find(calls.begin(), calls.end(), call) != calls.end();
+}
+
+int CountOf(const Calls& calls, const std::string& prefix)
+{
+    return static_cast<int>(std::count_if(calls.begin(), calls.end(),
+                                          [&](const std::string& c) { return c.rfind(prefix, 0) == 0; }));
+}
+
+CHARRANGE Selection(HWND richEdit)
+{
+    CHARRANGE range{};
+    SendMessageW(richEdit, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
+    return range;
+}
+
+// Italic state of a range: 1 all italic, 0 none, -1 mixed. Moves the selection.
+int Italic(HWND richEdit, int start, int end)
+{
+    CHARRANGE range{start, end};
+    SendMessageW(richEdit, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+    CHARFORMAT2W format{};
+    format.cbSize = sizeof format;
+    SendMessageW(richEdit, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+    if (!(format.dwMask & CFM_ITALIC)) return -1;
+    return (format.dwEffects & CFE_ITALIC) ? 1 : 0;
+}
+
+// A key pressed on a control, as the user would (the platform moves a track
+// bar and tells its parent).
+void PressKey(HWND window, WPARAM key)
+{
+    SendMessageW(window, WM_KEYDOWN, key, 1);
+    SendMessageW(window, WM_KEYUP, key, 0xC0000001);
+    PumpPending();
+}
+
+class ReaderWindow : public ReaderFixture {};
+
+// ----- start-up ---------------------------------------------------------------
+
+TEST_F(ReaderWindow, StartUpPicksTheFourthVoiceInSortedOrderOnlyWithFourOrMore)
+{
+    struct Case {
+        std::vector<const char*> descriptions;
+        int expectedIndex;
+        const char* expectedVoice;  // current voice's description; null: none set
+    };
+    const Case cases[] = {
+        {{}, -1, nullptr},
+        {{"Zulu"}, 0, "Zulu"},
+        {{"Zulu", "Alpha", "Mike"}, 0, "Alpha"},
+        {{"Zulu", "Alpha", "Mike", "Echo"}, 3, "Zulu"},
+        {{"Zulu", "Alpha", "Mike", "Echo", "Bravo"}, 3, "Mike"},
+    };
+    for (const Case& c : cases) {
+        std::vector<VoiceInfo> voices;
+        for (const char* d : c.descriptions) voices.push_back(Voices({d})[0]);
+        for (size_t i = 0; i < voices.size(); ++i) voices[i].id += std::to_string(i);
+        StartReader(voices);
+        SCOPED_TRACE(std::to_string(c.descriptions.size()) + " voices");
+        EXPECT_EQ(form_->cbVoices->Items()->Count(), static_cast<int>(c.descriptions.size()));
+        EXPECT_EQ(form_->cbVoices->ItemIndex(), c.expectedIndex);
+        const Calls calls = service_->Calls();
+        if (c.expectedVoice) {
+            EXPECT_EQ(service_->Voice().description, c.expectedVoice);
+            EXPECT_EQ(form_->cbVoices->Text(), c.expectedVoice);
+            ASSERT_EQ(form_->lstEngineInfo->Items()->Count(), 6);
+            EXPECT_EQ(form_->lstEngineInfo->Items()->Get(0), std::string("Name: ") + c.expectedVoice);
+            EXPECT_EQ(form_->lstEngineInfo->Items()->Get(1), "Vendor: Test");
+            EXPECT_EQ(form_->lstEngineInfo->Items()->Get(5).rfind("Reg key: HKEY_LOCAL_MACHINE", 0), 0u);
+        } else {
+            EXPECT_EQ(CountOf(calls, "SetVoice("), 0);
+            EXPECT_EQ(form_->lstEngineInfo->Items()->Count(), 0);
+        }
+        // The sorted list is alphabetical whatever order the voices came in.
+        for (int i = 1; i < form_->cbVoices->Items()->Count(); ++i)
+            EXPECT_LT(form_->cbVoices->Items()->Get(i - 1), form_->cbVoices->Items()->Get(i));
+        StopReader();
+    }
+}
+
+TEST_F(ReaderWindow, StartUpRunsItsStepsInOrder)
+{
+    StartReader();
+    const Calls calls = service_->Calls();
+    auto at = [&](const std::string& prefix) {
+        for (size_t i = 0; i < calls.size(); ++i)
+            if (calls[i].rfind(prefix, 0) == 0) return static_cast<int>(i);
+        return -1;
+    };
+    ASSERT_GE(at("SetEventInterests(33790)"), 0);
+    EXPECT_LT(at("SetEventInterests(33790)"), at("Voices()"));
+    EXPECT_LT(at("Voices()"), at("SetVoice("));
+    EXPECT_LT(at("SetVoice("), at("Rate()"));
+    EXPECT_LT(at("Rate()"), at("Volume()"));
+    EXPECT_LT(at("Volume()"), at("Skip("));
+    const std::vector<std::string> expectedLog = {"About to enumerate voices", "Enumerated voices",
+                                                  "About to check attributes", "Checked attributes"};
+    const std::vector<std::string> log = LogLines();
+    ASSERT_GE(log.size(), expectedLog.size());
+    EXPECT_TRUE(std::equal(expectedLog.begin(), expectedLog.end(), log.begin()));
+    EXPECT_EQ(progress_, log) << "the mirror sees every line";
+    // Scripted volume is 100: the bar moved from 0, which stops speech and sets it again.
+    EXPECT_EQ(form_->tbVolume->Position(), 100);
+    EXPECT_EQ(form_->lblVolume->Caption(), "100");
+    EXPECT_TRUE(Contains(calls, "SetVolume(100)"));
+    EXPECT_EQ(form_->tbRate->Position(), 0);
+    EXPECT_FALSE(Contains(calls, "SetRate(0)")) << "an unchanged rate raises no change";
+    EXPECT_EQ(Application->Title(), "Quorvane");
+    EXPECT_EQ(form_->Caption(), "Quorvane[选中要朗读的文字，按Ctrl+C键或复制菜单项]");
+    EXPECT_FALSE(RepeatArmed);
+}
+
+TEST_F(ReaderWindow, WindowSitsAtTheTopRightOfThePrimaryScreen)
+{
+    StartReader();
+    RECT rect{};
+    GetWindowRect(form_->Handle(), &rect);
+    EXPECT_EQ(rect.top, 0);
+    EXPECT_EQ(rect.right, GetSystemMetrics(SM_CXSCREEN));
+    RECT client{};
+    GetClientRect(form_->Handle(), &client);
+    EXPECT_EQ(client.right, 550);
+    EXPECT_EQ(client.bottom, 76);
+    EXPECT_TRUE(GetWindowLongW(form_->Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+    const LONG style = GetWindowLongW(form_->Handle(), GWL_STYLE);
+    EXPECT_TRUE(style & WS_MINIMIZEBOX);
+    EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+    EXPECT_TRUE(style & WS_THICKFRAME);
+}
+
+TEST_F(ReaderWindow, TextAlreadyOnTheClipboardIsSpokenWhenTheWindowJoinsTheChain)
+{
+    SetClipboardText(u"Already there.");
+    StartReader();
+    const Calls calls = service_->Calls();
+    EXPECT_TRUE(Contains(calls, "Speak(\"Already there.\", 1) -> 1"));
+    EXPECT_EQ(ReText(), u"Already there.");
+}
+
+// ----- clipboard, play, pause, stop and RepeatArmed ---------------------------
+
+TEST_F(ReaderWindow, RepeatArmedFollowsItsTableRowByRow)
+{
+    StartReader();
+    EXPECT_FALSE(RepeatArmed) << "start-up";
+
+    // Clipboard change with text: false before Speak, true after it returned.
+    RepeatArmed = true;
+    service_->FailNext("Speak", "Speak failed");
+    SetClipboardText(u"First text.");
+    ASSERT_TRUE(PumpUntil([&] { return !boxes_.empty(); }));
+    EXPECT_FALSE(RepeatArmed) << "a failing Speak leaves it cleared";
+    EXPECT_EQ(boxes_.back().text, "Speak failed.");
+    Copy(u"Second text.");
+    EXPECT_TRUE(RepeatArmed) << "after Speak returned";
+
+    struct Row {
+        const char* action;
+        bool checkBox;
+        bool expected;
+    };
+    const Row rows[] = {
+        {"play", false, false}, {"play", true, true},   {"stop", true, false},
+        {"check", true, true},  {"uncheck", false, false}, {"play", false, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.action);
+        RepeatArmed = !row.expected;
+        const std::string action = row.action;
+        if (action == "play") {
+            if (form_->CBChongFu->Checked() != row.checkBox) form_->CBChongFu->SetChecked(row.checkBox);
+            RepeatArmed = !row.expected;
+            form_->btnPlay->Click();
+        } else if (action == "stop") {
+            form_->btnStop->Click();
+        } else if (action == "check") {
+            form_->CBChongFu->SetChecked(false);
+            RepeatArmed = false;
+            form_->CBChongFu->SetChecked(true);
+        } else {
+            form_->CBChongFu->SetChecked(true);
+            RepeatArmed = true;
+            form_->CBChongFu->SetChecked(false);
+        }
+        EXPECT_EQ(RepeatArmed, row.expected);
+    }
+}
+
+TEST_F(ReaderWindow, CopyReplacesTheTextCutsSpeechShortAndSpeaksIt)
+{
+    StartReader();
+    service_->ClearCalls();
+    Copy(u"Hello 世界.\r\nSecond line.");
+    const Calls calls = service_->Calls();
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_EQ(calls[0], kSkipAll);
+    EXPECT_EQ(calls[1].rfind("Speak(\"Hello 世界.\\rSecond line.\", 1)", 0), 0u) << calls[1];
+    EXPECT_EQ(ReText(), u"Hello 世界.\rSecond line.");
+}
+
+TEST_F(ReaderWindow, CopiedPictureChangesNothing)
+{
+    StartReader();
+    Copy(u"Kept text.");
+    service_->ClearCalls();
+    SetClipboardBitmap();
+    PumpUntil([] { return false; }, 300);
+    EXPECT_TRUE(service_->Calls().empty());
+    EXPECT_EQ(ReText(), u"Kept text.");
+}
+
+TEST_F(ReaderWindow, PlayWithNothingCopiedSpeaksTheSampleLinesAndQueuesAgainOnSecondPress)
+{
+    StartReader();
+    service_->ClearCalls();
+    form_->btnPlay->Click();
+    form_->btnPlay->Click();
+    const Calls calls = service_->Calls();
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_EQ(calls[0].rfind("Speak(\"A quick brown fox \\rjumps \\rover \\rthe lazy dog.\\rWhat fun for the "
+                             "\\rfox.\\rWhat fun for the \\rdog.",
+                             0),
+              0u)
+        << calls[0];
+    EXPECT_EQ(calls[0].substr(0, calls[0].find(" -> ")), calls[1].substr(0, calls[1].find(" -> ")));
+}
+
+TEST_F(ReaderWindow, PauseThenCopyQueuesTheTextSilentlyUntilPlay)
+{
+    StartReader();
+    service_->ClearCalls();
+    form_->btnPause->Click();
+    form_->btnPause->Click();
+    EXPECT_TRUE(form_->Paused);
+    Copy(u"Quiet text.");
+    EXPECT_EQ(ReText(), u"Quiet text.");
+    EXPECT_TRUE(service_->IsPaused());
+    EXPECT_TRUE(form_->Paused);
+    form_->btnPlay->Click();
+    EXPECT_FALSE(form_->Paused);
+    EXPECT_FALSE(service_->IsPaused());
+    const Calls calls = service_->Calls();
+    EXPECT_EQ(CountOf(calls, "Pause()"), 1) << "a second pause changes nothing";
+    EXPECT_EQ(CountOf(calls, "Resume()"), 1);
+    EXPECT_EQ(CountOf(calls, "Speak("), 1) << "play resumes instead of speaking again";
+}
+
+TEST_F(ReaderWindow, StopWithRepeatOnEndsTheRepetition)
+{
+    StartReader();
+    form_->CBChongFu->SetChecked(true);
+    Copy(u"Again and again.");
+    EXPECT_TRUE(RepeatArmed);
+    const int stream = service_->LastStreamNumber();
+    service_->ClearCalls();
+    form_->btnStop->Click();
+    EXPECT_FALSE(RepeatArmed);
+    service_->RaiseEndStream(stream, 100);
+    Deliver();
+    Calls calls = service_->Calls();
+    EXPECT_EQ(CountOf(calls, "Speak("), 0);
+    EXPECT_EQ(CountOf(calls, "Skip("), 2) << "stop's skip and the end of stream's";
+    // The next play re-arms only because the box is still checked.
+    form_->btnPlay->Click();
+    EXPECT_TRUE(RepeatArmed);
+}
+
+TEST_F(ReaderWindow, EndOfStreamSpeaksAgainOnlyWhenCheckedAndArmed)
+{
+    StartReader();
+    Copy(u"Round and round.");
+    service_->ClearCalls();
+    service_->RaiseEndStream(service_->LastStreamNumber(), 10);
+    Deliver();
+    EXPECT_EQ(service_->Calls(), Calls{kSkipAll}) << "repeat off: skip, nothing again";
+
+    form_->CBChongFu->SetChecked(true);
+    service_->ClearCalls();
+    service_->RaiseEndStream(service_->LastStreamNumber(), 10);
+    Deliver();
+    Calls calls = service_->Calls();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].rfind("Speak(\"Round and round.\", 1)", 0), 0u) << calls[0];
+}
+
+// ----- rate, volume, repeat box ---------------------------------------------
+
+TEST_F(ReaderWindow, RateAndVolumeBarsStopSpeechAndSkipUnchangedPositions)
+{
+    StartReader();
+    struct Case {
+        TTrackBar* bar;
+        TLabel* label;
+        const char* setter;
+    };
+    const Case cases[] = {{form_->tbRate, form_->lblRate, "SetRate("},
+                          {form_->tbVolume, form_->lblVolume, "SetVolume("}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.setter);
+        RepeatArmed = true;
+        service_->ClearCalls();
+        const int start = c.bar->Position();
+        PressKey(c.bar->Handle(), VK_LEFT);  // a user's step
+        const int moved = c.bar->Position();
+        ASSERT_NE(moved, start);
+        EXPECT_EQ(service_->Calls(), (Calls{kSkipAll, c.setter + std::to_string(moved) + ")"}));
+        EXPECT_EQ(c.label->Caption(), std::to_string(moved));
+        EXPECT_FALSE(RepeatArmed);
+        service_->ClearCalls();
+        c.bar->SetPosition(moved);
+        EXPECT_TRUE(service_->Calls().empty()) << "same position: no change handling";
+    }
+}
+
+TEST_F(ReaderWindow, RepeatMarkerIsCreatedEmptyRewrittenEmptyAndDeleted)
+{
+    const std::u16string marker = markerDirectory_ + u"\\01.ini";
+    StartReader();
+    EXPECT_FALSE(form_->CBChongFu->Checked());
+    EXPECT_EQ(FileSize(marker), -1) << "no marker: none is created";
+    form_->CBChongFu->SetChecked(true);
+    EXPECT_EQ(FileSize(marker), 0);
+    EXPECT_TRUE(RepeatArmed);
+    StopReader();
+
+    WriteFileBytes(marker, "old content");
+    StartReader();
+    EXPECT_TRUE(form_->CBChongFu->Checked());
+    EXPECT_TRUE(RepeatArmed);
+    EXPECT_EQ(FileSize(marker), 0) << "rewritten empty";
+    form_->CBChongFu->SetChecked(false);
+    EXPECT_EQ(FileSize(marker), -1);
+    EXPECT_FALSE(RepeatArmed);
+    form_->CBChongFu->SetChecked(true);
+    form_->CBChongFu->SetChecked(false);
+    form_->CBChongFu->SetChecked(false);  // nothing to delete: only disarms
+    EXPECT_EQ(FileSize(marker), -1);
+    EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(ReaderWindow, UnwritableMarkerShowsCannotCreateFileAndKeepsTheBoxChecked)
+{
+    StartReader();
+    // A folder where the marker should be makes the file impossible to create.
+    const std::u16string marker = markerDirectory_ + u"\\01.ini";
+    CreateDirectoryW(reinterpret_cast<const WCHAR*>(marker.c_str()), nullptr);
+    RepeatArmed = false;
+    SendMessageW(form_->CBChongFu->Handle(), BM_CLICK, 0, 0);  // the user's click
+    PumpPending();
+    EXPECT_TRUE(form_->CBChongFu->Checked());
+    EXPECT_FALSE(RepeatArmed) << "keeps its previous value";
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].text, "Cannot create file " + Utf16ToUtf8(marker) + ".");
+    EXPECT_EQ(boxes_[0].caption, "Quorvane");
+    EXPECT_EQ(boxes_[0].flags & (MB_ICONMASK | MB_TYPEMASK), static_cast<UINT>(MB_ICONSTOP | MB_OK));
+    RemoveDirectoryW(reinterpret_cast<const WCHAR*>(marker.c_str()));
+}
+
+TEST_F(ReaderWindow, FailingVoiceCallEndsTheHandlerWithTheErrorBox)
+{
+    StartReader();
+    service_->FailNext("SetRate", "The rate cannot be set");
+    PressKey(form_->tbRate->Handle(), VK_RIGHT);
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].text, "The rate cannot be set.");
+    EXPECT_EQ(boxes_[0].caption, "Quorvane");
+    EXPECT_EQ(boxes_[0].flags & MB_ICONMASK, static_cast<UINT>(MB_ICONSTOP));
+    EXPECT_EQ(form_->lblRate->Caption(), "0") << "the steps after the failing call did not run";
+
+    // An event handler's failure takes the same way.
+    form_->CBChongFu->SetChecked(true);
+    Copy(u"Repeat me.");
+    service_->FailNext("Speak", "No more speech");
+    service_->RaiseEndStream(service_->LastStreamNumber(), 0);
+    Deliver();
+    ASSERT_EQ(boxes_.size(), 2u);
+    EXPECT_EQ(boxes_[1].text, "No more speech.");
+    EXPECT_TRUE(IsWindow(form_->Handle())) << "the program carries on";
+}
+
+// ----- voice events ---------------------------------------------------------
+
+TEST_F(ReaderWindow, EveryEventWritesItsLogLine)
+{
+    StartReader();
+    Copy(u"Log me.");
+    const int s = service_->LastStreamNumber();
+    VoiceInfo mandarin = ScriptedVoiceService::DefaultVoices()[3];
+    service_->RaiseStartStream(s, 0);
+    service_->RaiseVoiceChange(s, 2, mandarin);
+    service_->RaiseBookmark(s, 4, "here", 9);
+    service_->RaiseSentence(s, 6, 0, 7);
+    service_->RaiseWord(s, 8, 0, 3);
+    service_->RaisePhoneme(s, 10, 100, 12, 0, 31);
+    service_->RaiseViseme(s, 12, 100, 3, 0, 14);
+    service_->RaiseAudioLevel(s, 14, 42);
+    service_->RaiseEnginePrivate(s, 16, 77);
+    service_->RaiseEndStream(s, 5000000000LL);  // wider than 32 bits: read as a 32-bit integer
+    Deliver();
+    const std::string n = std::to_string(s);
+    const std::vector<std::string> expected = {
+        "OnStartStream: stream " + n + ", position: 0",
+        "OnVoiceChange: stream " + n + ", position: 2, voice: " + mandarin.description,
+        "OnBookmark: stream " + n + ", position 4, bookmark id 9, bookmark: here",
+        "OnSentence: stream " + n + ", position: 6, char. pos. 0, length 7",
+        "OnWord: stream " + n + ", position: 8, char. pos. 0, length 3",
+        "OnViseme: stream " + n + ", position: 12, viseme 14",
+        "OnEnginePrivate: stream " + n + ", position: 16",
+        "OnEndStream: stream " + n + ", position: " + std::to_string(static_cast<int>(5000000000LL - 4294967296LL)),
+    };
+    std::vector<std::string> log = LogLines();
+    ASSERT_GE(log.size(), expected.size());
+    log.erase(log.begin(), log.end() - static_cast<long>(expected.size()));
+    EXPECT_EQ(log, expected);
+    EXPECT_EQ(form_->lblVU->Caption(), "42");
+    EXPECT_EQ(form_->memEnginePhonemes->Text(), "l ");
+    EXPECT_EQ(form_->lstProgress->ItemIndex(), form_->lstProgress->Items()->Count() - 1) << "newest selected";
+}
+
+TEST_F(ReaderWindow, WordIsSelectedSentenceItalicAndEndClearsBoth)
+{
+    StartReader();
+    Copy(u"Hello world. Second one.");
+    HWND richEdit = form_->reText->Handle();
+    const int s = service_->LastStreamNumber();
+    service_->RaiseStartStream(s);
+    service_->RaiseSentence(s, 0, 0, 12);
+    service_->RaiseWord(s, 0, 6, 5);
+    Deliver();
+    CHARRANGE selection = Selection(richEdit);
+    EXPECT_EQ(selection.cpMin, 6);
+    EXPECT_EQ(selection.cpMax, 11);
+    EXPECT_EQ(Italic(richEdit, 0, 12), 1);
+    EXPECT_EQ(Italic(richEdit, 12, 24), 0);
+
+    service_->RaiseSentence(s, 0, 13, 11);
+    Deliver();
+    EXPECT_EQ(Italic(richEdit, 0, 13), 0) << "the previous sentence is upright again";
+    EXPECT_EQ(Italic(richEdit, 13, 24), 1);
+    EXPECT_EQ(form_->SentenceStart, 13);
+    EXPECT_EQ(form_->SentenceLength, 11);
+
+    service_->RaiseEndStream(s);
+    Deliver();
+    // Nothing selected and nothing italic; setting the last sentence upright
+    // leaves the caret at its start.
+    selection = Selection(richEdit);
+    EXPECT_EQ(selection.cpMin, 13);
+    EXPECT_EQ(selection.cpMax, 13);
+    EXPECT_EQ(Italic(richEdit, 0, 24), 0);
+
+    // A stream that ends before its first sentence sets the old range upright.
+    service_->RaiseStartStream(s + 1);
+    service_->RaiseEndStream(s + 1);
+    Deliver();
+    EXPECT_EQ(form_->SentenceStart, 13);
+    EXPECT_EQ(Italic(richEdit, 0, 24), 0);
+}
+
+TEST_F(ReaderWindow, TwoSentencesGiveATwoLinePhonemeTraceWithoutSilence)
+{
+    StartReader();
+    Copy(u"Hi. Low.");
+    const int s = service_->LastStreamNumber();
+    service_->RaiseStartStream(s);
+    service_->RaiseSentence(s, 0, 0, 3);
+    service_->RaisePhoneme(s, 0, 10, 16, 0, 26);  // h
+    service_->RaisePhoneme(s, 0, 10, 7, 0, 16);   // ay
+    service_->RaisePhoneme(s, 0, 10, 31, 0, 7);   // silence
+    service_->RaiseSentence(s, 0, 4, 4);
+    service_->RaisePhoneme(s, 0, 10, 35, 0, 31);  // l
+    service_->RaisePhoneme(s, 0, 10, 0, 0, 35);   // ow
+    service_->RaisePhoneme(s, 0, 10, 0, 0, 120);  // outside the set: no symbol
+    Deliver();
+    EXPECT_EQ(form_->memEnginePhonemes->Text(), "h ay \r\nl ow ");
+    EXPECT_EQ(form_->memEnginePhonemes->Lines()->Count(), 2);
+    service_->RaiseStartStream(s + 1);
+    Deliver();
+    EXPECT_EQ(form_->memEnginePhonemes->Text(), "") << "a new stream empties the trace";
+}
+
+// ----- help and about -------------------------------------------------------
+
+TEST_F(ReaderWindow, HelpAndAboutShowTheirTextsToTheCharacter)
+{
+    StartReader();
+    form_->BHelp->Click();
+    form_->BAbout->Click();
+    ASSERT_EQ(boxes_.size(), 2u);
+    EXPECT_EQ(boxes_[0].text,
+              "★软件使用帮助：\r\r"
+              "◇ 1.本软件可以在您浏览网页，阅读文档时为您朗读。\r\r"
+              "◇ 2.使用时，请选中要朗读的文本，弹开右键菜单，点复制。\r\r"
+              "◇ 3.这样选择的文本就会被自动的朗读了。\r\r"
+              "◇ 4.如果想复制朗读，请勾选[复读]香选框。\r\r"
+              "◇ 5.朗读英文时，请将引擎选择为[Microsoft Mary]、[Microsoft Mike]、[Microsoft Sam]。\r\r"
+              "◇ 6.朗读中文时，请将引擎选择为[Microsoft Simplified Chinese]。\r\r"
+              "◇ 7.在朗读时，您可以自由的调节朗读时的[速度]和[音量]。");
+    EXPECT_EQ(boxes_[1].text,
+              "★    关于本软件      ★\r\r"
+              "------------------------------------\r\r"
+              "电子邮箱：quorvane@pelmora.example\r\r"
+              "软件主页：www.pelmora.example/quorvane\r\r"
+              "------------------------------------");
+    for (const MessageBoxRequest& box : boxes_) {
+        EXPECT_EQ(box.caption, "Quorvane");
+        EXPECT_EQ(box.flags, static_cast<UINT>(MB_OK)) << "one OK button, no icon";
+    }
+}
+
+// The real box: Esc closes it as OK does. A thread timer, which the box's
+// modal loop dispatches, reads the box and presses Esc on it.
+struct EscapeProbe {
+    std::u16string text;
+    bool found = false;
+    int ticks = 0;
+};
+EscapeProbe* gProbe = nullptr;
+
+BOOL CALLBACK FindBox(HWND window, LPARAM found)
+{
+    WCHAR className[16] = {};
+    GetClassNameW(window, className, 16);
+    if (lstrcmpW(className, L"#32770") == 0 && IsWindowVisible(window)) {
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void CALLBACK PressEscape(HWND, UINT, UINT_PTR, DWORD)
+{
+    HWND box = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindBox, reinterpret_cast<LPARAM>(&box));
+    if (!box) return;
+    if (!gProbe->found) {
+        gProbe->found = true;
+        WCHAR text[1024] = {};
+        GetDlgItemTextW(box, 0xFFFF, text, 1024);
+        gProbe->text = reinterpret_cast<const char16_t*>(text);
+        HWND focus = GetDlgItem(box, IDOK);
+        PostMessageW(focus ? focus : box, WM_KEYDOWN, VK_ESCAPE, 1);
+        PostMessageW(focus ? focus : box, WM_KEYUP, VK_ESCAPE, 0xC0000001);
+    } else if (++gProbe->ticks > 40) {
+        EndDialog(box, IDABORT);  // Esc did not close it: end the test's wait
+    }
+}
+
+TEST_F(ReaderWindow, EscClosesTheRealHelpAndAboutBoxes)
+{
+    StartReader();
+    SetMessageBoxHandler({});
+    for (auto click : {&TfrmTextToSpeech::BHelpClick, &TfrmTextToSpeech::BAboutClick}) {
+        EscapeProbe probe;
+        gProbe = &probe;
+        const UINT_PTR timer = SetTimer(nullptr, 0, 50, PressEscape);
+        (form_->*click)(nullptr);
+        KillTimer(nullptr, timer);
+        EXPECT_TRUE(probe.found);
+        EXPECT_LE(probe.ticks, 40) << "Esc closed the box";
+        const std::string expected = click == &TfrmTextToSpeech::BHelpClick ? reader::HelpText() : reader::AboutText();
+        // The box shows what it was given (its lines start with the same text).
+        EXPECT_EQ(Utf16ToUtf8(probe.text).substr(0, 20), expected.substr(0, 20));
+    }
+    gProbe = nullptr;
+}
+
+// ----- the clipboard-viewer chain --------------------------------------------
+
+int gNextViewerNotices = 0;
+LRESULT CALLBACK CountingViewer(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_DRAWCLIPBOARD) {
+        ++gNextViewerNotices;
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+TEST_F(ReaderWindow, ChainStaysIntactWhenViewersLeave)
+{
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = CountingViewer;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"QuorvaneTestViewer";
+    RegisterClassW(&wc);
+    HWND other = CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, wc.hInstance, nullptr);
+    const HWND otherNext = SetClipboardViewer(other);
+    PumpPending();
+    StartReader();
+    EXPECT_EQ(NextClipboardViewer, other);
+    EXPECT_EQ(GetClipboardViewer(), form_->Handle());
+
+    gNextViewerNotices = 0;
+    Copy(u"Pass it on.");
+    EXPECT_EQ(gNextViewerNotices, 1) << "the notice went on along the chain";
+
+    ChangeClipboardChain(other, otherNext);  // the next viewer leaves
+    EXPECT_EQ(NextClipboardViewer, otherNext);
+    gNextViewerNotices = 0;
+    Copy(u"Still spoken.");
+    EXPECT_EQ(gNextViewerNotices, 0);
+
+    StopReader();
+    EXPECT_EQ(GetClipboardViewer(), otherNext) << "the reader left the chain";
+    DestroyWindow(other);
+    UnregisterClassW(wc.lpszClassName, wc.hInstance);
+}
+
+// ----- large copies and leaks -----------------------------------------------
+
+TEST_F(ReaderWindow, SeveralMegabyteCopyIsSpokenWholeWhileTheTextBoxFillsInPieces)
+{
+    StartReader();
+    std::u16string text;
+    const std::u16string line = u"The quick brown fox jumps over the lazy dog. 中文句子。\r\n";
+    while (text.size() < 3'000'000) text += line;
+    using Clock = std::chrono::steady_clock;
+    const auto start = Clock::now();
+    SetClipboardText(text);
+    ASSERT_TRUE(PumpUntil([&] { return service_->LastSpokenText().size() > 1000; }, 20000));
+    const auto spoken = Clock::now();
+    // Spoken whole at once, while the hidden text box is still being filled.
+    const std::u16string expected = RichEditParagraphs(text);
+    EXPECT_EQ(service_->LastSpokenText().size(), expected.size());
+    EXPECT_TRUE(service_->LastSpokenText() == expected);
+    EXPECT_TRUE(form_->FillingText());
+    // The message loop turns between the pieces: note the longest wait.
+    auto last = Clock::now();
+    Clock::duration longest{};
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            const auto now = Clock::now();
+            longest = std::max(longest, now - last);
+            last = now;
+            return !form_->FillingText();
+        },
+        120000));
+    const auto filled = Clock::now();
+    EXPECT_TRUE(ReText() == expected);
+    using ms = std::chrono::milliseconds;
+    auto count = [](Clock::duration d) { return static_cast<long long>(std::chrono::duration_cast<ms>(d).count()); };
+    std::printf("[ measure  ] %zu characters: spoken after %lld ms, text box filled after %lld ms, "
+                "longest message-loop turn %lld ms\n",
+                text.size(), count(spoken - start), count(filled - start), count(longest));
+    // Word events far into the text select there once it is in place.
+    service_->RaiseWord(service_->LastStreamNumber(), 0, 2'000'000, 5);
+    Deliver();
+    EXPECT_EQ(Selection(form_->reText->Handle()).cpMin, 2'000'000);
+}
+
+TEST_F(ReaderWindow, ThousandCopiesLeaveGdiAndUserObjectCountsWhereTheyWere)
+{
+    StartReader();
+    // One copy as a user makes it: the text, its speech and its events.
+    auto copyAndSpeak = [&](int i) {
+        Copy(u"Copy number " + Utf8ToUtf16(std::to_string(i)) + u". 第二句。");
+        const int s = service_->LastStreamNumber();
+        service_->RaiseStartStream(s);
+        service_->RaiseSentence(s, 0, 0, 15);
+        service_->RaiseWord(s, 0, 0, 4);
+        service_->RaisePhoneme(s, 0, 10, 0, 0, 26);
+        service_->RaiseSentence(s, 0, 16, 4);
+        service_->RaiseEndStream(s);
+        Deliver();
+    };
+    // The first copies create what the controls keep for good (fonts of the
+    // italic style, the clipboard's own windows).
+    for (int i = 0; i < 10; ++i) copyAndSpeak(i);
+    const GuiObjectCount before = CountGuiObjects();
+    for (int i = 0; i < 1000; ++i) {
+        copyAndSpeak(i);
+        if (HasFatalFailure()) return;
+    }
+    const GuiObjectCount after = CountGuiObjects();
+    std::printf("[ measure  ] GDI objects %d -> %d, USER objects %d -> %d (%s)\n", before.gdi, after.gdi, before.user,
+                after.user, after.probed ? "counted by probing the handle tables" : "GetGuiResources");
+    EXPECT_EQ(after.gdi, before.gdi);
+    EXPECT_EQ(after.user, before.user);
+}
+
+}  // namespace
+}  // namespace quorvane::testing_support
