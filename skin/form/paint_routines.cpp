@@ -63,11 +63,20 @@ Scratch& TheScratch() {
 // the shared scratch picture (a new bitmap when the scratch is in use).
 class Composition {
 public:
-    enum class Kind { Own, Scratch };
+    enum class Kind { Own, Scratch, Handout };
 
     Composition(int width, int height, Kind kind = Kind::Own) : width_(width), height_(height) {
         if (kind == Kind::Scratch && UseScratch()) return;
-        bitmap_ = CreateBitmap32(width, height, &bits_);
+        if (kind == Kind::Handout) {
+            // A plain 32-bit bitmap: its memory comes from the heap, which is
+            // reused, while a DIB section always maps fresh pages. Its bits
+            // are not reachable (bits() is null); it is only handed out.
+            if (width > 0 && height > 0 && width <= 32768 && height <= 32768 &&
+                static_cast<int64_t>(width) * height <= 64 * 1024 * 1024)
+                bitmap_.reset(CreateBitmap(width, height, 1, 32, nullptr));
+        } else {
+            bitmap_ = CreateBitmap32(width, height, &bits_);
+        }
         if (!bitmap_) return;
         ownDc_ = UniqueMemoryDc::Compatible();
         dc_ = ownDc_.get();
@@ -75,6 +84,7 @@ public:
         if (dc_) {
             previous_ = SelectObject(dc_, bitmap_.get());
             SetStretchBltMode(dc_, COLORONCOLOR);
+            if (kind == Kind::Handout) PatBlt(dc_, 0, 0, width, height, BLACKNESS);  // contents start undefined
         }
     }
     Composition(const Composition&) = delete;
@@ -346,7 +356,7 @@ RECT FrameCell(SIZE stripSize, bool stacked, int frames, int frame) {
 
 UniqueBitmap NinePartPicture(SIZE size, HBITMAP strip, const Margins& margins, bool stacked, bool tile, int frames,
                              int frame) {
-    Composition picture(size.cx, size.cy);
+    Composition picture(size.cx, size.cy, Composition::Kind::Handout);
     if (!picture.ok()) return UniqueBitmap();
     const RECT cell = FrameCell(BitmapSize(strip), stacked, frames, frame);
     if (Width(cell) > 0) {

@@ -28,7 +28,7 @@ RECT FrameCell(SIZE stripSize, bool stacked, int frames, int frame);
 // A new bitmap of `size` showing the frame stretched by the nine-part rule:
 // corners kept, edges stretched along one axis, centre stretched (or tiled
 // when `tile`). Margins that do not fit are dropped in pairs (left + right
-// wider than the target: both 0; likewise top + bottom). A 32-bit DIB section;
+// wider than the target: both 0; likewise top + bottom). A 32-bit bitmap;
 // empty for a size <= 0.
 UniqueBitmap NinePartPicture(SIZE size, HBITMAP strip, const Margins& margins, bool stacked, bool tile,
                              int frames, int frame);
