@@ -12,7 +12,7 @@ bool IsHeaderLine(const std::string& line)
     return !line.empty() && line.front() == '[' && line.back() == ']';
 }
 
-bool EqualsIgnoringAsciiCase(const std::string& a, const std::string& b)
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b)
 {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i) {
@@ -57,9 +57,12 @@ void TQuickIni::LoadFromText(const std::string& text)
 
 int TQuickIni::SectionLine(const std::string& section) const
 {
-    const std::string header = "[" + section + "]";
+    // Compares against "[" + section + "]" without building it.
     for (const auto& entry : sections_) {
-        if (EqualsIgnoringAsciiCase(entry.first, header)) return entry.second;
+        const std::string& header = entry.first;
+        if (header.size() == section.size() + 2 &&
+            EqualsIgnoringAsciiCase(std::string_view(header).substr(1, section.size()), section))
+            return entry.second;
     }
     return -1;
 }
@@ -79,16 +82,17 @@ std::string TQuickIni::ReadString(const std::string& section, const std::string&
     if (lines_.empty()) return defaultValue;
     const int header = SectionLine(section);
     if (header < 0) return defaultValue;
-    const std::string wanted = AsciiLower(key);
     for (size_t i = static_cast<size_t>(header) + 1; i < lines_.size(); ++i) {
         const std::string& line = lines_[i];
         if (IsHeaderLine(line)) break;
-        const size_t equals = line.find('=');
+        // The line's key is the trimmed text before the first '=' (empty
+        // without one); keys compare with ASCII letters folded.
         const std::string_view view(line);
-        const std::string lineKey = equals == std::string::npos ? std::string() : AsciiLower(TrimControls(view.substr(0, equals)));
-        if (lineKey != wanted) continue;
+        const size_t equals = view.find('=');
+        const std::string_view lineKey = equals == std::string_view::npos ? std::string_view() : TrimControls(view.substr(0, equals));
+        if (!EqualsIgnoringAsciiCase(lineKey, key)) continue;
         // The first occurrence decides, even when its value is empty.
-        const std::string_view value = equals == std::string::npos ? std::string_view() : TrimControls(view.substr(equals + 1));
+        const std::string_view value = equals == std::string_view::npos ? std::string_view() : TrimControls(view.substr(equals + 1));
         return value.empty() ? defaultValue : std::string(value);
     }
     return defaultValue;
