@@ -8,6 +8,7 @@
 
 #include "bench/support/benchmark.h"
 #include "skin/data/skin_data.h"
+#include "skin/data/skin_reader.h"
 
 namespace {
 
@@ -47,5 +48,21 @@ void BM_LoadSkinDefault(benchmark::State& state)
     state.counters["package_bytes"] = static_cast<double>(package.size());
 }
 BENCHMARK(BM_LoadSkinDefault)->Unit(benchmark::kMillisecond);
+
+// The decoding share of LoadSkin: package decode and index only.
+void BM_DecodeDefault(benchmark::State& state)
+{
+    const std::vector<uint8_t> package = ReadPackage();
+    if (package.empty()) {
+        state.SkipWithError("no skin package (set QUORVANE_SKIN)");
+        return;
+    }
+    quorvane::MemoryStream stream(package);
+    for (auto _ : state) {
+        quorvane::TSkinReader reader;
+        benchmark::DoNotOptimize(reader.ReadPackage(stream));
+    }
+}
+BENCHMARK(BM_DecodeDefault)->Unit(benchmark::kMillisecond);
 
 }  // namespace
