@@ -246,9 +246,9 @@ public:
     void Discard() override
     {
         const std::int64_t played = Played();
-        waveOutReset(device_);  // returns every block and sets the position to 0
+        waveOutReset(device_);  // returns every block; the position restarts (at 0 on Windows)
         Reap(true);
-        base_ = played;
+        base_ = played - DevicePosition();
         written_ = played;
         if (paused_) waveOutPause(device_);
     }
