@@ -4,6 +4,7 @@
 
 #include "framework/message_box.h"
 #include "skin/data/bitmap_utils.h"
+#include "skin/data/optional_user32.h"
 #include "skin/data/skin_class_maps.h"
 #include "skin/data/skin_data.h"
 #include "tests/skin_data/skin_test_package.h"
@@ -388,6 +389,26 @@ TEST(SkinData, SkinFileLoadsExistingFilesAndIgnoresMissingOnes)
     EXPECT_EQ(data.SkinName, "Other");
     EXPECT_FALSE(data.MenuItem);
     EXPECT_EQ(data.Package().Bytes(), other);
+}
+
+TEST(OptionalUser32, FunctionsAreFoundAndAnswer)
+{
+    // Every Windows version this runs on (and Wine) has all four.
+    EXPECT_TRUE(HasGetScrollBarInfo());
+    EXPECT_TRUE(HasTrackMouseEvent());
+    EXPECT_TRUE(HasGetComboBoxInfo());
+    HWND bar = CreateWindowExW(0, L"SCROLLBAR", L"", WS_CHILD | SBS_HORZ, 0, 0, 100, 16, GetDesktopWindow(),
+                               nullptr, nullptr, nullptr);
+    ASSERT_NE(bar, nullptr);
+    SCROLLBARINFO info{};
+    info.cbSize = sizeof(info);
+    EXPECT_TRUE(OptionalGetScrollBarInfo(bar, OBJID_CLIENT, &info));
+    EXPECT_EQ(info.rcScrollBar.right - info.rcScrollBar.left, 100);
+    RequestMouseLeave(bar);  // only asks; no message is due while the mouse is elsewhere
+    DestroyWindow(bar);
+    COMBOBOXINFO combo{};
+    combo.cbSize = sizeof(combo);
+    EXPECT_FALSE(OptionalGetComboBoxInfo(nullptr, &combo));
 }
 
 }  // namespace
