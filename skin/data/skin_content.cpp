@@ -25,6 +25,15 @@ void CapMargins(TDataSkinObject& element, int32_t cap)
     element.BottomHeight = std::min(element.BottomHeight, cap);
 }
 
+// Frees the slot before its loader runs (the old description goes first),
+// so a section missing from this skin leaves the slot empty.
+template <class T, class Load>
+void Refill(std::unique_ptr<T>& slot, Load load)
+{
+    slot.reset();
+    slot = load();
+}
+
 void SetFrame(TDataSkinObject* element, int32_t frames)
 {
     if (element) element->Frame = frames;
@@ -62,75 +71,43 @@ void SkinContent::LoadElements(const TQuickIni& ini, const TSkinReader* reader)
     LoadButtons(source, *Buttons);
     LoadTitle(source, *Title);
 
-    // Every other slot is freed before its loader runs, so a section missing
-    // from this skin leaves its slot empty rather than holding the last skin's.
-    Progress.reset();
-    Progress = LoadProgress(source);
-    ProgressChunk.reset();
-    ProgressChunk = LoadGenericElement(source, "Progress.Chunk");
-    MenuBar.reset();
-    MenuBar = LoadMenuBar(source);
-    GroupBoxEdge.reset();
-    GroupBoxEdge = LoadGenericElement(source, "GroupBoxEdge");
-    GroupBox.reset();
-    GroupBox = LoadGroupBox(source);
-    Tabs.reset();
-    Tabs = LoadBorderElement(source, "Tabs", "Border");
-    StatusBarEdges.reset();
-    StatusBarEdges = LoadGenericElement(source, "StatusBarEdges");
-    TabPane.reset();
-    TabPane = LoadGenericElement(source, "Tab.Pane");
+    Refill(Progress, [&] { return LoadProgress(source); });
+    Refill(ProgressChunk, [&] { return LoadGenericElement(source, "Progress.Chunk"); });
+    Refill(MenuBar, [&] { return LoadMenuBar(source); });
+    Refill(GroupBoxEdge, [&] { return LoadGenericElement(source, "GroupBoxEdge"); });
+    Refill(GroupBox, [&] { return LoadGroupBox(source); });
+    Refill(Tabs, [&] { return LoadBorderElement(source, "Tabs", "Border"); });
+    Refill(StatusBarEdges, [&] { return LoadGenericElement(source, "StatusBarEdges"); });
+    Refill(TabPane, [&] { return LoadGenericElement(source, "Tab.Pane"); });
     if (TabPane) CapMargins(*TabPane, 4);
-    ToolBars.reset();
-    ToolBars = LoadGenericElement(source, "ToolBars");
-    ComboButton.reset();
-    // No skin has a second ComboButton image: the mirror is made below.
-    ComboButton = LoadBorderElement(source, "ComboButton", "****");
-    SunkEdge.reset();
-    SunkEdge = LoadGenericElement(source, "SunkEdge");
+    Refill(ToolBars, [&] { return LoadGenericElement(source, "ToolBars"); });
+    // No skin has a second ComboButton image ("****"): the mirror is made below.
+    Refill(ComboButton, [&] { return LoadBorderElement(source, "ComboButton", "****"); });
+    Refill(SunkEdge, [&] { return LoadGenericElement(source, "SunkEdge"); });
     if (ComboButton && !IsEmptyBitmap(ComboButton->Bitmap)) {
         ComboButton->Bitmap2 = CopyBitmap24(ComboButton->Bitmap.get());
         MirrorHorizontal(ComboButton->Bitmap2);
     }
-    ExtraImages.reset();
-    ExtraImages = LoadGenericElement(source, "ExtraImages");
-    Headerbar.reset();
-    Headerbar = LoadGenericElement(source, "Headerbar");
-    MenuItem.reset();
-    MenuItem = LoadGenericElement(source, "MenuItem");
-    MenuBackground.reset();
-    MenuBackground = LoadGenericElement(source, "MenuBackground");
-    Scrollbar.reset();
-    Scrollbar = LoadGenericElement(source, "Scrollbar");
-    HorzScroll.reset();
-    HorzScroll = LoadGenericElement(source, "HorzScroll");
-    VertScroll.reset();
-    VertScroll = LoadGenericElement(source, "VertScroll");
-    HorzScrollThumb.reset();
-    HorzScrollThumb = LoadGenericElement(source, "HorzScrollThumb");
-    VertScrollThumb.reset();
-    VertScrollThumb = LoadGenericElement(source, "VertScrollThumb");
-    TrackbarThumbHorz.reset();
-    TrackbarThumbHorz = LoadGenericElement(source, "Trackbar.ThumbHorz");
-    TrackbarThumbVert.reset();
-    TrackbarThumbVert = LoadGenericElement(source, "Trackbar.ThumbVert");
-    TrackbarThumbLeft.reset();
-    TrackbarThumbLeft = LoadGenericElement(source, "Trackbar.ThumbLeft");
-    TrackbarThumbRight.reset();
-    TrackbarThumbRight = LoadGenericElement(source, "Trackbar.ThumbRight");
-    TrackbarThumbUp.reset();
-    TrackbarThumbUp = LoadGenericElement(source, "Trackbar.ThumbUp");
-    TrackbarThumbDown.reset();
-    TrackbarThumbDown = LoadGenericElement(source, "Trackbar.ThumbDown");
-    UpDownHorz.reset();
-    UpDownHorz = LoadBorderElement(source, "UpDown.Horz", "GlyphImage");
-    UpDownVert.reset();
-    UpDownVert = LoadBorderElement(source, "UpDown.Vert", "GlyphImage");
-    Track.reset();
-    Track = LoadGenericElement(source, "Track");
+    Refill(ExtraImages, [&] { return LoadGenericElement(source, "ExtraImages"); });
+    Refill(Headerbar, [&] { return LoadGenericElement(source, "Headerbar"); });
+    Refill(MenuItem, [&] { return LoadGenericElement(source, "MenuItem"); });
+    Refill(MenuBackground, [&] { return LoadGenericElement(source, "MenuBackground"); });
+    Refill(Scrollbar, [&] { return LoadGenericElement(source, "Scrollbar"); });
+    Refill(HorzScroll, [&] { return LoadGenericElement(source, "HorzScroll"); });
+    Refill(VertScroll, [&] { return LoadGenericElement(source, "VertScroll"); });
+    Refill(HorzScrollThumb, [&] { return LoadGenericElement(source, "HorzScrollThumb"); });
+    Refill(VertScrollThumb, [&] { return LoadGenericElement(source, "VertScrollThumb"); });
+    Refill(TrackbarThumbHorz, [&] { return LoadGenericElement(source, "Trackbar.ThumbHorz"); });
+    Refill(TrackbarThumbVert, [&] { return LoadGenericElement(source, "Trackbar.ThumbVert"); });
+    Refill(TrackbarThumbLeft, [&] { return LoadGenericElement(source, "Trackbar.ThumbLeft"); });
+    Refill(TrackbarThumbRight, [&] { return LoadGenericElement(source, "Trackbar.ThumbRight"); });
+    Refill(TrackbarThumbUp, [&] { return LoadGenericElement(source, "Trackbar.ThumbUp"); });
+    Refill(TrackbarThumbDown, [&] { return LoadGenericElement(source, "Trackbar.ThumbDown"); });
+    Refill(UpDownHorz, [&] { return LoadBorderElement(source, "UpDown.Horz", "GlyphImage"); });
+    Refill(UpDownVert, [&] { return LoadBorderElement(source, "UpDown.Vert", "GlyphImage"); });
+    Refill(Track, [&] { return LoadGenericElement(source, "Track"); });
     if (!Track) Track = MakeBuiltInTrack(false);
-    TrackVert.reset();
-    TrackVert = LoadGenericElement(source, "TRACKVERT");
+    Refill(TrackVert, [&] { return LoadGenericElement(source, "TRACKVERT"); });
     if (!TrackVert) TrackVert = MakeBuiltInTrack(true);
 
     ApplyFrameCounts(source);
