@@ -287,23 +287,27 @@ void TSkinData::CreateCaptionFont()
 
 void TSkinData::CaptureApplicationIcon()
 {
+    IconSearch search;
+    EnumThreadWindows(GetCurrentThreadId(), FindWindowIcon, reinterpret_cast<LPARAM>(&search));
+    if (search.icon) {
+        SetApplicationIcon(search.icon);
+        return;
+    }
+    LPCWSTR name = nullptr;
+    HMODULE module = GetModuleHandleW(nullptr);
+    EnumResourceNamesW(module, reinterpret_cast<LPCWSTR>(RT_GROUP_ICON), FirstIconResource,
+                       reinterpret_cast<LONG_PTR>(&name));
+    HICON icon = name ? static_cast<HICON>(LoadImageW(module, name, IMAGE_ICON, 0, 0, LR_DEFAULTSIZE)) : nullptr;
+    SetApplicationIcon(icon);
+    if (icon) DestroyIcon(icon);
+}
+
+void TSkinData::SetApplicationIcon(HICON icon)
+{
     const int width = GetSystemMetrics(SM_CXSMICON), height = GetSystemMetrics(SM_CYSMICON);
     UniqueBitmap bitmap = CreateBitmap24(width, height);
     if (!bitmap) return;
-
-    IconSearch search;
-    EnumThreadWindows(GetCurrentThreadId(), FindWindowIcon, reinterpret_cast<LPARAM>(&search));
-    HICON copy = nullptr;
-    if (search.icon) {
-        copy = static_cast<HICON>(CopyImage(search.icon, IMAGE_ICON, width, height, 0));
-    } else {
-        LPCWSTR name = nullptr;
-        HMODULE module = GetModuleHandleW(nullptr);
-        EnumResourceNamesW(module, reinterpret_cast<LPCWSTR>(RT_GROUP_ICON), FirstIconResource,
-                           reinterpret_cast<LONG_PTR>(&name));
-        if (name) copy = static_cast<HICON>(LoadImageW(module, name, IMAGE_ICON, width, height, 0));
-    }
-
+    HICON copy = icon ? static_cast<HICON>(CopyImage(icon, IMAGE_ICON, width, height, 0)) : nullptr;
     UniqueMemoryDc dc = UniqueMemoryDc::Compatible();
     {
         SelectGuard select(dc.get(), bitmap.get());

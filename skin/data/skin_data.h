@@ -120,7 +120,11 @@ public:
     // --- Resources the painters share ----------------------------------------
     HFONT CaptionFont() const { return captionFont_.get(); }
     // The application's small icon on magenta (the transparent colour).
+    // Loaded takes the icon of a window of this thread, else the program's
+    // first icon resource; an application that sets its icon later hands it
+    // over here (null leaves plain magenta).
     HBITMAP AppIconBitmap() const { return appIcon_.get(); }
+    void SetApplicationIcon(HICON icon);
     // 16 x 16 menu glyphs from "TUMBRELMENU", white masked.
     HIMAGELIST MenuImages() const { return menuImages_; }
     SIZE MaximizedSize() const { return maximizedSize_; }

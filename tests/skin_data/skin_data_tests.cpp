@@ -119,6 +119,19 @@ TEST(SkinData, ReaderValuesLoadTheStoredPackage)
     EXPECT_NE(data.CaptionFont(), nullptr);
     const SIZE icon = BitmapSize(data.AppIconBitmap());
     EXPECT_EQ(icon.cx, GetSystemMetrics(SM_CXSMICON));
+
+    // An icon handed over later is drawn on magenta; its mask stays magenta.
+    const int w = GetSystemMetrics(SM_CXSMICON), h = GetSystemMetrics(SM_CYSMICON);
+    std::vector<uint8_t> andMask(static_cast<size_t>((w + 15) / 16 * 2 * h), 0);
+    for (int x = 0; x < w / 2; ++x) andMask[static_cast<size_t>(x / 8)] |= static_cast<uint8_t>(0x80 >> (x % 8));
+    std::vector<uint8_t> xorMask(andMask.size(), 0);  // black where opaque
+    HICON blackIcon = CreateIcon(nullptr, w, h, 1, 1, andMask.data(), xorMask.data());
+    ASSERT_NE(blackIcon, nullptr);
+    data.SetApplicationIcon(blackIcon);
+    DestroyIcon(blackIcon);
+    EXPECT_EQ(PixelOf(data.AppIconBitmap(), 0, 0), RGB(255, 0, 255));      // transparent part
+    EXPECT_EQ(PixelOf(data.AppIconBitmap(), w - 1, 0), RGB(0, 0, 0));      // drawn part
+    EXPECT_EQ(PixelOf(data.AppIconBitmap(), w - 1, h - 1), RGB(0, 0, 0));
 }
 
 TEST(SkinData, LoadedWithoutMainMenuDropsTheSystemMenu)
