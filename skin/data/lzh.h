@@ -78,7 +78,6 @@ private:
     void FreeTables() noexcept;
     void StartHuff();
     void Reconst();
-    void Update(int c);
     void UpdateAlongPath(int symbol, const int* path, int depth);
     void UpdateFrom(int node);
 
@@ -159,14 +158,8 @@ struct MemorySource {
 
 // ---- implementation of the template part --------------------------------
 
-// Adds 1 to the count of symbol c and of every node above it, keeping the
+// Adds 1 to the count of node c and of every node above it, keeping the
 // counts sorted by moving a node past the nodes it now outnumbers.
-inline void TLZH::Update(int c)
-{
-    if (freq_[lzh::kRoot] == lzh::kMaxFreq) Reconst();
-    UpdateFrom(prnt_[c + lzh::kTableSize]);
-}
-
 inline void TLZH::UpdateFrom(int c)
 {
     using namespace lzh;
@@ -177,9 +170,9 @@ inline void TLZH::UpdateFrom(int c)
         const unsigned k = ++freq[c];
         if (k > freq[c + 1]) {
             // l = the last node with a count below k. The counts are sorted,
-            // so a galloping search finds it; long runs of equal counts (all
-            // the rare symbols) would make a step-by-step scan the slowest
-            // part of decoding. freq[kTableSize] = 0xFFFF ends the search.
+            // so a galloping search finds it in few steps also when many
+            // nodes share a count (rare symbols, near-random data), where a
+            // step-by-step scan visits each. freq[kTableSize] = 0xFFFF ends it.
             int l = c + 1;
             int above = l + 1;
             for (int step = 2; freq[above] < k; step <<= 1) {
@@ -207,7 +200,7 @@ inline void TLZH::UpdateFrom(int c)
     } while (c != 0);
 }
 
-// The same update for the symbol whose walk from the root visited
+// The update for the symbol whose walk from the root visited
 // path[0] = root .. path[depth] = its leaf. As long as no node moves, the
 // parent of path[i] is path[i - 1], so the counts are raised without
 // following the parent links one dependent load at a time; at the first
