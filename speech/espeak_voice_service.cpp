@@ -605,12 +605,20 @@ void EspeakVoiceService::AudioThread()
             while (FeedOne()) {
             }
             PostDueEvents();
-            if (items_.empty() && due_.empty() && feedStream_ == 0) output_->Idle();
         } catch (const std::exception& e) {
             ReplaceFailedOutput(e.what());
         }
         spaceFree_.notify_all();
-        audioWake_.wait_for(lock, kAudioTick);
+        // With nothing to play the thread sleeps until Speak, Skip, Resume
+        // or the end of the service wakes it; otherwise it ticks.
+        const bool idle = items_.empty() && due_.empty() && feedStream_ == 0 && streamBases_.empty() &&
+                          output_->Written() == output_->Played();
+        if (idle) {
+            output_->Idle();
+            if (!shutdown_) audioWake_.wait(lock);
+        } else {
+            audioWake_.wait_for(lock, kAudioTick);
+        }
     }
     output_.reset();
 }

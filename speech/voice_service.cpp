@@ -11,6 +11,8 @@ std::shared_ptr<VoiceService> CreateEspeakVoiceServiceFromEnvironment();  // esp
 void VoiceService::Subscribe(std::shared_ptr<VoiceEventSink> sink)
 {
     std::lock_guard<std::mutex> lock(sinksMutex_);
+    for (const VoiceEvent& error : undeliveredErrors_) sink->OnVoiceEvent(error);
+    undeliveredErrors_.clear();
     sinks_.push_back(std::move(sink));
 }
 
@@ -25,6 +27,7 @@ void VoiceService::Unsubscribe(const VoiceEventSink* sink)
 void VoiceService::Raise(const VoiceEvent& event)
 {
     std::lock_guard<std::mutex> lock(sinksMutex_);
+    if (sinks_.empty() && event.id == kVoiceErrorEvent && undeliveredErrors_.size() < 16) undeliveredErrors_.push_back(event);
     for (const auto& sink : sinks_) sink->OnVoiceEvent(event);
 }
 

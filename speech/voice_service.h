@@ -69,7 +69,9 @@ public:
     virtual void Resume() = 0;
 
     // Every subscriber gets every event. After Unsubscribe returns no call
-    // to that sink is in progress or will follow.
+    // to that sink is in progress or will follow. An error raised while
+    // nobody is subscribed (say, while the service starts) goes to the first
+    // subscriber.
     void Subscribe(std::shared_ptr<VoiceEventSink> sink);
     void Unsubscribe(const VoiceEventSink* sink);
 
@@ -79,6 +81,7 @@ protected:
 private:
     std::mutex sinksMutex_;
     std::vector<std::shared_ptr<VoiceEventSink>> sinks_;
+    std::vector<VoiceEvent> undeliveredErrors_;
 };
 
 // The process's running service (the stand-in for the running object table).

@@ -426,6 +426,39 @@ TEST_F(EspeakServiceTest, MissingSoundDeviceFallsBackToThePacedOutput)
     EXPECT_NEAR((endTime - startTime) / 1000.0, seconds, 0.15);
 }
 
+TEST_F(EspeakServiceTest, UnwritableRecordingIsReportedAndSpeechGoesOn)
+{
+    Open("/nonexistent-folder/x.wav", 20);
+    wavPath_.clear();
+    const int stream = voice_->Speak(u"Still spoken.", SVSFlagsAsync);
+    ASSERT_TRUE(WaitForEnd(stream, 5000));
+    ASSERT_EQ(errors_.size(), 1u);
+    EXPECT_EQ(errors_[0], "Cannot create file /nonexistent-folder/x.wav");
+    EXPECT_EQ(Of(kEventWord, stream).size(), 2u);
+}
+
+TEST_F(EspeakServiceTest, AudioLevelsFollowTheSoundWithinTheirRange)
+{
+    Open(TempWav("levels"), 20);
+    voice_->SetVolume(100);
+    const int loud = voice_->Speak(u"Loud and clear, loud and clear.", SVSFlagsAsync);
+    ASSERT_TRUE(WaitForEnd(loud, 10000));
+    voice_->SetVolume(10);
+    const int quiet = voice_->Speak(u"Loud and clear, loud and clear.", SVSFlagsAsync);
+    ASSERT_TRUE(WaitForEnd(quiet, 10000));
+    int loudMax = 0, quietMax = 0;
+    for (const Event& e : Of(kEventAudioLevel)) {
+        EXPECT_GE(e.a, 0);
+        EXPECT_LE(e.a, 100);
+        (e.stream == loud ? loudMax : quietMax) = std::max(e.stream == loud ? loudMax : quietMax, e.a);
+    }
+    // Ten levels a second of audio.
+    const double seconds = static_cast<double>(Of(kEventEndStream, loud)[0].position) / 2 / 22050;
+    EXPECT_NEAR(static_cast<double>(Of(kEventAudioLevel, loud).size()), seconds * 10, 1.5);
+    EXPECT_GT(loudMax, 30);
+    EXPECT_LT(quietMax, loudMax / 5);
+}
+
 TEST(EspeakVoices, DefaultsAreThreeEnglishAndMandarinFourthInSortedOrder)
 {
     auto service = std::make_shared<EspeakVoiceService>(std::make_unique<PacedAudioOutput>());

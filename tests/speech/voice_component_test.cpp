@@ -312,6 +312,21 @@ TEST_F(VoiceComponentTest, ThrowingHandlerGoesToTheExceptionHandlerAndDeliveryGo
     EXPECT_EQ(errors.size(), 2u);
 }
 
+TEST_F(VoiceComponentTest, ErrorRaisedBeforeAnyoneListensReachesTheFirstComponent)
+{
+    service_->RaiseError("Cannot create file /x.wav");  // as a service starting up would
+    service_->RaiseWord(1, 0, 0, 1);                     // events are not kept
+    TSpVoice voice;
+    std::vector<std::string> reported;
+    int words = 0;
+    voice.OnError = [&](TSpVoice*, const EOleException& e) { reported.push_back(e.what()); };
+    voice.OnWord = [&](TSpVoice*, int, StreamPositionVariant, int, int) { ++words; };
+    voice.Connect();
+    PumpMessages();
+    EXPECT_EQ(reported, (std::vector<std::string>{"Cannot create file /x.wav"}));
+    EXPECT_EQ(words, 0);
+}
+
 TEST_F(VoiceComponentTest, DestroyedComponentGetsNoQueuedEvents)
 {
     int words = 0;
