@@ -73,10 +73,22 @@ BOOL CALLBACK FindWindowIcon(HWND window, LPARAM data) noexcept
     return search->icon == nullptr;
 }
 
+// The first icon group's name: a number, or text copied out of the callback
+// (a text name is valid only while the enumeration runs).
+struct IconResourceName {
+    ULONG_PTR id = 0;
+    std::u16string text;
+    LPCWSTR Get() const { return id ? MAKEINTRESOURCEW(id) : reinterpret_cast<LPCWSTR>(text.c_str()); }
+    bool Found() const { return id != 0 || !text.empty(); }
+};
+
 BOOL CALLBACK FirstIconResource(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR data) noexcept
 {
-    auto* result = reinterpret_cast<LPCWSTR*>(data);
-    *result = IS_INTRESOURCE(name) ? name : nullptr;
+    auto* result = reinterpret_cast<IconResourceName*>(data);
+    if (IS_INTRESOURCE(name))
+        result->id = reinterpret_cast<ULONG_PTR>(name);
+    else
+        result->text.assign(reinterpret_cast<const char16_t*>(name), static_cast<size_t>(lstrlenW(name)));
     return FALSE;
 }
 
@@ -293,11 +305,12 @@ void TSkinData::CaptureApplicationIcon()
         SetApplicationIcon(search.icon);
         return;
     }
-    LPCWSTR name = nullptr;
+    IconResourceName name;
     HMODULE module = GetModuleHandleW(nullptr);
     EnumResourceNamesW(module, reinterpret_cast<LPCWSTR>(RT_GROUP_ICON), FirstIconResource,
                        reinterpret_cast<LONG_PTR>(&name));
-    HICON icon = name ? static_cast<HICON>(LoadImageW(module, name, IMAGE_ICON, 0, 0, LR_DEFAULTSIZE)) : nullptr;
+    HICON icon = name.Found() ? static_cast<HICON>(LoadImageW(module, name.Get(), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE))
+                              : nullptr;
     SetApplicationIcon(icon);
     if (icon) DestroyIcon(icon);
 }
