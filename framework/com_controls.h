@@ -181,6 +181,7 @@ private:
     bool showCaptions_ = false;
     TMenuItem* menu_ = nullptr;
     int nextCommandId_ = 1;
+    std::u16string tipText_;
 };
 
 class TStatusBar : public TWinControl {
@@ -242,16 +243,14 @@ private:
     TRichEdit* owner_;
 };
 
-class TRichEditStrings;
-
+// Lines() (from the memo) in update mode (BeginUpdate/EndUpdate) stop
+// redrawing; selection positions count a line break as one character.
 class TRichEdit : public TCustomMemo {
     QUORVANE_CLASS(TRichEdit)
 public:
     explicit TRichEdit(TComponent* owner);
     ~TRichEdit() override;
 
-    // Lines in update mode (BeginUpdate/EndUpdate) stop redrawing.
-    TStrings* Lines() const;
     TTextAttributes* SelAttributes() const { return selAttributes_.get(); }
     bool PlainText() const { return plainText_; }
     void SetPlainText(bool value) { plainText_ = value; }
@@ -261,10 +260,9 @@ public:
 protected:
     void CreateParams(TCreateParams& params) override;
     void InitializeWindow() override;
-    void DestroyWnd() override;
+    void ApplyTextLimit() override;
 
 private:
-    std::unique_ptr<TRichEditStrings> richLines_;
     std::unique_ptr<TTextAttributes> selAttributes_;
     bool plainText_ = false;
 };

@@ -17,6 +17,18 @@ namespace quorvane {
 
 class TWinControl;
 class TPopupMenu;
+class ScopedWindowProc;
+
+LRESULT CALLBACK FrameworkWindowProcedure(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
+
+// One replacement installed through ScopedWindowProc; owned by the control
+// so that a replacement removed out of order can stay in the chain as a
+// pass-through for as long as the control lives.
+struct WindowProcNode {
+    TWndMethod handler;   // empty once its owner has gone: pass everything on
+    TWndMethod previous;
+    ScopedWindowProc* owner = nullptr;
+};
 
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
 enum TAnchorKind { akLeft, akTop, akRight, akBottom };
@@ -172,6 +184,8 @@ protected:
 
 private:
     friend class TWinControl;
+    friend class ScopedWindowProc;
+    friend LRESULT CALLBACK FrameworkWindowProcedure(HWND, UINT, WPARAM, LPARAM) noexcept;
     void ParentFontChanged();
     void ParentColorChanged();
 
@@ -195,6 +209,7 @@ private:
     TBiDiMode biDiMode_ = bdLeftToRight;
     TPopupMenu* popupMenu_ = nullptr;
     TWndMethod windowProc_;
+    std::vector<std::unique_ptr<WindowProcNode>> windowProcNodes_;
     bool mouseInControl_ = false;
 };
 
@@ -267,6 +282,9 @@ public:
     // Lays out aligned children and re-anchors the others.
     void AlignControls();
 
+    // Adds or refreshes this control's tool in the hint window.
+    void UpdateHintTool();
+
     TNotifyEvent OnEnter;
     TNotifyEvent OnExit;
     TKeyEvent OnKeyDown;
@@ -286,10 +304,13 @@ protected:
     // lives only inside the window.
     virtual void DestroyWnd();
 
+    // Height given to the platform window (a combo box's includes its list).
+    virtual int WindowHeight() const { return Height(); }
+    // Mouse messages over a windowless child go to that child (a tool bar,
+    // whose buttons the platform handles, answers false).
+    virtual bool RoutesMouseToGraphicChildren() const { return true; }
     // Background brush for WM_CTLCOLOR* of this control (our Color).
     HBRUSH ColorBrush();
-    // Adds or refreshes this control's tool in the hint window.
-    void UpdateHintTool();
 
 private:
     friend LRESULT CALLBACK FrameworkWindowProcedure(HWND, UINT, WPARAM, LPARAM) noexcept;
@@ -355,12 +376,14 @@ public:
     void Restore();
     void CallPrevious(TMessage& message) const;
     TWndMethod Previous() const { return previous_; }
+    // Null once restored or once the control has been freed.
     TControl* Control() const { return control_; }
 
 private:
+    friend class TControl;
     TControl* control_ = nullptr;
+    WindowProcNode* node_ = nullptr;
     TWndMethod previous_;
-    TWndMethod replacement_;
 };
 
 // The window property atom "ControlOfs%.8X%.8X" (module instance, thread id),

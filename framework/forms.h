@@ -79,9 +79,16 @@ public:
     int ClientWidth() const override;
     int ClientHeight() const override;
 
-    // Runs OnCreate (after loading); called by EndLoading on a form.
+    // Ends loading (Loaded on the form, then its components) and runs
+    // OnCreate; once. TApplication::CreateForm calls it; a form made with
+    // new must call it after construction.
+    void AfterConstruction();
+    // Runs OnCreate; an exception ends OnCreate and shows the error box.
     void DoCreate();
     void BeforeDestruction() override;
+    void SetVisible(bool visible) override;
+    // Focus to the next (or previous) control in tab order.
+    void SelectNext(bool forward);
     void WndProc(TMessage& message) override;
 
     TNotifyEvent OnCreate;
@@ -104,7 +111,7 @@ protected:
 private:
     void UpdateIcon();
     void UpdateWindowStyle();
-    void CmRelease();
+    bool DialogKey(WPARAM key);
 
     TBorderIcons borderIcons_ = SetOf({biSystemMenu, biMinimize, biMaximize});
     TFormBorderStyle borderStyle_ = bsSizeable;
@@ -115,6 +122,7 @@ private:
     TWinControl* activeControl_ = nullptr;
     bool keyPreview_ = false;
     bool created_ = false;
+    bool modal_ = false;
     int modalResult_ = 0;
 };
 
@@ -174,8 +182,10 @@ public:
     TIcon* Icon() const { return icon_.get(); }
     bool ShowHint() const { return showHint_; }
     void SetShowHint(bool value);
-    // The tooltip window that shows control hints.
+    // The tooltip window that shows control hints (created on first use;
+    // null while hints are off).
     HWND HintWindow();
+    HWND ExistingHintWindow() const { return hintWindow_; }
 
     // The standard error box for an exception: caption Title, stop icon, OK.
     void ShowException(const std::string& message);
@@ -183,11 +193,12 @@ public:
     void HandleException(TObject* sender) noexcept;
     std::function<void(TObject* sender, const std::string& message)> OnException;
 
-    // Message box with the application title as caption.
-    int MessageBox(const std::string& text, const std::string& caption, UINT flags);
+    void Notification(TComponent* component, TOperation operation) override;
 
 private:
     void FormCreated(TForm* form);
+    bool IsDialogKeyMessage(MSG& msg);
+    void HandleMessage(MSG& msg);
 
     TForm* mainForm_ = nullptr;
     std::string title_ = "Quorvane";

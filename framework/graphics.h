@@ -233,9 +233,10 @@ public:
     void SetBrushClear(bool clear) { brushClear_ = clear; }
 
     void FillRect(const RECT& rect);
-    void TextOut(int x, int y, const std::string& text);
+    void WriteText(int x, int y, const std::string& text);
     SIZE TextExtent(const std::string& text);
-    int DrawText(const std::string& text, RECT& rect, UINT format);
+    // DrawTextW with this canvas's font and colours.
+    int DrawTextIn(const std::string& text, RECT& rect, UINT format);
 
 private:
     HDC dc_ = nullptr;

@@ -74,6 +74,8 @@ public:
 
 private:
     friend class TMenu;
+    friend class TMainMenu;
+    friend class TPopupMenu;
     void Changed();
     void AppendTo(HMENU menu, bool ownerDraw);
     void RebuildSubmenu();

@@ -17,12 +17,13 @@ char LowerAscii(char c)
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-// Class descriptions live for the whole run; the map keys on the upper-case
-// name, as the skin engine's class maps do.
+// Class descriptions live for the whole run (and past the static
+// destructors, which may still free components); the map keys on the
+// upper-case name, as the skin engine's class maps do.
 std::map<std::string, std::unique_ptr<TClassInfo>, std::less<>>& ClassRegistry()
 {
-    static std::map<std::string, std::unique_ptr<TClassInfo>, std::less<>> registry;
-    return registry;
+    static auto* registry = new std::map<std::string, std::unique_ptr<TClassInfo>, std::less<>>;
+    return *registry;
 }
 
 }  // namespace
@@ -112,9 +113,7 @@ const TClassInfo& RegisterClassInfo(std::unique_ptr<TClassInfo> info)
         it->second = std::move(info);
         return *it->second;
     }
-    static std::vector<std::unique_ptr<TClassInfo>> shadowed;
-    shadowed.push_back(std::move(info));
-    return *shadowed.back();
+    return *info.release();
 }
 
 const TClassInfo* FindClass(std::string_view name)

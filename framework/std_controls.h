@@ -152,6 +152,10 @@ public:
 
 protected:
     void CreateParams(TCreateParams& params) override;
+    // Limits and text go in after creation, so no text is cut at the
+    // platform's default limit.
+    void InitializeWindow() override;
+    virtual void ApplyTextLimit();
     virtual void Change();
 
 private:
@@ -228,10 +232,12 @@ protected:
     void InitializeWindow() override;
     void DestroyWnd() override;
     std::string GetText() const override;
+    int WindowHeight() const override;
     virtual void Change();
 
 private:
     std::unique_ptr<TItemStrings> items_;
+    int pendingIndex_ = -1;
     TComboBoxStyle style_ = csDropDown;
     bool sorted_ = false;
     int dropDownCount_ = 8;
@@ -268,6 +274,7 @@ protected:
 
 private:
     std::unique_ptr<TItemStrings> items_;
+    int pendingIndex_ = -1;
     bool sorted_ = false;
     int tabWidth_ = 0;
 };

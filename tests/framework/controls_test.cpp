@@ -1,0 +1,429 @@
+// Controls over real windows: the message path through WindowProc, the
+// notices the framework derives from platform messages, layout and the
+// controls the reader uses.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "framework/com_controls.h"
+#include "framework/forms.h"
+#include "framework/properties.h"
+#include "framework/std_controls.h"
+#include "tests/support/gtest.h"
+
+namespace quorvane {
+namespace {
+
+void Pump()
+{
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+// Records what reaches it and passes everything on to the handler it replaced.
+struct Spy {
+    Spy(std::string name, std::vector<std::string>& log) : name(std::move(name)), log(log) {}
+    ~Spy()
+    {
+        if (control && control->WindowProc() == MakeWndMethod<&Spy::Handle>(this)) control->SetWindowProc(saved);
+    }
+    void Handle(TMessage& message)
+    {
+        if (message.msg >= WM_USER || message.msg == WM_PAINT) {
+            char text[64];
+            std::snprintf(text, sizeof text, "%s:%04X", name.c_str(), message.msg);
+            log.push_back(text);
+        }
+        if (saved) saved(message);
+    }
+    void Install(TControl* target)
+    {
+        control = target;
+        saved = control->WindowProc();
+        control->SetWindowProc(MakeWndMethod<&Spy::Handle>(this));
+    }
+    TControl* control = nullptr;
+    std::string name;
+    std::vector<std::string>& log;
+    TWndMethod saved;
+};
+
+class Fixture : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        form = new TForm(nullptr);
+        form->SetBounds(100, 100, 400, 200);
+        form->SetCaption("fixture");
+    }
+    void TearDown() override
+    {
+        Free(form);
+        Pump();
+    }
+    TForm* form = nullptr;
+};
+
+TEST_F(Fixture, WindowPropertyAtomGivesTheControlOfAWindow)
+{
+    char expected[48], name[64] = {};
+    std::snprintf(expected, sizeof expected, "ControlOfs%.8llX%.8X",
+                  static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(GetModuleHandleW(nullptr))),
+                  static_cast<unsigned>(GetCurrentThreadId()));
+    GlobalGetAtomNameA(ControlAtom(), name, sizeof name);
+    EXPECT_STREQ(name, expected);
+    EXPECT_EQ(GlobalFindAtomA(expected), ControlAtom());
+
+    auto* button = new TButton(form);
+    button->SetParent(form);
+    HWND window = button->Handle();
+    EXPECT_TRUE(form->HandleAllocated());  // parents are created first
+    EXPECT_EQ(GetPropW(window, reinterpret_cast<LPCWSTR>(static_cast<UINT_PTR>(ControlAtom()))), button);
+    EXPECT_EQ(FindControl(form->Handle()), form);
+    EXPECT_EQ(GetParent(window), form->Handle());
+    Free(button);
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(FindControl(window), nullptr);
+}
+
+TEST_F(Fixture, WindowProcChainSavedInstalledAndRestored)
+{
+    std::vector<std::string> log;
+    auto* button = new TButton(form);
+    button->SetParent(form);
+    const TWndMethod original = button->WindowProc();
+    Spy first("first", log), second("second", log);
+    first.Install(button);
+    second.Install(button);
+    SendMessageW(button->Handle(), WM_USER + 1, 0, 0);  // through the window
+    button->Perform(WM_USER + 2);                        // straight in
+    EXPECT_EQ(log, (std::vector<std::string>{"second:0401", "first:0401", "second:0402", "first:0402"}));
+    // Put back in reverse order: the chain is as it was.
+    button->SetWindowProc(second.saved);
+    button->SetWindowProc(first.saved);
+    EXPECT_EQ(button->WindowProc(), original);
+    log.clear();
+    SendMessageW(button->Handle(), WM_USER + 3, 0, 0);
+    EXPECT_TRUE(log.empty());
+}
+
+TEST_F(Fixture, ScopedWindowProcRemovedOutOfOrderStaysAPassThrough)
+{
+    std::vector<std::string> log;
+    auto* label = new TLabel(form);
+    label->SetParent(form);
+    struct Hook {
+        std::string name;
+        std::vector<std::string>* log;
+        ScopedWindowProc scope;
+        void Handle(TMessage& m)
+        {
+            if (m.msg >= WM_USER) log->push_back(name);
+            scope.CallPrevious(m);
+        }
+    };
+    auto* a = new Hook{"a", &log, {}};
+    auto* b = new Hook{"b", &log, {}};
+    a->scope.Install(label, MakeWndMethod<&Hook::Handle>(a));
+    b->scope.Install(label, MakeWndMethod<&Hook::Handle>(b));
+    delete a;  // not the current handler: stays in the chain, passing on
+    label->Perform(WM_USER);
+    EXPECT_EQ(log, (std::vector<std::string>{"b"}));
+    delete b;
+    log.clear();
+    label->Perform(WM_USER);
+    label->Perform(CM_MOUSEENTER);
+    EXPECT_TRUE(log.empty());
+    EXPECT_TRUE(label->MouseInControl());  // the default handling is still reached
+
+    // A control freed before its replacement is removed.
+    auto* c = new Hook{"c", &log, {}};
+    c->scope.Install(label, MakeWndMethod<&Hook::Handle>(c));
+    Free(label);
+    EXPECT_EQ(c->scope.Control(), nullptr);
+    delete c;
+}
+
+TEST_F(Fixture, ParentReflectsNotificationsToTheChild)
+{
+    std::vector<std::string> log;
+    auto* button = new TButton(form);
+    button->SetParent(form);
+    int clicks = 0;
+    button->OnClick = [&](TObject* sender) {
+        EXPECT_EQ(sender, button);
+        ++clicks;
+    };
+    Spy spy("button", log);
+    spy.Install(button);
+    SendMessageW(button->Handle(), BM_CLICK, 0, 0);
+    EXPECT_EQ(clicks, 1);
+    EXPECT_NE(std::find(log.begin(), log.end(), "button:BD11"), log.end());
+
+    NMHDR header{button->Handle(), 7, 1234};
+    SendMessageW(form->Handle(), WM_NOTIFY, 7, reinterpret_cast<LPARAM>(&header));
+    EXPECT_NE(std::find(log.begin(), log.end(), "button:BC4E"), log.end());
+
+    auto* bar = new TTrackBar(form);
+    bar->SetParent(form);
+    bar->SetRange(-10, 10);
+    int changes = 0;
+    bar->OnChange = [&](TObject*) { ++changes; };
+    Spy barSpy("bar", log);
+    barSpy.Install(bar);
+    SendMessageW(bar->Handle(), TBM_SETPOS, TRUE, 4);
+    SendMessageW(form->Handle(), WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, 4), reinterpret_cast<LPARAM>(bar->Handle()));
+    EXPECT_EQ(bar->Position(), 4);
+    EXPECT_EQ(changes, 1);
+    // The same position again raises nothing.
+    SendMessageW(form->Handle(), WM_HSCROLL, MAKEWPARAM(TB_ENDTRACK, 0), reinterpret_cast<LPARAM>(bar->Handle()));
+    EXPECT_EQ(changes, 1);
+    EXPECT_NE(std::find(log.begin(), log.end(), "bar:BD14"), log.end());
+    // The program's own changes raise it only when the position differs.
+    bar->SetPosition(4);
+    bar->SetPosition(-3);
+    EXPECT_EQ(changes, 2);
+    EXPECT_EQ(SendMessageW(bar->Handle(), TBM_GETPOS, 0, 0), -3);
+}
+
+TEST_F(Fixture, GraphicControlsArePaintedByTheParentAndGetItsMouse)
+{
+    form->SetColor(RGB(200, 0, 0));
+    auto* label = new TLabel(form);
+    label->SetParent(form);
+    label->SetBounds(20, 20, 60, 20);
+    label->SetColor(RGB(0, 180, 0));
+    label->SetCaption("");
+    form->Show();
+    UpdateWindow(form->Handle());
+    {
+        WindowDc dc(form->Handle());
+        EXPECT_EQ(GetPixel(dc.get(), 30, 30), RGB(0, 180, 0));
+        EXPECT_EQ(GetPixel(dc.get(), 5, 5), RGB(200, 0, 0));
+    }
+
+    std::vector<std::string> events;
+    label->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int x, int y) {
+        events.push_back("down " + std::to_string(x) + "," + std::to_string(y));
+    };
+    label->OnClick = [&](TObject*) { events.push_back("click"); };
+    label->OnMouseEnter = [&](TObject*) { events.push_back("enter"); };
+    label->OnMouseLeave = [&](TObject*) { events.push_back("leave"); };
+    SendMessageW(form->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(25, 30));
+    SendMessageW(form->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(25, 30));
+    SendMessageW(form->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(26, 31));
+    SendMessageW(form->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(150, 100));
+    EXPECT_EQ(events, (std::vector<std::string>{"enter", "down 5,10", "click", "leave"}));
+    EXPECT_FALSE(label->MouseInControl());
+    EXPECT_TRUE(form->MouseInControl());
+}
+
+TEST_F(Fixture, AnchorsKeepEdgesOrCentresWhenTheParentResizes)
+{
+    form->SetClientWidth(550);
+    form->SetClientHeight(76);
+    form->BeginLoading();
+    auto make = [&](int l, int t, int w, int h, TAnchors anchors) {
+        auto* c = new TLabel(form);
+        c->SetParent(form);
+        c->SetBounds(l, t, w, h);
+        c->SetAnchors(anchors);
+        return c;
+    };
+    TControl* centred = make(47, 5, 183, 21, SetOf({akTop}));
+    TControl* right = make(37 + 400, 30, 80, 22, SetOf({akTop, akRight}));
+    TControl* plain = make(119, 33, 97, 17, kDefaultAnchors);
+    TControl* stretched = make(10, 50, 100, 10, SetOf({akLeft, akRight, akTop, akBottom}));
+    auto* status = new TStatusBar(form);
+    status->SetParent(form);
+    status->SetHeight(19);
+    form->EndLoading();
+    form->Show();
+    const int client = form->ClientWidth();
+    ASSERT_EQ(client, 550);
+    ASSERT_EQ(form->ClientHeight(), 76);
+    EXPECT_EQ(status->Top(), 57);
+    EXPECT_EQ(status->Width(), 550);
+
+    form->SetBounds(form->Left(), form->Top(), form->Width() + 100, form->Height() + 20);
+    ASSERT_EQ(form->ClientWidth(), 650);
+    EXPECT_EQ(centred->Left(), static_cast<int>((47 + 183 / 2.0) / 550 * 650 - 183 / 2.0 + 0.5));
+    EXPECT_EQ(centred->Top(), 5);
+    EXPECT_EQ(right->Left(), 537);
+    EXPECT_EQ(plain->Left(), 119);
+    EXPECT_EQ(plain->Top(), 33);
+    EXPECT_EQ(stretched->Width(), 200);
+    EXPECT_EQ(stretched->Height(), 30);
+    EXPECT_EQ(status->Top(), 96 - 19);
+    EXPECT_EQ(status->Width(), 650);
+    RECT rect{};
+    GetWindowRect(status->Handle(), &rect);
+    MapWindowPoints(nullptr, form->Handle(), reinterpret_cast<POINT*>(&rect), 2);
+    EXPECT_EQ(rect.top, 77);
+    EXPECT_EQ(rect.right - rect.left, 650);
+    // Back to the first size: everything returns.
+    form->SetBounds(form->Left(), form->Top(), form->Width() - 100, form->Height() - 20);
+    EXPECT_EQ(centred->Left(), 47);
+    EXPECT_EQ(right->Left(), 437);
+    EXPECT_EQ(stretched->Width(), 100);
+}
+
+TEST_F(Fixture, TextSurvivesTheWindowInChinese)
+{
+    auto* button = new TButton(form);
+    button->SetParent(form);
+    button->SetCaption("帮助");
+    WCHAR text[16] = {};
+    GetWindowTextW(button->Handle(), text, 16);
+    EXPECT_EQ(std::u16string(reinterpret_cast<char16_t*>(text)), u"帮助");
+    SetWindowTextW(button->Handle(), reinterpret_cast<const WCHAR*>(u"关于"));
+    EXPECT_EQ(button->Caption(), "关于");
+    EXPECT_EQ(GetTextProp(button, "Caption"), u"关于");
+    SetPropText(button, "caption", "退出");
+    GetWindowTextW(button->Handle(), text, 16);
+    EXPECT_EQ(std::u16string(reinterpret_cast<char16_t*>(text)), u"退出");
+}
+
+TEST_F(Fixture, SortedComboKeepsObjectsBeforeAndAfterItsWindow)
+{
+    auto* combo = new TComboBox(form);
+    combo->SetStyle(csDropDownList);
+    combo->SetSorted(true);
+    int tokens[4];
+    combo->Items()->AddObject("Zeta", &tokens[0]);
+    combo->Items()->AddObject("alpha", &tokens[1]);
+    combo->SetParent(form);
+    combo->HandleNeeded();
+    combo->Items()->AddObject("Mu", &tokens[2]);
+    const int beta = combo->Items()->AddObject("Beta", &tokens[3]);
+    EXPECT_EQ(beta, 1);
+    const std::vector<std::string> expected = {"alpha", "Beta", "Mu", "Zeta"};
+    ASSERT_EQ(combo->Items()->Count(), 4);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(combo->Items()->Get(i), expected[static_cast<size_t>(i)]);
+    EXPECT_EQ(combo->Items()->Objects(0), &tokens[1]);
+    EXPECT_EQ(combo->Items()->Objects(3), &tokens[0]);
+    EXPECT_EQ(GetWindowLongPtrW(combo->Handle(), GWL_STYLE) & 3, CBS_DROPDOWNLIST);
+
+    int changes = 0;
+    combo->OnChange = [&](TObject*) { ++changes; };
+    combo->SetItemIndex(2);  // the program's selection raises nothing
+    EXPECT_EQ(combo->ItemIndex(), 2);
+    EXPECT_EQ(combo->Text(), "Mu");
+    SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(0, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo->Handle()));
+    EXPECT_EQ(changes, 1);
+    // Recreating the window keeps items, objects and selection.
+    combo->RecreateWnd();
+    EXPECT_EQ(combo->Items()->Count(), 4);
+    EXPECT_EQ(combo->Items()->Objects(1), &tokens[3]);
+    EXPECT_EQ(combo->ItemIndex(), 2);
+}
+
+TEST_F(Fixture, RichEditSelectionStyleAndLargeText)
+{
+    auto* edit = new TRichEdit(form);
+    edit->SetParent(form);
+    edit->SetHideSelection(false);
+    for (const char* line : {"A quick brown fox ", "jumps ", "over ", "the lazy dog."}) edit->Lines()->Add(line);
+    edit->HandleNeeded();
+    ASSERT_EQ(edit->Lines()->Count(), 4);
+    EXPECT_EQ(edit->Lines()->Get(1), "jumps ");
+
+    edit->Lines()->BeginUpdate();
+    edit->SetSelStart(2);
+    edit->SetSelLength(5);
+    edit->SelAttributes()->SetStyle(SetOf({fsItalic}));
+    edit->SetSelLength(0);
+    edit->Lines()->EndUpdate();
+    EXPECT_EQ(edit->SelStart(), 2);
+    EXPECT_EQ(edit->SelLength(), 0);
+    edit->SetSelStart(3);
+    edit->SetSelLength(2);
+    EXPECT_EQ(edit->SelAttributes()->Style(), SetOf({fsItalic}));
+    EXPECT_EQ(edit->SelText(), "ui");
+    edit->SetSelStart(0);
+    edit->SetSelLength(1);
+    EXPECT_EQ(edit->SelAttributes()->Style(), 0u);
+
+    // Far more than the platform's default limit of 32K characters goes in whole.
+    std::string big;
+    while (big.size() < 200000) big += "The quick brown fox jumps over the lazy dog.\r\n";
+    edit->SetText(big);
+    EXPECT_EQ(edit->Text().size(), big.size());
+}
+
+TEST_F(Fixture, CheckBoxButtonsToolBarAndStatusBar)
+{
+    auto* check = new TCheckBox(form);
+    check->SetParent(form);
+    int clicks = 0;
+    check->OnClick = [&](TObject*) { ++clicks; };
+    check->SetChecked(false);  // unchanged: no click
+    EXPECT_EQ(clicks, 0);
+    check->SetChecked(true);
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(SendMessageW(check->Handle(), BM_GETCHECK, 0, 0), BST_CHECKED);
+    SendMessageW(check->Handle(), BM_CLICK, 0, 0);  // as the user does
+    EXPECT_FALSE(check->Checked());
+    EXPECT_EQ(clicks, 2);
+    EXPECT_EQ(GetEnumPropName(check, "State"), "cbUnchecked");
+
+    auto* images = new TImageList(form);
+    auto* bar = new TToolBar(form);
+    bar->SetAlign(alNone);
+    bar->SetParent(form);
+    bar->SetImages(images);
+    bar->SetAutoSize(true);
+    std::vector<TToolButton*> buttons;
+    std::vector<int> clicked;
+    for (int i = 0; i < 3; ++i) {
+        auto* button = new TToolButton(form);
+        button->SetParent(bar);
+        button->SetImageIndex(i);
+        button->OnClick = [&clicked, i](TObject*) { clicked.push_back(i); };
+        buttons.push_back(button);
+    }
+    EXPECT_EQ(SendMessageW(bar->Handle(), TB_BUTTONCOUNT, 0, 0), 3);
+    SendMessageW(bar->Handle(), WM_COMMAND, 0, 0);  // nothing of ours
+    SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(buttons[1]->CommandId(), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(bar->Handle()));
+    EXPECT_EQ(clicked, (std::vector<int>{1}));
+    EXPECT_EQ(bar->Width(), buttons[2]->Left() + buttons[2]->Width());  // sized to its buttons
+    Free(images);
+    EXPECT_EQ(bar->Images(), nullptr);
+
+    auto* status = new TStatusBar(form);
+    status->SetParent(form);
+    status->SetSimplePanel(true);
+    status->SetSimpleText("欢迎您访问：");
+    WCHAR text[32] = {};
+    SendMessageW(status->Handle(), SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(text));
+    EXPECT_EQ(std::u16string(reinterpret_cast<char16_t*>(text)), u"欢迎您访问：");
+}
+
+TEST_F(Fixture, VisibleAndEnabledChangesSendNotices)
+{
+    std::vector<std::string> log;
+    auto* button = new TButton(form);
+    button->SetParent(form);
+    Spy spy("b", log);
+    spy.Install(button);
+    button->SetEnabled(false);
+    button->SetVisible(false);
+    EXPECT_FALSE(IsWindowEnabled(button->Handle()));
+    EXPECT_FALSE(GetWindowLongPtrW(button->Handle(), GWL_STYLE) & WS_VISIBLE);
+    EXPECT_NE(std::find(log.begin(), log.end(), "b:B00C"), log.end());
+    EXPECT_NE(std::find(log.begin(), log.end(), "b:B00B"), log.end());
+    log.clear();
+    button->RecreateWnd();
+    EXPECT_NE(std::find(log.begin(), log.end(), "b:B033"), log.end());
+    EXPECT_FALSE(IsWindowEnabled(button->Handle()));
+}
+
+}  // namespace
+}  // namespace quorvane
