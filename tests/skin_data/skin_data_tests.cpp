@@ -273,6 +273,16 @@ TEST(SkinData, BadPackagesNeverCrash)
     }
 }
 
+TEST(SkinData, HighlyCompressedPackagesStillLoad)
+{
+    // Two megabytes of zeros code at close to the codec's limit of 48 to 1;
+    // the check against damaged size fields must let them through.
+    TSkinData data(nullptr);
+    data.SetPackage(MakePackage("[TitlebarSkin]\nSkinName=Zeros\n", {{"zeros.dat", std::vector<uint8_t>(2000000, 0)}}));
+    EXPECT_FALSE(data.NotLoaded());
+    EXPECT_EQ(data.SkinName, "Zeros");
+}
+
 TEST(SkinData, SkinWithoutDescriptionTakesEveryDefault)
 {
     TSkinData data(nullptr);
