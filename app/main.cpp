@@ -1,47 +1,72 @@
-// Program entry. Until the reader window is in place this opens a small
-// window so that the build, the Wine prefix and the display are proven.
+// Program entry: initialise the application, create the reader window (its
+// components load first, then its start-up sequence runs) and run the
+// message loop until the window closes.
+//
+// Options:
+//   --progress-log PATH   mirror every line of the progress log to PATH
+//                         ("-" for the standard error stream)
 #include <windows.h>
+#include <shellapi.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "app/text_to_speech_form.h"
+#include "framework/message_box.h"
 
 namespace {
 
-LRESULT CALLBACK PlaceholderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+struct FileCloser {
+    void operator()(std::FILE* file) const
+    {
+        if (file && file != stderr) std::fclose(file);
+    }
+};
+using UniqueFile = std::unique_ptr<std::FILE, FileCloser>;
+
+std::string Argument(LPWSTR* arguments, int index)
 {
-    switch (message) {
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(window, &ps);
-        RECT client;
-        GetClientRect(window, &client);
-        const WCHAR text[] = {'Q', 'u', 'o', 'r', 'v', 'a', 'n', 'e', ' ', 0x6717, 0x8BFB, 0x5668, 0};
-        DrawTextW(dc, text, -1, &client, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-        EndPaint(window, &ps);
-        return 0;
-    }
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
+    return quorvane::Utf16ToUtf8(arguments[index]);
 }
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int show)
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int)
 {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = PlaceholderProc;
-    wc.hInstance = instance;
-    wc.lpszClassName = L"QuorvanePlaceholder";
-    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    RegisterClassW(&wc);
-    HWND window = CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, L"Quorvane", WS_OVERLAPPEDWINDOW,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, 320, 120, nullptr, nullptr, instance, nullptr);
-    ShowWindow(window, show);
-    MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
+    using namespace quorvane;
+    ReaderOptions options;
+    UniqueFile progressLog;
+
+    int count = 0;
+    if (LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count)) {
+        for (int i = 1; i < count; ++i) {
+            if (Argument(arguments, i) == "--progress-log" && i + 1 < count) {
+                const std::string path = Argument(arguments, ++i);
+                progressLog.reset(path == "-" ? stderr : std::fopen(path.c_str(), "w"));
+                if (!progressLog) ShowMessageBox(nullptr, "Cannot create file " + path, "Quorvane", MB_OK | MB_ICONSTOP);
+            }
+        }
+        LocalFree(arguments);
     }
-    return static_cast<int>(msg.wParam);
+    if (progressLog) {
+        std::FILE* file = progressLog.get();
+        options.progressSink = [file](const std::string& line) {
+            std::fputs(line.c_str(), file);
+            std::fputc('\n', file);
+            std::fflush(file);
+        };
+    }
+
+    Application->Initialize();
+    try {
+        Application->CreateForm<TfrmTextToSpeech>(options);
+    } catch (...) {
+        // The voice could not be obtained while the window loaded: report
+        // the platform's error and end before the window opens.
+        Application->HandleException(nullptr);
+        return 1;
+    }
+    Application->Run();
+    return 0;
 }

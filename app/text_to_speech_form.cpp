@@ -211,6 +211,7 @@ void TfrmTextToSpeech::BuildControls()
     ToolBar1 = new TToolBar(this);
     ToolBar1->SetName("ToolBar1");
     ToolBar1->SetParent(this);
+    ToolBar1->SetAlign(alNone);  // a tool bar starts aligned to the top
     ToolBar1->SetEdgeBorders(0);
     ToolBar1->SetAutoSize(true);
     ToolBar1->SetImages(ImageList1);

@@ -66,5 +66,7 @@ amplitude=$(sox "$wav" -n stat 2>&1 | awk '/Maximum amplitude/ {print $3}')
 seconds=$(sox "$wav" -n stat 2>&1 | awk '/Length \(seconds\)/ {print $3}')
 awk -v a="$amplitude" 'BEGIN { exit !(a > 0.05) }' || fail "recording is silent (maximum amplitude $amplitude)"
 echo "recording: $seconds s, maximum amplitude $amplitude, $words word events"
-after | grep -m3 -E "^On(StartStream|Word|EndStream): "
+after | grep -m1 "^OnStartStream: "
+after | grep -m1 "^OnWord: "
+after | grep -m1 "^OnEndStream: "
 echo "PASS"

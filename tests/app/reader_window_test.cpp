@@ -155,6 +155,22 @@ TEST_F(ReaderWindow, WindowSitsAtTheTopRightOfThePrimaryScreen)
     EXPECT_TRUE(style & WS_THICKFRAME);
 }
 
+TEST_F(ReaderWindow, ResizingKeepsTheToolBarOnTheRightAndTheVoiceListCentred)
+{
+    StartReader();
+    const int toolBarRight = form_->ClientWidth() - form_->ToolBar1->Left();
+    const double voicesCentre =
+        (form_->cbVoices->Left() + form_->cbVoices->Width() / 2.0) / form_->ClientWidth();
+    const int checkBoxLeft = form_->CBChongFu->Left();
+    form_->SetBounds(form_->Left() - 200, form_->Top(), form_->Width() + 200, form_->Height() + 20);
+    PumpPending();
+    EXPECT_EQ(form_->ClientWidth() - form_->ToolBar1->Left(), toolBarRight);
+    EXPECT_NEAR((form_->cbVoices->Left() + form_->cbVoices->Width() / 2.0) / form_->ClientWidth(), voicesCentre, 0.01);
+    EXPECT_EQ(form_->CBChongFu->Left(), checkBoxLeft);
+    EXPECT_EQ(form_->StatusBar1->Width(), form_->ClientWidth());
+    EXPECT_EQ(form_->StatusBar1->Top() + form_->StatusBar1->Height(), form_->ClientHeight());
+}
+
 TEST_F(ReaderWindow, TextAlreadyOnTheClipboardIsSpokenWhenTheWindowJoinsTheChain)
 {
     SetClipboardText(u"Already there.");
@@ -674,6 +690,31 @@ TEST_F(ReaderWindow, SeveralMegabyteCopyIsSpokenWholeWhileTheTextBoxFillsInPiece
     service_->RaiseWord(service_->LastStreamNumber(), 0, 2'000'000, 5);
     Deliver();
     EXPECT_EQ(Selection(form_->reText->Handle()).cpMin, 2'000'000);
+}
+
+TEST_F(ReaderWindow, NewCopyWhileALongTextIsStillFillingReplacesIt)
+{
+    StartReader();
+    std::u16string longText(300'000, u'x');
+    SetClipboardText(longText);
+    ASSERT_TRUE(form_->FillingText());
+    Copy(u"Short one.");
+    ASSERT_TRUE(PumpUntil([&] { return !form_->FillingText(); }));
+    PumpPending();
+    EXPECT_TRUE(ReText() == u"Short one.");
+    EXPECT_TRUE(form_->TextToSpeak() == u"Short one.");
+}
+
+TEST_F(ReaderWindow, ProgressLogKeepsItsNewestLinesAndMirrorsAll)
+{
+    StartReader();
+    const size_t mirrored = progress_.size();
+    for (int i = 0; i < TfrmTextToSpeech::kProgressLogLimit + 100; ++i) form_->LogProgress("line " + std::to_string(i));
+    TStrings* items = form_->lstProgress->Items();
+    EXPECT_EQ(items->Count(), TfrmTextToSpeech::kProgressLogLimit);
+    EXPECT_EQ(items->Get(items->Count() - 1), "line " + std::to_string(TfrmTextToSpeech::kProgressLogLimit + 99));
+    EXPECT_EQ(form_->lstProgress->ItemIndex(), items->Count() - 1);
+    EXPECT_EQ(progress_.size() - mirrored, static_cast<size_t>(TfrmTextToSpeech::kProgressLogLimit + 100));
 }
 
 TEST_F(ReaderWindow, ThousandCopiesLeaveGdiAndUserObjectCountsWhereTheyWere)
