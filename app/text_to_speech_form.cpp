@@ -157,6 +157,9 @@ void TfrmTextToSpeech::BuildControls()
     // Alt+Tab and the task bar, small for the caption.
     Icon()->SetHandle(reader::CreateReaderIcon(GetSystemMetrics(SM_CXICON)));
 
+    // SkinData1, the skin data component, takes its place here, first of
+    // the form's components, once the skin engine is part of the program.
+
     ImageList1 = new TImageList(this);
     ImageList1->SetName("ImageList1");
     ImageList1->SetWidth(reader::kGlyphSize);
