@@ -222,22 +222,28 @@ void MaskedDraw(HDC dest, int x, int y, int width, int height, HDC source, uint3
         return bits[static_cast<size_t>(py) * static_cast<size_t>(stride) + static_cast<size_t>(px)];
     };
 
+    enum Kind : uint8_t { kOpaque = 0, kMixed = 1, kClear = 2 };
+    struct Run {
+        int from, to, top, rows;
+    };
+    std::vector<Run> mixed;  // combined after every opaque copy is done
+
     // Monochrome mask (1 where the key is, rows padded to 16 bits) and the
-    // picture with black key pixels; both made once, when first needed.
+    // picture with black key pixels, both only over the mixed runs.
     UniqueBitmap mask;
     UniqueMemoryDc maskDc;
     HGDIOBJ maskPrevious = nullptr;
     auto prepare = [&]() -> bool {
-        if (maskDc) return true;
         const int maskStride = ((width + 15) / 16) * 2;
         std::vector<uint8_t> maskBits(static_cast<size_t>(maskStride) * static_cast<size_t>(height), 0);
-        for (int py = 0; py < height; ++py)
-            for (int px = 0; px < width; ++px)
-                if ((pixel(px, py) & 0x00FFFFFF) == key) {
-                    maskBits[static_cast<size_t>(py) * static_cast<size_t>(maskStride) + static_cast<size_t>(px / 8)] |=
-                        static_cast<uint8_t>(0x80 >> (px % 8));
-                    pixel(px, py) = 0;
-                }
+        for (const Run& run : mixed)
+            for (int py = run.top; py < run.top + run.rows; ++py)
+                for (int px = run.from; px < run.to; ++px)
+                    if ((pixel(px, py) & 0x00FFFFFF) == key) {
+                        maskBits[static_cast<size_t>(py) * static_cast<size_t>(maskStride) + static_cast<size_t>(px / 8)] |=
+                            static_cast<uint8_t>(0x80 >> (px % 8));
+                        pixel(px, py) = 0;
+                    }
         mask.reset(CreateBitmap(width, height, 1, 1, maskBits.data()));
         maskDc = UniqueMemoryDc::Compatible(dest);
         if (!mask || !maskDc) return false;
@@ -245,14 +251,9 @@ void MaskedDraw(HDC dest, int x, int y, int width, int height, HDC source, uint3
         return true;
     };
 
-    enum Kind : uint8_t { kOpaque = 0, kMixed = 1, kClear = 2 };
     std::vector<uint8_t> keyCount(static_cast<size_t>(width));
     std::vector<uint8_t> kinds(static_cast<size_t>(width));
-    struct Run {
-        int from, to, top, rows;
-    };
-    std::vector<Run> mixed;  // combined after every opaque copy is done
-    int opaqueFrom = -1;     // first row of a pending run of all-opaque bands
+    int opaqueFrom = -1;  // first row of a pending run of all-opaque bands
     auto flushOpaque = [&](int until) {
         if (opaqueFrom >= 0) BitBlt(dest, x, y + opaqueFrom, width, until - opaqueFrom, source, 0, opaqueFrom, SRCCOPY);
         opaqueFrom = -1;
