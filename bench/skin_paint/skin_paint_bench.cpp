@@ -11,7 +11,7 @@ namespace quorvane {
 namespace {
 
 constexpr int kWidth = 1920, kHeight = 1080;
-constexpr int kBorder = 6, kTitle = 32, kRadius = 10;
+constexpr int kBorder = 6, kTitle = 30, kRadius = 10;
 
 // Border strips shaped like a real skin: two frames, rounded corners of
 // radius kRadius keyed out in magenta, a one-pixel outline.

@@ -316,28 +316,72 @@ void DrawComposition(HDC dest, int x, int y, const Composition& picture, bool tr
         BitBlt(dest, x, y, picture.width(), picture.height(), picture.dc(), 0, 0, SRCCOPY);
 }
 
-// The nine parts of a frame, composed into a picture DC.
-void ComposeNinePart(const Composition& picture, HDC source, const RECT& cell, const Margins& margins, bool tile) {
+// A stretch of a part whose pixels do not change along the stretched axis
+// (the middle of a title bar, of a side border, a flat centre) gives the
+// same pixels as repeating one line of it, which is far cheaper than
+// StretchBlt under Wine. dest must be a memory DC that can be read back.
+bool CopyUniformPart(HDC dest, const RECT& to, HDC source, const RECT& from, const PixelBuffer& pixels) {
+    const int sw = Width(from), sh = Height(from), dw = Width(to), dh = Height(to);
+    if (sw <= 0 || sh <= 0 || dw <= 0 || dh <= 0 || (sw == dw && sh == dh)) return false;
+    if (from.left < 0 || from.top < 0 || from.right > pixels.width || from.bottom > pixels.height) return false;
+    auto uniformRows = [&] {  // every row one colour
+        for (int y = from.top; y < from.bottom; ++y)
+            for (int x = from.left + 1; x < from.right; ++x)
+                if (pixels.At(x, y) != pixels.At(from.left, y)) return false;
+        return true;
+    };
+    auto uniformColumns = [&] {  // every column one colour
+        for (int y = from.top + 1; y < from.bottom; ++y)
+            for (int x = from.left; x < from.right; ++x)
+                if (pixels.At(x, y) != pixels.At(x, from.top)) return false;
+        return true;
+    };
+    if (sh == dh) {
+        if (!uniformRows()) return false;
+        BitBlt(dest, to.left, to.top, 1, dh, source, from.left, from.top, SRCCOPY);
+        RepeatRight(dest, to.left, to.top, 1, dh, dw);
+        return true;
+    }
+    if (sw == dw) {
+        if (!uniformColumns()) return false;
+        BitBlt(dest, to.left, to.top, dw, 1, source, from.left, from.top, SRCCOPY);
+        RepeatDown(dest, to.left, to.top, dw, 1, dh);
+        return true;
+    }
+    if (!uniformRows() || !uniformColumns()) return false;
+    BitBlt(dest, to.left, to.top, 1, 1, source, from.left, from.top, SRCCOPY);
+    RepeatRight(dest, to.left, to.top, 1, 1, dw);
+    RepeatDown(dest, to.left, to.top, dw, 1, dh);
+    return true;
+}
+
+// The nine parts of a frame, composed into a picture DC. pixels: the
+// strip's pixels (may be empty: then every stretch goes through StretchBlt).
+void ComposeNinePart(const Composition& picture, HDC source, const PixelBuffer& pixels, const RECT& cell,
+                     const Margins& margins, bool tile) {
     const int w = picture.width(), h = picture.height();
     int l = margins.left, t = margins.top, r = margins.right, b = margins.bottom;
     if (l + r > w) l = r = 0;
     if (t + b > h) t = b = 0;
     const int cx = cell.left, cy = cell.top, cw = Width(cell), ch = Height(cell);
     HDC dc = picture.dc();
-    if (l * t > 0) CopyPart(dc, {0, 0, l, t}, source, {cx, cy, cx + l, cy + t});
-    if (l * b > 0) CopyPart(dc, {0, h - b, l, h}, source, {cx, cy + ch - b, cx + l, cy + ch});
-    if (r * t > 0) CopyPart(dc, {w - r, 0, w, t}, source, {cx + cw - r, cy, cx + cw, cy + t});
-    if (l > 0) CopyPart(dc, {0, t, l, h - b}, source, {cx, cy + t, cx + l, cy + ch - b});
-    if (t > 0) CopyPart(dc, {l, 0, w - r, t}, source, {cx + l, cy, cx + cw - r, cy + t});
+    auto copy = [&](const RECT& to, const RECT& from) {
+        if (!CopyUniformPart(dc, to, source, from, pixels)) CopyPart(dc, to, source, from);
+    };
+    if (l * t > 0) copy({0, 0, l, t}, {cx, cy, cx + l, cy + t});
+    if (l * b > 0) copy({0, h - b, l, h}, {cx, cy + ch - b, cx + l, cy + ch});
+    if (r * t > 0) copy({w - r, 0, w, t}, {cx + cw - r, cy, cx + cw, cy + t});
+    if (l > 0) copy({0, t, l, h - b}, {cx, cy + t, cx + l, cy + ch - b});
+    if (t > 0) copy({l, 0, w - r, t}, {cx + l, cy, cx + cw - r, cy + t});
     const RECT centre{l, t, w - r, h - b};
     const RECT centreSource{cx + l, cy + t, cx + cw - r, cy + ch - b};
     if (tile)
         TileInto(dc, centre, source, centreSource);
     else
-        CopyPart(dc, centre, source, centreSource);
-    if (r * b > 0) CopyPart(dc, {w - r, h - b, w, h}, source, {cx + cw - r, cy + ch - b, cx + cw, cy + ch});
-    if (r > 0) CopyPart(dc, {w - r, t, w, h - b}, source, {cx + cw - r, cy + t, cx + cw, cy + ch - b});
-    if (b > 0) CopyPart(dc, {l, h - b, w - r, h}, source, {cx + l, cy + ch - b, cx + cw - r, cy + ch});
+        copy(centre, centreSource);
+    if (r * b > 0) copy({w - r, h - b, w, h}, {cx + cw - r, cy + ch - b, cx + cw, cy + ch});
+    if (r > 0) copy({w - r, t, w, h - b}, {cx + cw - r, cy + t, cx + cw, cy + ch - b});
+    if (b > 0) copy({l, h - b, w - r, h}, {cx + l, cy + ch - b, cx + cw - r, cy + ch});
 }
 
 }  // namespace
@@ -361,8 +405,9 @@ UniqueBitmap NinePartPicture(SIZE size, HBITMAP strip, const Margins& margins, b
     if (!picture.ok()) return UniqueBitmap();
     const RECT cell = FrameCell(BitmapSize(strip), stacked, frames, frame);
     if (Width(cell) > 0) {
+        const PixelBuffer pixels = ReadPixels(strip);
         SourceDc source(strip);
-        if (source.ok()) ComposeNinePart(picture, source.get(), cell, margins, tile);
+        if (source.ok()) ComposeNinePart(picture, source.get(), pixels, cell, margins, tile);
     }
     return picture.Release();
 }
@@ -373,9 +418,10 @@ void DrawElement(HDC dc, const RECT& rect, HBITMAP strip, bool stacked, bool til
     const RECT cell = FrameCell(BitmapSize(strip), stacked, frames, frame);
     if (Width(cell) <= 0) return;
     Composition picture(Width(rect), Height(rect), Composition::Kind::Scratch);
+    const PixelBuffer pixels = ReadPixels(strip);
     SourceDc source(strip);
     if (!picture.ok() || !source.ok()) return;
-    ComposeNinePart(picture, source.get(), cell, margins, tile);
+    ComposeNinePart(picture, source.get(), pixels, cell, margins, tile);
     DrawComposition(dc, rect.left, rect.top, picture, transparent);
 }
 

@@ -370,3 +370,43 @@ TEST(PaintRoutines, DrawTextWideDrawsUtf16Text) {
 
 }  // namespace
 }  // namespace quorvane
+
+namespace quorvane {
+namespace {
+
+// Stretching a part that is uniform along the stretched axis is done by
+// repeating one line; the pixels must be those StretchBlt gives.
+TEST(PaintRoutines, StretchedPartsMatchStretchBltForUniformAndOtherSources) {
+    struct Pattern {
+        const char* name;
+        uint32_t (*pixel)(int x, int y);
+    };
+    const Pattern patterns[] = {
+        {"rows", [](int, int y) { return uint32_t(0x102030 * (y + 1)); }},
+        {"columns", [](int x, int) { return uint32_t(0x030201 * (x + 7)); }},
+        {"flat", [](int, int) { return 0x445566u; }},
+        {"mixed", [](int x, int y) { return uint32_t(0x100000 * x + 0x10 * y + 1); }},
+    };
+    const SIZE sizes[] = {{37, 5}, {5, 23}, {37, 23}, {3, 2}, {9, 4}};
+    for (const Pattern& pattern : patterns) {
+        UniqueBitmap strip = MakeStrip(5, 5, pattern.pixel);
+        for (SIZE size : sizes) {
+            UniqueBitmap picture = NinePartPicture(size, strip.get(), RECT{}, false, false, 1, 1);
+            Canvas reference(size.cx, size.cy, 0);
+            {
+                UniqueMemoryDc source = UniqueMemoryDc::Compatible();
+                SelectGuard select(source.get(), strip.get());
+                SetStretchBltMode(reference.dc(), COLORONCOLOR);
+                StretchBlt(reference.dc(), 0, 0, size.cx, size.cy, source.get(), 0, 0, 5, 5, SRCCOPY);
+            }
+            PixelBuffer p = ReadPixels(picture.get());
+            for (int y = 0; y < size.cy; ++y)
+                for (int x = 0; x < size.cx; ++x)
+                    ASSERT_EQ(p.At(x, y), reference.At(x, y))
+                        << pattern.name << " " << size.cx << "x" << size.cy << " at " << x << "," << y;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace quorvane
