@@ -152,6 +152,8 @@ public:
     RECT ButtonRect(const TToolButton* button);
 
     void WndProc(TMessage& message) override;
+    // The platform tool bar handles the mouse over its buttons itself.
+    bool RoutesMouseToGraphicChildren() const override { return false; }
 
     TToolBarCustomDrawEvent OnCustomDraw;
     TToolBarCustomDrawButtonEvent OnCustomDrawButton;

@@ -45,6 +45,23 @@ bool IsFrameworkNotice(UINT msg)
 
 }  // namespace
 
+bool IsAccel(WPARAM charCode, const std::string& caption)
+{
+    for (size_t i = 0; i + 1 < caption.size(); ++i) {
+        if (caption[i] != '&') continue;
+        if (caption[i + 1] == '&') {
+            ++i;
+            continue;
+        }
+        const std::u16string next = Utf8ToUtf16(caption.substr(i + 1, 4));
+        if (next.empty()) return false;
+        const WPARAM upper = reinterpret_cast<WPARAM>(CharUpperW(reinterpret_cast<WCHAR*>(static_cast<UINT_PTR>(next[0]))));
+        const WPARAM wanted = reinterpret_cast<WPARAM>(CharUpperW(reinterpret_cast<WCHAR*>(static_cast<UINT_PTR>(charCode & 0xFFFF))));
+        return upper == wanted;
+    }
+    return false;
+}
+
 TShiftState ShiftStateFromMouseFlags(WPARAM flags)
 {
     TShiftState shift = 0;
@@ -176,6 +193,7 @@ TControl::~TControl()
     BeforeDestruction();
     if (t_mouseControl == this) t_mouseControl = nullptr;
     if (t_captureControl == this) t_captureControl = nullptr;
+    if (!hint_.empty()) UpdateHintTool();  // destroying: removes the tool
     if (parent_) parent_->RemoveControl(this);
     for (auto& node : windowProcNodes_)
         if (node->owner) {
@@ -230,6 +248,7 @@ void TControl::SetBounds(int left, int top, int width, int height)
     Invalidate();
     StoreBounds(left, top, width, height);
     Invalidate();
+    if (!hint_.empty()) UpdateHintTool();
     if (!inAnchoring_) UpdateAnchorRules();
     BoundsChanged();
     if (parent_ && align_ != alNone && !inAnchoring_) parent_->AlignControls();
@@ -354,6 +373,7 @@ void TControl::SetVisible(bool visible)
     if (visible == visible_) return;
     visible_ = visible;
     if (parent_) parent_->Invalidate();
+    if (!hint_.empty()) UpdateHintTool();
     Perform(CM_VISIBLECHANGED, visible, 0);
     if (parent_ && align_ != alNone) parent_->AlignControls();
 }
@@ -436,7 +456,7 @@ void TControl::SetHint(const std::string& hint)
 {
     if (hint == hint_) return;
     hint_ = hint;
-    if (auto* self = As<TWinControl>(this)) self->UpdateHintTool();
+    UpdateHintTool();
 }
 
 void TControl::SetShowHint(bool value)
@@ -445,8 +465,8 @@ void TControl::SetShowHint(bool value)
     if (value == showHint_) return;
     showHint_ = value;
     Perform(CM_SHOWHINTCHANGED, 0, 0);
+    UpdateHintTool();
     if (auto* self = As<TWinControl>(this)) {
-        self->UpdateHintTool();
         for (int i = 0; i < self->ControlCount(); ++i)
             if (self->Controls(i)->parentShowHint_) {
                 self->Controls(i)->SetShowHint(value);
@@ -784,6 +804,8 @@ void TWinControl::CreateWindowHandle(const TCreateParams& params)
     SendMessageW(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(Font()->Handle()), FALSE);
     InitializeWindow();
     UpdateHintTool();
+    for (TControl* child : controls_)
+        if (!child->Is<TWinControl>() && !child->Hint().empty()) child->UpdateHintTool();
 }
 
 void TWinControl::CreateChildHandles()
@@ -817,6 +839,14 @@ void TWinControl::DestroyHandle()
     for (TControl* child : controls_)
         if (auto* win = As<TWinControl>(child)) win->DestroyWnd();
     DestroyWnd();
+    if (!Hint().empty() && Application)
+        if (HWND tip = Application->ExistingHintWindow()) {
+            TTTOOLINFOW info{};
+            info.cbSize = sizeof info;
+            info.hwnd = handle_;
+            info.uId = reinterpret_cast<UINT_PTR>(handle_);
+            SendMessageW(tip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+        }
     HWND window = handle_;
     DestroyWindow(window);
     // WM_NCDESTROY has unbound it; be sure even when it did not arrive.
@@ -931,33 +961,38 @@ HBRUSH TWinControl::ColorBrush()
     return brush_.get();
 }
 
-void TWinControl::UpdateHintTool()
+void TControl::UpdateHintTool()
 {
-    if (!handle_ || !Application) return;
-    bool wanted = ShowHint() && !Hint().empty() && Application->ShowHint();
-    HWND tip = wanted ? Application->HintWindow() : nullptr;
-    if (!tip) {
-        if (Application && Application->ShowHint()) {
-            // Remove a tool that may have been added before.
-            if (HWND existing = Application->ExistingHintWindow()) {
-                TTTOOLINFOW info{};
-                info.cbSize = sizeof info;
-                info.hwnd = handle_;
-                info.uId = reinterpret_cast<UINT_PTR>(handle_);
-                SendMessageW(existing, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&info));
-            }
-        }
-        return;
+    if (!Application) return;
+    HWND owner = nullptr;
+    UINT_PTR id = 0;
+    UINT flags = 0;
+    RECT rect{};
+    if (auto* self = As<TWinControl>(this)) {
+        if (!self->HandleAllocated()) return;
+        owner = self->Handle();
+        id = reinterpret_cast<UINT_PTR>(owner);
+        flags = TTF_IDISHWND;
+    } else {
+        // A windowless control is a rectangle of its parent's window.
+        if (!parent_ || !parent_->HandleAllocated() || !parent_->RoutesMouseToGraphicChildren()) return;
+        owner = parent_->Handle();
+        id = reinterpret_cast<UINT_PTR>(this);
+        rect = BoundsRect();
     }
-    std::u16string text = Utf8ToUtf16(Hint());
+    const bool wanted = showHint_ && !hint_.empty() && visible_ && !IsDestroying() && Application->ShowHint();
+    HWND tip = wanted ? Application->HintWindow() : Application->ExistingHintWindow();
+    if (!tip) return;
+    std::u16string text = Utf8ToUtf16(hint_);
     TTTOOLINFOW info{};
     info.cbSize = sizeof info;
-    info.uFlags = TTF_IDISHWND;
-    info.hwnd = handle_;
-    info.uId = reinterpret_cast<UINT_PTR>(handle_);
+    info.uFlags = flags;
+    info.hwnd = owner;
+    info.uId = id;
+    info.rect = rect;
     info.lpszText = reinterpret_cast<WCHAR*>(text.data());
     SendMessageW(tip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&info));
-    SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+    if (wanted) SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
 }
 
 void TWinControl::AlignControls()
@@ -1200,6 +1235,16 @@ void TWinControl::WndProc(TMessage& message)
     case WM_KILLFOCUS:
         Perform(CM_EXIT, 0, 0);
         break;
+    case CM_DIALOGCHAR: {
+        // Offered to the children until one takes it.
+        const std::vector<TControl*> children = controls_;
+        for (TControl* child : children)
+            if (child->Visible() && child->Enabled() && child->Perform(message.msg, message.wParam, message.lParam)) {
+                message.result = 1;
+                return;
+            }
+        return;
+    }
     case CM_ENTER:
         if (OnEnter) OnEnter(this);
         break;

@@ -44,6 +44,9 @@ using TMouseEvent = std::function<void(TObject* sender, TMouseButton button, TSh
 using TMouseMoveEvent = std::function<void(TObject* sender, TShiftState shift, int x, int y)>;
 using TKeyEvent = std::function<void(TObject* sender, WORD& key, TShiftState shift)>;
 
+// True when `caption` marks `charCode` as its accelerator ("&Play" and 'p').
+bool IsAccel(WPARAM charCode, const std::string& caption);
+
 // Shift state from the MK_* flags of a mouse message.
 TShiftState ShiftStateFromMouseFlags(WPARAM flags);
 
@@ -160,6 +163,10 @@ public:
     TMouseMoveEvent OnMouseMove;
     TNotifyEvent OnMouseEnter;
     TNotifyEvent OnMouseLeave;
+
+    // Adds, refreshes or removes this control's tool in the application's
+    // hint window (a windowless control is a rectangle of its parent).
+    void UpdateHintTool();
 
     // Re-captures the anchor distances from the current bounds and the
     // parent's client size (done after every move made by the program).
@@ -281,9 +288,9 @@ public:
 
     // Lays out aligned children and re-anchors the others.
     void AlignControls();
-
-    // Adds or refreshes this control's tool in the hint window.
-    void UpdateHintTool();
+    // Mouse messages over a windowless child go to that child (a tool bar,
+    // whose buttons the platform handles, answers false).
+    virtual bool RoutesMouseToGraphicChildren() const { return true; }
 
     TNotifyEvent OnEnter;
     TNotifyEvent OnExit;
@@ -306,9 +313,7 @@ protected:
 
     // Height given to the platform window (a combo box's includes its list).
     virtual int WindowHeight() const { return Height(); }
-    // Mouse messages over a windowless child go to that child (a tool bar,
-    // whose buttons the platform handles, answers false).
-    virtual bool RoutesMouseToGraphicChildren() const { return true; }
+
     // Background brush for WM_CTLCOLOR* of this control (our Color).
     HBRUSH ColorBrush();
 

@@ -636,6 +636,18 @@ void TApplication::Notification(TComponent* component, TOperation operation)
 
 bool TApplication::IsDialogKeyMessage(MSG& msg)
 {
+    if (msg.message == WM_SYSCHAR || msg.message == WM_CHAR) {
+        // Accelerator characters (Alt+letter, or a letter where the focused
+        // control takes no characters) go to the form as CM_DIALOGCHAR.
+        TWinControl* control = FindVCLWindow(msg.hwnd);
+        if (!control) return false;
+        if (msg.message == WM_CHAR &&
+            (SendMessageW(msg.hwnd, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg)) &
+             (DLGC_WANTCHARS | DLGC_WANTALLKEYS | DLGC_HASSETSEL)))
+            return false;
+        TWinControl* form = control->Is<TForm>() ? control : control->ParentForm();
+        return form && form->Perform(CM_DIALOGCHAR, msg.wParam, msg.lParam) != 0;
+    }
     if (msg.message != WM_KEYDOWN) return false;
     switch (msg.wParam) {
     case VK_TAB:

@@ -126,6 +126,14 @@ void TButtonControl::WndProc(TMessage& message)
         Click();
         return;
     }
+    if (message.msg == CM_DIALOGCHAR) {
+        // Its accelerator works as a click by the user.
+        if (IsAccel(message.wParam, Caption()) && Enabled() && HandleAllocated()) {
+            SendMessageW(Handle(), BM_CLICK, 0, 0);
+            message.result = 1;
+        }
+        return;
+    }
     TWinControl::WndProc(message);
 }
 

@@ -427,3 +427,69 @@ TEST_F(Fixture, VisibleAndEnabledChangesSendNotices)
 
 }  // namespace
 }  // namespace quorvane
+
+namespace quorvane {
+namespace {
+
+TEST(Accelerators, AmpersandMarksTheKey)
+{
+    struct Case {
+        const char* caption;
+        WPARAM key;
+        bool accel;
+    };
+    for (const Case& c : {Case{"&Play", 'p', true}, Case{"&Play", 'P', true}, Case{"P&lay", 'l', true},
+                          Case{"Play", 'p', false}, Case{"A&&B", 'b', false}, Case{"A&&&B", 'b', true},
+                          Case{"End&", 'd', false}, Case{" &Attributes ", 'a', true}})
+        EXPECT_EQ(IsAccel(c.key, c.caption), c.accel) << c.caption << " " << static_cast<char>(c.key);
+}
+
+TEST_F(Fixture, DialogCharClicksTheButtonWithThatAccelerator)
+{
+    auto* group = new TGroupBox(form);
+    group->SetParent(form);
+    auto* play = new TButton(form);
+    play->SetParent(group);
+    play->SetCaption("&Play");
+    auto* check = new TCheckBox(form);
+    check->SetParent(form);
+    check->SetCaption("&Repeat");
+    form->HandleNeeded();
+    int clicks = 0;
+    play->OnClick = [&](TObject*) { ++clicks; };
+    EXPECT_EQ(form->Perform(CM_DIALOGCHAR, 'p', 0), 1);
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(form->Perform(CM_DIALOGCHAR, 'r', 0), 1);
+    EXPECT_TRUE(check->Checked());
+    EXPECT_EQ(form->Perform(CM_DIALOGCHAR, 'x', 0), 0);
+}
+
+TEST_F(Fixture, HintsBecomeToolsOfTheHintWindow)
+{
+    auto* button = new TButton(form);
+    button->SetParent(form);
+    auto* label = new TLabel(form);
+    label->SetParent(form);
+    label->SetHint("标签");
+    button->SetHint("朗读");
+    form->SetShowHint(true);  // children follow their parent's ShowHint
+    HWND tip = Application->HintWindow();
+    ASSERT_NE(tip, nullptr);
+    const LRESULT before = SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0);
+    form->HandleNeeded();
+    EXPECT_EQ(SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0), before + 2);
+    WCHAR text[32] = {};
+    TTTOOLINFOW info{};
+    info.cbSize = sizeof info;
+    info.hwnd = button->Handle();
+    info.uId = reinterpret_cast<UINT_PTR>(button->Handle());
+    info.lpszText = text;
+    SendMessageW(tip, TTM_GETTEXTW, 32, reinterpret_cast<LPARAM>(&info));
+    EXPECT_EQ(std::u16string(reinterpret_cast<char16_t*>(text)), u"朗读");
+    Free(label);
+    Free(button);
+    EXPECT_EQ(SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0), before);
+}
+
+}  // namespace
+}  // namespace quorvane
