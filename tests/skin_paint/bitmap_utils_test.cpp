@@ -214,6 +214,29 @@ TEST(BitmapUtils, LoadsBmpFilesOfEveryPlainDepthAndRejectsBrokenOnes) {
     auto deeper = MakeBmp(1, 1, 32, 0, [](int, int i) { return uint8_t(0x40 + i); });
     EXPECT_EQ(ReadPixels(LoadBitmapFromMemory(deeper.data(), deeper.size()).get()).At(0, 0), 0x424140u);
 
+    // 4 bits: two pixels per byte, high nibble first.
+    auto four = MakeBmp(3, 1, 4, 16, [](int, int i) { return uint8_t(i == 0 ? 0x12 : i == 1 ? 0x30 : 0); });
+    p = ReadPixels(LoadBitmapFromMemory(four.data(), four.size()).get());
+    ASSERT_EQ(p.width, 3);
+    EXPECT_EQ(p.At(0, 0), 0xFE000Au);  // index 1
+    EXPECT_EQ(p.At(1, 0), 0xFD0014u);  // index 2
+    EXPECT_EQ(p.At(2, 0), 0xFC001Eu);  // index 3
+
+    // 16 bits, 5-5-5: pure red in the top five bits.
+    auto sixteen = MakeBmp(1, 1, 16, 0, [](int, int i) { return uint8_t(i == 1 ? 0x7C : 0); });
+    EXPECT_EQ(ReadPixels(LoadBitmapFromMemory(sixteen.data(), sixteen.size()).get()).At(0, 0) & 0xF80000u, 0xF80000u);
+
+    // Top-down rows (negative height): row 0 comes first in the file.
+    auto topDown = MakeBmp(1, 2, 24, 0, [](int y, int i) { return uint8_t(i == 0 ? (y == 0 ? 0x11 : 0x22) : 0); });
+    topDown[25] = 0xFF;  // height -2 (bytes 22..25 little endian)
+    topDown[22] = 0xFE;
+    topDown[23] = 0xFF;
+    topDown[24] = 0xFF;
+    p = ReadPixels(LoadBitmapFromMemory(topDown.data(), topDown.size()).get());
+    ASSERT_EQ(p.height, 2);
+    EXPECT_EQ(p.At(0, 0), 0x000022u) << "MakeBmp wrote row 1 first; read top-down it is row 0";
+    EXPECT_EQ(p.At(0, 1), 0x000011u);
+
     // Truncated at every length: never a crash, never a picture from missing bytes.
     for (size_t length = 0; length < eight.size(); ++length)
         EXPECT_FALSE(LoadBitmapFromMemory(eight.data(), length)) << length;
