@@ -1081,12 +1081,16 @@ void TWinControl::PaintHandler(TMessage& message)
 {
     const bool hasGraphic =
         std::any_of(controls_.begin(), controls_.end(), [](TControl* c) { return !c->Is<TWinControl>() && c->Visible(); });
-    if (!hasGraphic) {
+    if (!hasGraphic && !(message.wParam && defWndProc_ == DefWindowProcW)) {
         DefaultHandler(message);
         return;
     }
     if (message.wParam) {
-        DefaultHandler(message);
+        // Painting into a given DC (a skinner drawing the parent's
+        // background): platform classes paint into it; DefWindowProc would
+        // begin a real paint instead, so a window of our own class leaves
+        // its background to WM_ERASEBKGND and paints only its children.
+        if (defWndProc_ != DefWindowProcW) DefaultHandler(message);
         PaintControls(reinterpret_cast<HDC>(message.wParam));
         return;
     }

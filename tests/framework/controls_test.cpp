@@ -493,3 +493,34 @@ TEST_F(Fixture, HintsBecomeToolsOfTheHintWindow)
 
 }  // namespace
 }  // namespace quorvane
+
+namespace quorvane {
+namespace {
+
+TEST_F(Fixture, ParentPaintsBackgroundAndWindowlessChildrenIntoAGivenDc)
+{
+    form->SetColor(RGB(10, 20, 30));
+    auto* label = new TLabel(form);
+    label->SetParent(form);
+    label->SetBounds(4, 4, 10, 10);
+    label->SetColor(RGB(200, 100, 50));
+    label->SetCaption("");
+    form->Show();
+    UpdateWindow(form->Handle());
+    InvalidateRect(form->Handle(), nullptr, FALSE);
+
+    WindowDc screen(nullptr);
+    MemoryDc dc(screen.get());
+    UniqueBitmap bitmap(CreateCompatibleBitmap(screen.get(), 32, 32));
+    SelectGuard select(dc.get(), bitmap.get());
+    form->Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc.get()), 0);
+    form->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc.get()), 0);
+    EXPECT_EQ(GetPixel(dc.get(), 1, 1), RGB(10, 20, 30));
+    EXPECT_EQ(GetPixel(dc.get(), 8, 8), RGB(200, 100, 50));
+    // The window's own pending paint is untouched.
+    RECT pending{};
+    EXPECT_TRUE(GetUpdateRect(form->Handle(), &pending, FALSE));
+}
+
+}  // namespace
+}  // namespace quorvane
