@@ -268,3 +268,33 @@ TEST(Forms, CreatingAndFreeingFormsLeaksNoGdiOrUserObjects)
 
 }  // namespace
 }  // namespace quorvane
+
+#include "framework/timer.h"
+
+namespace quorvane {
+namespace {
+
+TEST(Timers, FireThroughTheLoopStopWhenDisabledAndReportErrors)
+{
+    BoxRecorder recorder;
+    TTimer timer(nullptr);
+    timer.SetInterval(20);
+    int ticks = 0;
+    timer.OnTimer = [&](TObject* sender) {
+        EXPECT_EQ(sender, &timer);
+        if (++ticks == 2) throw Exception("tick failed");
+        if (ticks == 3) timer.SetEnabled(false);
+    };
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < 400) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        Sleep(5);
+    }
+    EXPECT_EQ(ticks, 3);
+    ASSERT_EQ(recorder.boxes.size(), 1u);
+    EXPECT_EQ(recorder.boxes[0].text, "tick failed.");
+}
+
+}  // namespace
+}  // namespace quorvane
