@@ -485,6 +485,90 @@ void DrawWindow(Sheet& sheet, SkinSource& skin, const std::vector<ElementInfo>& 
     }
 }
 
+// A popup menu (background, items, the selected item, a separator) and a
+// tab control with a status bar under it, as their painters compose them.
+void DrawMenuAndTabs(Sheet& sheet, SkinSource& skin, const std::vector<ElementInfo>& elements, int left, int top) {
+    auto find = [&](const std::string& label) -> const ElementInfo* {
+        for (const ElementInfo& e : elements)
+            if (e.label == label && e.strip) return &e;
+        return nullptr;
+    };
+    HDC dc = sheet.dc();
+    const COLORREF menuText = skin.Colour("MenuText", 0), selectedText = skin.Colour("HilightText", 0xFFFFFF);
+    const ElementInfo *back = find("MenuBackground"), *item = find("MenuItem");
+    const int itemHeight = 22, separatorHeight = 9, width = 170;
+    const char* items[] = {"Play", "Pause", "Stop", "-", "Help", "About", "-", "Exit"};
+    int height = 6;
+    for (const char* text : items) height += std::string(text) == "-" ? separatorHeight : itemHeight;
+    if (back) DrawElement(dc, RECT{left, top, left + width, top + height}, back->strip, false, back->tile, false, 1, 1,
+                          back->margins);
+    int y = top + 3;
+    const int shift = item ? static_cast<int>(item->margins.left) : 0;
+    for (size_t i = 0; i < std::size(items); ++i) {
+        const std::string text = items[i];
+        if (text == "-") {
+            if (item) {
+                // The separator is the bottom rows of frame 2, as tall as the item.
+                const SIZE frame = FrameSize(item->strip, false, item->frames);
+                RECT r{left + 3, y, left + width - 3, y + separatorHeight};
+                RECT source{frame.cx, frame.cy - separatorHeight, 2 * frame.cx, frame.cy};
+                UniqueMemoryDc from = UniqueMemoryDc::Compatible();
+                SelectGuard select(from.get(), item->strip);
+                UniqueBitmap piece = CreateBitmap32(frame.cx, separatorHeight);
+                {
+                    UniqueMemoryDc to = UniqueMemoryDc::Compatible();
+                    SelectGuard selectPiece(to.get(), piece.get());
+                    BitBlt(to.get(), 0, 0, frame.cx, separatorHeight, from.get(), source.left, source.top, SRCCOPY);
+                }
+                DrawThreePart(dc, r, piece.get(), false, true, 1, 1, item->margins);
+            }
+            y += separatorHeight;
+            continue;
+        }
+        const bool selected = i == 1;
+        RECT r{left + 3, y, left + width - 3, y + itemHeight};
+        if (item) DrawFrame(dc, *item, r, selected ? 4 : 1);
+        sheet.Text(r.left + shift + 20, y + 4, text, selected ? selectedText : menuText);
+        y += itemHeight;
+    }
+
+    // Tabs: the band of tabs, the current one joined to the page border.
+    const ElementInfo *tabs = find("Tabs"), *pane = find("Tabs Border");
+    const int tx = left + width + 20, tw = 200, th = 26;
+    if (tabs && pane) {
+        DrawElement(dc, RECT{tx, top + th - 1, tx + tw, top + 150}, pane->strip, false, false, false, 1, 1, pane->margins);
+        const char* captions[] = {"Voice", "Text", "About"};
+        const int widths[] = {58, 50, 60};
+        int x = tx;
+        for (int i = 0; i < 3; ++i) {
+            RECT r{x, top, x + widths[i], top + th};
+            DrawFrame(dc, *tabs, r, i == 0 ? 2 : (i == 1 ? 3 : 1));
+            sheet.Text((r.left + r.right) / 2, top + 6, captions[i], skin.Colour("ButtonText", 0), false, DT_CENTER);
+            x += widths[i];
+        }
+        if (const ElementInfo* rest = find("Tabs")) {
+            RECT r{x, top, tx + tw, top + th};
+            DrawFrame(dc, *rest, r, 1);
+        }
+    }
+    // A status bar with two lowered panels and the size grip.
+    const ElementInfo *edges = find("StatusBarEdges"), *extra = find("ExtraImages");
+    if (edges) {
+        const RECT bar{tx, top + 160, tx + tw, top + 182};
+        sheet.Fill(bar, skin.Colour("ButtonFace", 0));
+        DrawElement(dc, RECT{bar.left + 2, bar.top + 2, bar.left + 110, bar.bottom - 2}, edges->strip, false, false,
+                    false, 3, 1, edges->margins);
+        DrawElement(dc, RECT{bar.left + 112, bar.top + 2, bar.right - 16, bar.bottom - 2}, edges->strip, false, false,
+                    false, 3, 1, edges->margins);
+        sheet.Text(bar.left + 8, bar.top + 4, "Speaking...", skin.Colour("ButtonText", 0));
+        if (extra) {
+            const SIZE grip = FrameSize(extra->strip, false, extra->frames);
+            DrawStripFrame(dc, RECT{bar.right - 1 - grip.cx, bar.bottom - 1 - grip.cy, bar.right - 1, bar.bottom - 1},
+                           extra->strip, true, extra->frames, 5);
+        }
+    }
+}
+
 int Run(int argc, char** argv) {
     if (argc != 3) {
         std::cerr << "usage: skinsheet PACKAGE OUT.png\n"
@@ -513,6 +597,7 @@ int Run(int argc, char** argv) {
     sheet.Text(12, 10, name, text, true);
     DrawWindow(sheet, skin, elements, 12, 40, WindowLook{true, 520, 300, "Quorvane"});
     DrawWindow(sheet, skin, elements, 560, 40, WindowLook{false, 400, 300, "Inactive window"});
+    DrawMenuAndTabs(sheet, skin, elements, 980, 40);
     int y = DrawElementRows(sheet, elements, 370, text, dim);
     if (!sheet.Save(argv[2], std::min(y + 10, 5000))) {
         std::cerr << "skinsheet: cannot write " << argv[2] << "\n";
