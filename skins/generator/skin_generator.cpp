@@ -867,10 +867,11 @@ void WritePersonality(SkinWriter& out, const SkinStyle& s) {
     out.Key("TileRightMenu", 1);
     // Title text: after the icon, clipped before the caption buttons, on an
     // optional soft background (frames 1 active, 2 inactive).
-    Image back(24, m.title - 8), backInactive(24, m.title - 8);
-    FillRoundRect(back, 0, 0, 24, m.title - 8, 5, Solid(Mix(p.title, p.accentSoft, 0.5)), Edge::Over(p.title));
-    FillRoundRect(backInactive, 0, 0, 24, m.title - 8, 5, Solid(Mix(p.titleInactive, p.hover, 0.5)),
-                  Edge::Over(p.titleInactive));
+    // (The title element is drawn opaque: its corners are blended into the
+    // title colour rather than keyed.)
+    Image back(24, m.title - 8, p.title), backInactive(24, m.title - 8, p.titleInactive);
+    FillRoundRect(back, 0, 0, 24, m.title - 8, 5, Solid(Mix(p.title, p.accentSoft, 0.5)), Edge::Hard());
+    FillRoundRect(backInactive, 0, 0, 24, m.title - 8, 5, Solid(Mix(p.titleInactive, p.hover, 0.5)), Edge::Hard());
     out.ImageKey("TextBack", "title_textback.bmp", Strip({back, backInactive}));
     out.Key("TextShift", m.border + 8 + 16 + 8);
     out.Key("TextShiftVert", 0);

@@ -18,6 +18,7 @@
 #include "skin/data/bitmap_utils.h"
 #include "skin/data/lzh.h"
 #include "skin/data/quick_ini.h"
+#include "skin/data/skin_content.h"
 #include "skin/data/skin_reader.h"
 #include "skin/form/paint_routines.h"
 #include "tools/skinsheet/png_writer.h"
@@ -69,18 +70,6 @@ public:
         return names;
     }
 
-    // The bitmap a key names (cached; null when missing).
-    HBITMAP Bitmap(const std::string& section, const std::string& key) {
-        const std::string value = Text(section, key);
-        if (value.empty()) return nullptr;
-        auto found = bitmaps_.find(value);
-        if (found != bitmaps_.end()) return found->second.get();
-        MemoryStream member;
-        UniqueBitmap bitmap;
-        if (ExtractBitmapMember(reader_, value, member)) bitmap = LoadBitmapFromMemory(member.Data(), member.Size());
-        return bitmaps_.emplace(value, std::move(bitmap)).first->second.get();
-    }
-
     // A colour of section Colours, "r,g,b"; fallback when absent.
     COLORREF Colour(const std::string& key, COLORREF fallback) const {
         const std::string text = Text("Colours", key);
@@ -100,10 +89,12 @@ public:
         return RGB(parts[0] & 0xFF, parts[1] & 0xFF, parts[2] & 0xFF);
     }
 
+    const TQuickIni& Ini() const { return ini_; }
+    const TSkinReader& Reader() const { return reader_; }
+
 private:
     TSkinReader reader_;
     TQuickIni ini_;
-    std::map<std::string, UniqueBitmap> bitmaps_;
 };
 
 // ---------------------------------------------------------------- elements
@@ -117,125 +108,114 @@ struct ElementInfo {
     bool transparent = true;
     bool tile = false;
     bool glyph = false;  // drawn as a plain frame (no nine-part), larger size stretched
+    std::string note;    // shown after the frame count
 };
 
-Margins ReadMargins(const SkinSource& skin, const std::string& section) {
-    return Margins{skin.Int(section, "LeftWidth", 0), skin.Int(section, "TopHeight", 0),
-                   skin.Int(section, "RightWidth", 0), skin.Int(section, "BottomHeight", 0)};
+// An element as the engine loaded it, with the frame layout its painter uses.
+ElementInfo From(const std::string& label, const TDataSkinObject* e, int frames, bool stacked = false,
+                 bool glyph = false, HBITMAP strip = nullptr) {
+    ElementInfo info;
+    info.label = label;
+    if (!e) return info;
+    info.strip = strip ? strip : e->Bitmap.get();
+    info.frames = std::max(1, frames);
+    info.stacked = stacked;
+    info.margins = e->Margins();
+    info.transparent = e->Trans != 0;
+    info.tile = e->Tile == 1;
+    info.glyph = glyph;
+    return info;
 }
 
-ElementInfo Generic(SkinSource& skin, const std::string& section, int frames, const std::string& imageKey = "Image",
-                    const std::string& label = "") {
-    ElementInfo e;
-    e.label = label.empty() ? section : label;
-    e.strip = skin.Bitmap(section, imageKey);
-    e.frames = frames;
-    e.margins = ReadMargins(skin, section);
-    e.transparent = skin.Int(section, "Trans", 0) != 0;
-    e.tile = skin.Int(section, "Tile", 0) == 1;
-    return e;
-}
-
-ElementInfo Glyphs(SkinSource& skin, const std::string& section, const std::string& key, int frames,
-                   const std::string& label) {
-    ElementInfo e;
-    e.label = label;
-    e.strip = skin.Bitmap(section, key);
-    e.frames = frames;
-    e.glyph = true;
-    return e;
-}
-
-// Every element the engine reads, with the frame counts and layouts it
-// paints them with.
-std::vector<ElementInfo> ListElements(SkinSource& skin) {
+// Every element slot of the loaded skin, derived ones included (the combo
+// box composite and its mirror, the combo arrow, the tool bar gradient, the
+// MDI buttons, the track grooves).
+std::vector<ElementInfo> ListElements(const SkinContent& skin) {
     std::vector<ElementInfo> list;
-    const std::string p = "Personality";
-    for (const char* name : {"Left", "Right", "Top", "Bottom"}) {
-        const std::string n = name;
-        const bool stacked = n == "Top" || n == "Bottom";
-        ElementInfo e;
-        e.label = "Border " + n;
-        e.strip = skin.Bitmap(p, n);
-        e.frames = std::max(1, skin.Int(p, n + "Frame", 1));
-        e.stacked = stacked;
-        const int first = skin.Int(p, n + "TopHeight", 0), second = skin.Int(p, n + "BotHeight", 0);
-        e.margins = stacked ? Margins{first, 0, second, 0} : Margins{0, first, 0, second};
-        e.transparent = skin.Int(p, n + "Trans", 1) != 0;
-        e.tile = skin.Int(p, n + "Stretch", 1) != 1;
+    struct Border {
+        const char* label;
+        const TDataSkinBorder* element;
+        bool stacked;
+    };
+    const Border borders[] = {{"Border Left", skin.BorderLeft.get(), false},
+                              {"Border Right", skin.BorderRight.get(), false},
+                              {"Border Top", skin.BorderTop.get(), true},
+                              {"Border Bottom", skin.BorderBottom.get(), true}};
+    for (const Border& b : borders) {
+        ElementInfo e = From(b.label, b.element, b.element ? b.element->Frame : 1, b.stacked);
+        e.tile = b.element && b.element->Tile != 1;  // a border's Tile holds its Stretch value
         list.push_back(e);
     }
-    {
-        ElementInfo e;
-        e.label = "Title TextBack";
-        e.strip = skin.Bitmap(p, "TextBack");
-        e.frames = 2;
-        e.margins = Margins{6, 0, 6, 0};
+    if (skin.Title) {
+        ElementInfo title = From("Title TextBack", skin.Title.get(), skin.Title->Frame);
+        title.margins = Margins{6, 0, 6, 0};
+        list.push_back(title);
+    }
+    if (skin.MenuBar) {
+        ElementInfo bar = From("Menu bar", skin.MenuBar.get(), skin.MenuBar->Frame, true);
+        bar.transparent = false;
+        bar.tile = false;  // Tile 1: the nine-part picture, stretched
+        list.push_back(bar);
+    }
+    for (const auto& button : skin.SysButtons) {
+        ElementInfo e = From(button->Name, button.get(), button->Frame, false, true);
+        e.note = ", action " + std::to_string(button->Action);
         list.push_back(e);
-        ElementInfo m;
-        m.label = "Menu bar";
-        m.strip = skin.Bitmap(p, "menuBar");
-        m.frames = 2;
-        m.stacked = true;
-        m.margins = Margins{skin.Int(p, "TileLeftMenu", 1), 0, skin.Int(p, "TileRightMenu", 1), 0};
-        m.transparent = false;
-        list.push_back(m);
     }
-    for (const std::string& section : skin.Sections()) {
-        std::string upper = section;
-        for (char& c : upper) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
-        if (upper.rfind("BUTTON", 0) != 0 || upper == "BUTTON" || upper == "BUTTONS" || upper == "BUTTON.RADIO" ||
-            upper == "BUTTON.CHECKBOX")
-            continue;
-        list.push_back(Glyphs(skin, section, "ButtonImage", std::max(1, skin.Int(section, "frame", 1)), section));
+    if (skin.Buttons) {
+        list.push_back(From("Buttons", skin.Buttons.get(), skin.Buttons->Frame));
+        list.push_back(From("Buttons CheckButton", skin.Buttons.get(), skin.Buttons->CheckButtonFrame, false, true,
+                            skin.Buttons->CheckButton.get()));
+        list.push_back(From("Buttons RadioButton", skin.Buttons.get(), skin.Buttons->RadioButtonFrame, false, true,
+                            skin.Buttons->RadioButton.get()));
     }
-    list.push_back(Glyphs(skin, "MDICONTROLS", "Image", 12, "MDICONTROLS"));
-    list.push_back(Generic(skin, "Buttons", 5, "Bitmap"));
-    list.push_back(Glyphs(skin, "Buttons", "CheckButton", std::max(1, skin.Int("Buttons", "CheckButtonFrame", 4)),
-                          "Buttons CheckButton"));
-    list.push_back(Glyphs(skin, "Buttons", "RadioButton", std::max(1, skin.Int("Buttons", "RadioButtonFrame", 4)),
-                          "Buttons RadioButton"));
-    list.push_back(Generic(skin, "Progress", skin.Int("Progress", "Style", 0) != 0 ? 1 : 2, "Bitmap"));
-    list.push_back(Generic(skin, "Progress.Chunk", std::max(1, skin.Int("Progress.Chunk", "Frame", 1))));
-    list.push_back(Generic(skin, "GroupBoxEdge", 2));
-    list.push_back(Generic(skin, "GroupBox", 1));
-    list.push_back(Generic(skin, "Tabs", 5));
-    {
-        ElementInfo border = Generic(skin, "Tabs", 1, "Border", "Tabs Border");
+    auto add = [&](const std::string& label, const TDataSkinObject* e, bool glyph = false) {
+        if (e) list.push_back(From(label, e, e->Frame, false, glyph));
+    };
+    add("Progress", skin.Progress.get());
+    add("Progress.Chunk", skin.ProgressChunk.get());
+    add("GroupBoxEdge", skin.GroupBoxEdge.get());
+    add("GroupBox", skin.GroupBox.get());
+    add("Tabs", skin.Tabs.get());
+    if (skin.Tabs && skin.Tabs->Bitmap2) {
+        ElementInfo border = From("Tabs Border", skin.Tabs.get(), 1, false, false, skin.Tabs->Bitmap2.get());
         border.margins = Margins{2, 2, 2, 2};
         list.push_back(border);
     }
-    {
-        ElementInfo pane = Generic(skin, "Tab.Pane", 1);
-        pane.margins = Margins{std::min<LONG>(pane.margins.left, 4), std::min<LONG>(pane.margins.top, 4),
-                               std::min<LONG>(pane.margins.right, 4), std::min<LONG>(pane.margins.bottom, 4)};
-        list.push_back(pane);
+    add("Tab.Pane", skin.TabPane.get());
+    add("StatusBarEdges", skin.StatusBarEdges.get());
+    add("ToolBars", skin.ToolBars.get());
+    add("Toolbar (gradient)", skin.Toolbar.get());
+    add("ComboButton", skin.ComboButton.get());
+    if (skin.ComboButton && skin.ComboButton->Bitmap2)
+        list.push_back(From("ComboButton mirrored", skin.ComboButton.get(), skin.ComboButton->Frame, false, false,
+                            skin.ComboButton->Bitmap2.get()));
+    add("SunkEdge", skin.SunkEdge.get());
+    add("ComboxArrow", skin.ComboxArrow.get(), true);
+    add("ExtraImages", skin.ExtraImages.get(), true);
+    add("Headerbar", skin.Headerbar.get());
+    add("MenuItem", skin.MenuItem.get());
+    add("MenuBackground", skin.MenuBackground.get());
+    add("Scrollbar", skin.Scrollbar.get(), true);
+    add("HorzScroll", skin.HorzScroll.get());
+    add("VertScroll", skin.VertScroll.get());
+    add("HorzScrollThumb", skin.HorzScrollThumb.get());
+    add("VertScrollThumb", skin.VertScrollThumb.get());
+    add("Trackbar.ThumbHorz", skin.TrackbarThumbHorz.get(), true);
+    add("Trackbar.ThumbVert", skin.TrackbarThumbVert.get(), true);
+    add("Trackbar.ThumbLeft", skin.TrackbarThumbLeft.get(), true);
+    add("Trackbar.ThumbRight", skin.TrackbarThumbRight.get(), true);
+    add("Trackbar.ThumbUp", skin.TrackbarThumbUp.get(), true);
+    add("Trackbar.ThumbDown", skin.TrackbarThumbDown.get(), true);
+    for (const auto* updown : {skin.UpDownHorz.get(), skin.UpDownVert.get()}) {
+        if (!updown) continue;
+        const std::string name = updown == skin.UpDownHorz.get() ? "UpDown.Horz" : "UpDown.Vert";
+        list.push_back(From(name, updown, updown->Frame, false, true));
+        if (updown->Bitmap2)
+            list.push_back(From(name + " GlyphImage", updown, updown->Frame, false, true, updown->Bitmap2.get()));
     }
-    list.push_back(Generic(skin, "StatusBarEdges", 3));
-    list.push_back(Generic(skin, "ToolBars", 5));
-    list.push_back(Generic(skin, "ComboButton", 4));
-    list.push_back(Generic(skin, "SunkEdge", 4));
-    list.push_back(Glyphs(skin, "ExtraImages", "Image", 5, "ExtraImages"));
-    {
-        int frames = skin.Int("Headerbar", "Frame", 0);
-        list.push_back(Generic(skin, "Headerbar", frames == 0 ? 5 : frames));
-    }
-    list.push_back(Generic(skin, "MenuItem", 5));
-    list.push_back(Generic(skin, "MenuBackground", 1));
-    list.push_back(Glyphs(skin, "Scrollbar", "Image", 23, "Scrollbar"));
-    list.push_back(Generic(skin, "HorzScroll", 4));
-    list.push_back(Generic(skin, "VertScroll", 4));
-    list.push_back(Generic(skin, "HorzScrollThumb", skin.Int("HorzScrollThumb", "FrameCount", 3)));
-    list.push_back(Generic(skin, "VertScrollThumb", skin.Int("VertScrollThumb", "FrameCount", 3)));
-    for (const char* thumb : {"Trackbar.ThumbHorz", "Trackbar.ThumbVert", "Trackbar.ThumbLeft", "Trackbar.ThumbRight",
-                              "Trackbar.ThumbUp", "Trackbar.ThumbDown"})
-        list.push_back(Glyphs(skin, thumb, "Image", 5, thumb));
-    for (const char* updown : {"UpDown.Horz", "UpDown.Vert"}) {
-        list.push_back(Glyphs(skin, updown, "Image", 8, updown));
-        list.push_back(Glyphs(skin, updown, "GlyphImage", 8, std::string(updown) + " GlyphImage"));
-    }
-    list.push_back(Generic(skin, "Track", std::max(1, skin.Int("Track", "Frame", 1))));
-    list.push_back(Generic(skin, "TRACKVERT", std::max(1, skin.Int("TRACKVERT", "Frame", 1))));
+    add("Track", skin.Track.get());
+    add("TRACKVERT", skin.TrackVert.get());
     return list;
 }
 
@@ -315,7 +295,7 @@ int DrawElementRows(Sheet& sheet, const std::vector<ElementInfo>& list, int y, C
             continue;
         }
         sheet.Text(12, y + 16, std::to_string(e.frames) + (e.frames == 1 ? " frame, " : " frames, ") +
-                                   std::to_string(size.cx) + " x " + std::to_string(size.cy),
+                                   std::to_string(size.cx) + " x " + std::to_string(size.cy) + e.note,
                    dim);
         SIZE big;
         if (e.glyph)
@@ -354,8 +334,8 @@ struct WindowLook {
 
 // A window as the frame painter composes it: borders, title with caption
 // buttons, menu bar band, then a few controls in the client area.
-void DrawWindow(Sheet& sheet, SkinSource& skin, const std::vector<ElementInfo>& elements, int left, int top,
-                const WindowLook& look) {
+void DrawWindow(Sheet& sheet, SkinSource& skin, const SkinContent& content, const std::vector<ElementInfo>& elements,
+                int left, int top, const WindowLook& look) {
     auto find = [&](const std::string& label) -> const ElementInfo* {
         for (const ElementInfo& e : elements)
             if (e.label == label) return &e;
@@ -380,21 +360,14 @@ void DrawWindow(Sheet& sheet, SkinSource& skin, const std::vector<ElementInfo>& 
     part(t, RECT{fl, 0, w - fr, ft});
 
     // Caption buttons of a normal (not maximised) window.
-    for (const std::string& section : skin.Sections()) {
-        std::string upper = section;
-        for (char& c : upper) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
-        if (upper.rfind("BUTTON", 0) != 0 || upper == "BUTTONS") continue;
-        const int visibility = skin.Int(section, "Visibility", 0);
-        if (visibility != 0 && visibility != 2) continue;
-        HBITMAP image = skin.Bitmap(section, "ButtonImage");
-        const int frames = std::max(1, skin.Int(section, "frame", 1));
-        const SIZE size = FrameSize(image, false, frames);
+    for (const auto& button : content.SysButtons) {
+        if (button->Visibility != 0 && button->Visibility != 2) continue;
+        const int frames = std::max(1, button->Frame);
+        const SIZE size = FrameSize(button->Bitmap.get(), false, frames);
         if (size.cx <= 0) continue;
-        const int align = skin.Int(section, "Align", 0), xc = skin.Int(section, "Xcoord", 0),
-                  yc = skin.Int(section, "Ycoord", 0);
-        const int x = align == 1 ? w - xc : xc;
-        RECT rc{left + x, top + yc, left + x + size.cx, top + yc + size.cy};
-        DrawStripFrame(dc, rc, image, true, frames, look.active || frames < 4 ? 1 : 4);
+        const int x = button->Align == 1 ? w - button->Xcoord : button->Xcoord;
+        RECT rc{left + x, top + button->Ycoord, left + x + size.cx, top + button->Ycoord + size.cy};
+        DrawStripFrame(dc, rc, button->Bitmap.get(), true, frames, look.active || frames < 4 ? 1 : 4);
     }
     const int shift = skin.Int("Personality", "TextShift", 0);
     const COLORREF titleText =
@@ -447,11 +420,18 @@ void DrawWindow(Sheet& sheet, SkinSource& skin, const std::vector<ElementInfo>& 
     const ElementInfo *sunk = find("SunkEdge"), *combo = find("ComboButton"), *extra = find("ExtraImages");
     if (sunk && combo && sunk->strip) {
         RECT field{cx, cy, cx + 200, cy + 22};
-        DrawFrame(dc, *sunk, field, look.active ? 4 : 1);
-        const int a = GetSystemMetrics(SM_CXHSCROLL) + 2;
-        RECT button{field.right - a, field.top, field.right, field.bottom};
-        DrawFrame(dc, *combo, button, 1);
-        if (extra) DrawStripFrameCentred(dc, button, extra->strip, true, extra->frames, 1);
+        if (content.ComboButton && content.ComboButton->Style == 2) {
+            // The composite: field ring and button in one element whose text
+            // area is transparent over the control's own background.
+            sheet.Fill(field, skin.Colour("Menu", RGB(255, 255, 255)));
+            DrawFrame(dc, *combo, field, look.active ? 4 : 1);
+        } else {
+            DrawFrame(dc, *sunk, field, look.active ? 4 : 1);
+            const int a = GetSystemMetrics(SM_CXHSCROLL) + 2;
+            RECT button{field.right - a, field.top, field.right, field.bottom};
+            DrawFrame(dc, *combo, button, 1);
+            if (extra) DrawStripFrameCentred(dc, button, extra->strip, true, extra->frames, 1);
+        }
         sheet.Text(field.left + 8, field.top + 4, "English (Microsoft David)", text);
         cy += 34;
     }
@@ -588,15 +568,17 @@ int Run(int argc, char** argv) {
         std::cerr << "skinsheet: " << error << "\n";
         return 1;
     }
-    const std::vector<ElementInfo> elements = ListElements(skin);
+    SkinContent content;
+    content.LoadElements(skin.Ini(), &skin.Reader());
+    const std::vector<ElementInfo> elements = ListElements(content);
     const COLORREF face = skin.Colour("ButtonFace", RGB(240, 240, 240));
     const COLORREF text = skin.Colour("ButtonText", 0);
     const COLORREF dim = Blend(text, face, 55);
     Sheet sheet(1400, 5000, face);
     const std::string name = skin.Text("TitlebarSkin", "SkinName", argv[1]);
     sheet.Text(12, 10, name, text, true);
-    DrawWindow(sheet, skin, elements, 12, 40, WindowLook{true, 520, 300, "Quorvane"});
-    DrawWindow(sheet, skin, elements, 560, 40, WindowLook{false, 400, 300, "Inactive window"});
+    DrawWindow(sheet, skin, content, elements, 12, 40, WindowLook{true, 520, 300, "Quorvane"});
+    DrawWindow(sheet, skin, content, elements, 560, 40, WindowLook{false, 400, 300, "Inactive window"});
     DrawMenuAndTabs(sheet, skin, elements, 980, 40);
     int y = DrawElementRows(sheet, elements, 370, text, dim);
     if (!sheet.Save(argv[2], std::min(y + 10, 5000))) {
