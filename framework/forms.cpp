@@ -506,6 +506,7 @@ void TForm::WndProc(TMessage& message)
         break;
     case CM_FOCUSCHANGED:
         activeControl_ = reinterpret_cast<TWinControl*>(message.lParam);
+        if (activeControl_) activeControl_->FreeNotification(this);
         return;
     case CM_DIALOGKEY:
         message.result = DialogKey(message.wParam) ? 1 : 0;
