@@ -524,3 +524,68 @@ TEST_F(Fixture, ParentPaintsBackgroundAndWindowlessChildrenIntoAGivenDc)
 
 }  // namespace
 }  // namespace quorvane
+
+#include "framework/buttons.h"
+
+namespace quorvane {
+namespace {
+
+// A glyph strip of `frames` 4x4 frames: frame n filled with colours[n], the
+// bottom-left pixel of the strip magenta (the transparent colour).
+HBITMAP MakeStrip(const std::vector<COLORREF>& colours)
+{
+    WindowDc screen(nullptr);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen.get(), 4 * static_cast<int>(colours.size()), 4);
+    MemoryDc dc(screen.get());
+    SelectGuard select(dc.get(), bitmap);
+    for (size_t i = 0; i < colours.size(); ++i) {
+        RECT r{static_cast<LONG>(4 * i), 0, static_cast<LONG>(4 * i + 4), 4};
+        UniqueBrush brush(CreateSolidBrush(colours[i]));
+        FillRect(dc.get(), &r, brush.get());
+    }
+    SetPixel(dc.get(), 0, 3, RGB(255, 0, 255));
+    return bitmap;
+}
+
+TEST_F(Fixture, SpeedButtonDrawsItsGlyphFrameAndKeepsItsGroupDown)
+{
+    auto* first = new TSpeedButton(form);
+    first->SetParent(form);
+    first->SetBounds(0, 0, 24, 24);
+    first->Glyph()->SetHandle(MakeStrip({RGB(0, 0, 200), RGB(90, 90, 90), RGB(0, 200, 0), RGB(200, 200, 0)}));
+    first->SetNumGlyphs(4);
+    first->SetGroupIndex(1);
+    auto* second = new TSpeedButton(form);
+    second->SetParent(form);
+    second->SetBounds(30, 0, 24, 24);
+    second->SetGroupIndex(1);
+    EXPECT_EQ(GetObjectPropOf<TBitmap>(first, "Glyph"), first->Glyph());
+    EXPECT_EQ(GetIntProp(first, "NumGlyphs"), 4);
+    EXPECT_EQ(GetEnumPropName(first, "Layout"), "blGlyphLeft");
+
+    WindowDc screen(nullptr);
+    MemoryDc dc(screen.get());
+    UniqueBitmap bitmap(CreateCompatibleBitmap(screen.get(), 24, 24));
+    SelectGuard select(dc.get(), bitmap.get());
+    auto paint = [&] {
+        first->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc.get()), 0);
+        return GetPixel(dc.get(), 11, 11);  // the glyph sits in the middle: (10..13)
+    };
+    EXPECT_EQ(paint(), RGB(0, 0, 200));
+    EXPECT_EQ(GetPixel(dc.get(), 10, 13), GetSysColor(COLOR_BTNFACE));  // magenta left out
+    form->HandleNeeded();
+    SendMessageW(form->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    SendMessageW(form->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    EXPECT_TRUE(first->Down());
+    EXPECT_EQ(paint(), RGB(200, 200, 0));  // the stays-down frame, moved by one pixel
+    second->Click();
+    EXPECT_TRUE(second->Down());
+    EXPECT_FALSE(first->Down());
+    second->SetDown(false);  // the last one down of a group stays down
+    EXPECT_TRUE(second->Down());
+    first->SetEnabled(false);
+    EXPECT_EQ(paint(), RGB(90, 90, 90));
+}
+
+}  // namespace
+}  // namespace quorvane
