@@ -527,6 +527,11 @@ void TToolBar::ResizeToButtons()
         SetBounds(Left(), Top(), right, bottom);
 }
 
+HWND TToolBar::OwnTooltipWindow()
+{
+    return HandleAllocated() ? reinterpret_cast<HWND>(SendMessageW(Handle(), TB_GETTOOLTIPS, 0, 0)) : nullptr;
+}
+
 void TToolBar::CustomDraw(TMessage& message)
 {
     auto* draw = reinterpret_cast<NMTBCUSTOMDRAW*>(message.lParam);

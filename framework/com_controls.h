@@ -154,6 +154,7 @@ public:
     void WndProc(TMessage& message) override;
     // The platform tool bar handles the mouse over its buttons itself.
     bool RoutesMouseToGraphicChildren() const override { return false; }
+    HWND OwnTooltipWindow() override;
 
     TToolBarCustomDrawEvent OnCustomDraw;
     TToolBarCustomDrawButtonEvent OnCustomDrawButton;

@@ -1152,8 +1152,15 @@ bool TWinControl::ReflectToChild(TMessage& message)
         auto* header = reinterpret_cast<NMHDR*>(message.lParam);
         if (!header) return false;
         child = header->hwndFrom;
-        // Tooltips of a control notify its parent: give them to the control.
-        if (!FindControl(child) && child) child = GetWindow(child, GW_OWNER) ? GetWindow(child, GW_OWNER) : GetParent(child);
+        if (child && !FindControl(child)) {
+            // A platform control's tooltip notifies this window: give its
+            // notices to the control that owns it.
+            for (TWinControl* candidate : tabList_)
+                if (candidate->HandleAllocated() && candidate->OwnTooltipWindow() == child) {
+                    child = candidate->Handle();
+                    break;
+                }
+        }
         break;
     }
     case WM_DRAWITEM: {

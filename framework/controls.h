@@ -288,6 +288,9 @@ public:
 
     // Lays out aligned children and re-anchors the others.
     void AlignControls();
+    // A tooltip window of the platform control that notifies our parent
+    // (a tool bar's); its notifications are reflected to this control.
+    virtual HWND OwnTooltipWindow() { return nullptr; }
     // Mouse messages over a windowless child go to that child (a tool bar,
     // whose buttons the platform handles, answers false).
     virtual bool RoutesMouseToGraphicChildren() const { return true; }

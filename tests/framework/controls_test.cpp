@@ -394,6 +394,16 @@ TEST_F(Fixture, CheckBoxButtonsToolBarAndStatusBar)
                  reinterpret_cast<LPARAM>(bar->Handle()));
     EXPECT_EQ(clicked, (std::vector<int>{1}));
     EXPECT_EQ(bar->Width(), buttons[2]->Left() + buttons[2]->Width());  // sized to its buttons
+    // The tool bar's own tooltip asks its parent for a button's hint.
+    buttons[2]->SetHint("停止");
+    buttons[2]->SetShowHint(true);
+    HWND tip = reinterpret_cast<HWND>(SendMessageW(bar->Handle(), TB_GETTOOLTIPS, 0, 0));
+    ASSERT_NE(tip, nullptr);
+    NMTTDISPINFOW info{};
+    info.hdr = {tip, static_cast<UINT_PTR>(buttons[2]->CommandId()), TTN_GETDISPINFOW};
+    SendMessageW(form->Handle(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info));
+    ASSERT_NE(info.lpszText, nullptr);
+    EXPECT_EQ(std::u16string(reinterpret_cast<char16_t*>(info.lpszText)), u"停止");
     Free(images);
     EXPECT_EQ(bar->Images(), nullptr);
 
@@ -505,8 +515,26 @@ TEST_F(Fixture, ParentPaintsBackgroundAndWindowlessChildrenIntoAGivenDc)
     label->SetBounds(4, 4, 10, 10);
     label->SetColor(RGB(200, 100, 50));
     label->SetCaption("");
+    // The tool bar's custom drawing reaches its handlers.
+    auto* bar = new TToolBar(form);
+    bar->SetAlign(alNone);
+    bar->SetBounds(100, 0, 80, 26);
+    bar->SetParent(form);
+    (new TToolButton(form))->SetParent(bar);
+    int barDraws = 0, buttonDraws = 0;
+    bar->OnCustomDraw = [&](TToolBar* sender, const RECT&, HDC dc, bool&) {
+        EXPECT_EQ(sender, bar);
+        EXPECT_NE(dc, nullptr);
+        ++barDraws;
+    };
+    bar->OnCustomDrawButton = [&](TToolBar*, TToolButton* button, HDC, UINT, bool&) {
+        EXPECT_EQ(button, bar->Buttons(0));
+        ++buttonDraws;
+    };
     form->Show();
     UpdateWindow(form->Handle());
+    EXPECT_GT(barDraws, 0);
+    EXPECT_GT(buttonDraws, 0);
     InvalidateRect(form->Handle(), nullptr, FALSE);
 
     WindowDc screen(nullptr);
