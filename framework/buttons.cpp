@@ -74,6 +74,63 @@ void TBitmap::Changed()
     if (OnChange) OnChange(this);
 }
 
+void DrawGlyphAndCaption(HDC dc, const RECT& rect, const TBitmap& glyph, int numGlyphs, int frame,
+                         const TGlyphLayout& layout, const std::string& caption, const TFont& font, bool enabled,
+                         int offset, bool rightToLeft)
+{
+    numGlyphs = std::max(numGlyphs, 1);
+    if (frame >= numGlyphs) frame = 0;
+    const int glyphWidth = glyph.Empty() ? 0 : glyph.Width() / numGlyphs;
+    const int glyphHeight = glyph.Empty() ? 0 : glyph.Height();
+    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+
+    SelectGuard selectFont(dc, font.Handle());
+    const std::u16string text = Utf8ToUtf16(caption);
+    RECT textRect{0, 0, 0, 0};
+    if (!text.empty())
+        DrawTextW(dc, reinterpret_cast<const WCHAR*>(text.c_str()), static_cast<int>(text.size()), &textRect,
+                  DT_CALCRECT | DT_SINGLELINE);
+    const int textWidth = textRect.right, textHeight = textRect.bottom;
+    const bool horizontal = layout.layout == blGlyphLeft || layout.layout == blGlyphRight;
+    const int gap = glyphWidth > 0 && textWidth > 0 ? layout.spacing : 0;
+    const int total = horizontal ? glyphWidth + gap + textWidth : glyphHeight + gap + textHeight;
+    const int room = horizontal ? width : height;
+    const int start = layout.margin >= 0 ? layout.margin : (room - total) / 2;
+    POINT glyphAt{}, textAt{};
+    switch (layout.layout) {
+    case blGlyphLeft:
+        glyphAt = {start, (height - glyphHeight) / 2};
+        textAt = {start + glyphWidth + gap, (height - textHeight) / 2};
+        break;
+    case blGlyphRight:
+        textAt = {start, (height - textHeight) / 2};
+        glyphAt = {start + textWidth + gap, (height - glyphHeight) / 2};
+        break;
+    case blGlyphTop:
+        glyphAt = {(width - glyphWidth) / 2, start};
+        textAt = {(width - textWidth) / 2, start + glyphHeight + gap};
+        break;
+    case blGlyphBottom:
+        textAt = {(width - textWidth) / 2, start};
+        glyphAt = {(width - glyphWidth) / 2, start + textHeight + gap};
+        break;
+    }
+    const int x = rect.left + offset, y = rect.top + offset;
+    if (glyphWidth > 0) {
+        const RECT target{x + glyphAt.x, y + glyphAt.y, x + glyphAt.x + glyphWidth, y + glyphAt.y + glyphHeight};
+        const RECT source{frame * glyphWidth, 0, (frame + 1) * glyphWidth, glyphHeight};
+        glyph.DrawTransparent(dc, target, source);
+    }
+    if (!text.empty()) {
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, enabled ? ColorToRGB(font.Color()) : GetSysColor(COLOR_GRAYTEXT));
+        RECT target{x + textAt.x, y + textAt.y, x + textAt.x + textWidth, y + textAt.y + textHeight};
+        UINT format = DT_SINGLELINE;
+        if (rightToLeft) format |= DT_RTLREADING;
+        DrawTextW(dc, reinterpret_cast<const WCHAR*>(text.c_str()), static_cast<int>(text.size()), &target, format);
+    }
+}
+
 // ---- TSpeedButton ----------------------------------------------------------------
 
 const TClassInfo& TSpeedButton::StaticClass()
@@ -214,56 +271,87 @@ void TSpeedButton::Paint(HDC dc)
         frame = 3;
     else if (sunk)
         frame = 2;
-    if (frame >= numGlyphs_) frame = 0;
-    const int glyphWidth = glyph_->Empty() ? 0 : glyph_->Width() / numGlyphs_;
-    const int glyphHeight = glyph_->Empty() ? 0 : glyph_->Height();
+    DrawGlyphAndCaption(dc, rect, *glyph_, numGlyphs_, frame, {layout_, spacing_, margin_}, Caption(), *Font(),
+                        Enabled(), sunk ? 1 : 0, UseRightToLeftReading());
+}
 
-    SelectGuard font(dc, Font()->Handle());
-    const std::u16string text = Utf8ToUtf16(Caption());
-    RECT textRect{0, 0, 0, 0};
-    if (!text.empty())
-        DrawTextW(dc, reinterpret_cast<const WCHAR*>(text.c_str()), static_cast<int>(text.size()), &textRect,
-                  DT_CALCRECT | DT_SINGLELINE);
-    const int textWidth = textRect.right, textHeight = textRect.bottom;
-    const bool horizontal = layout_ == blGlyphLeft || layout_ == blGlyphRight;
-    const int gap = glyphWidth > 0 && textWidth > 0 ? spacing_ : 0;
-    const int total = horizontal ? glyphWidth + gap + textWidth : glyphHeight + gap + textHeight;
-    const int room = horizontal ? Width() : Height();
-    const int start = margin_ >= 0 ? margin_ : (room - total) / 2;
-    const int offset = sunk ? 1 : 0;
-    POINT glyphAt{}, textAt{};
-    switch (layout_) {
-    case blGlyphLeft:
-        glyphAt = {start, (Height() - glyphHeight) / 2};
-        textAt = {start + glyphWidth + gap, (Height() - textHeight) / 2};
-        break;
-    case blGlyphRight:
-        textAt = {start, (Height() - textHeight) / 2};
-        glyphAt = {start + textWidth + gap, (Height() - glyphHeight) / 2};
-        break;
-    case blGlyphTop:
-        glyphAt = {(Width() - glyphWidth) / 2, start};
-        textAt = {(Width() - textWidth) / 2, start + glyphHeight + gap};
-        break;
-    case blGlyphBottom:
-        textAt = {(Width() - textWidth) / 2, start};
-        glyphAt = {(Width() - glyphWidth) / 2, start + textHeight + gap};
-        break;
+// ---- TBitBtn ------------------------------------------------------------------
+
+const TClassInfo& TBitBtn::StaticClass()
+{
+    static const TClassInfo& info = DescribeClass<TBitBtn>("TBitBtn", &TButton::StaticClass(), [](PropRegistrar<TBitBtn>& p) {
+        p.Object<TBitmap>("Glyph", &TBitBtn::Glyph, &TBitBtn::SetGlyph);
+        p.Integer("NumGlyphs", &TBitBtn::NumGlyphs, &TBitBtn::SetNumGlyphs);
+        p.Enumeration("Layout", {"blGlyphLeft", "blGlyphRight", "blGlyphTop", "blGlyphBottom"}, &TBitBtn::Layout,
+                      &TBitBtn::SetLayout);
+        p.Integer("Spacing", &TBitBtn::Spacing, &TBitBtn::SetSpacing);
+        p.Integer("Margin", &TBitBtn::Margin, &TBitBtn::SetMargin);
+    });
+    return info;
+}
+
+TBitBtn::TBitBtn(TComponent* owner) : TButton(owner), glyph_(std::make_unique<TBitmap>())
+{
+    glyph_->OnChange = [this](TObject*) { Invalidate(); };
+}
+
+TBitBtn::~TBitBtn() = default;
+
+void TBitBtn::SetGlyph(TBitmap* glyph)
+{
+    if (glyph) glyph_->Assign(*glyph);
+}
+
+void TBitBtn::SetNumGlyphs(int value)
+{
+    numGlyphs_ = std::clamp(value, 1, 4);
+    Invalidate();
+}
+
+void TBitBtn::SetLayout(TButtonLayout value)
+{
+    layout_ = value;
+    Invalidate();
+}
+
+void TBitBtn::SetSpacing(int value)
+{
+    spacing_ = value;
+    Invalidate();
+}
+
+void TBitBtn::SetMargin(int value)
+{
+    margin_ = value;
+    Invalidate();
+}
+
+void TBitBtn::CreateParams(TCreateParams& params)
+{
+    TButton::CreateParams(params);
+    params.style = (params.style & ~static_cast<DWORD>(BS_TYPEMASK)) | BS_OWNERDRAW;
+}
+
+void TBitBtn::WndProc(TMessage& message)
+{
+    if (message.msg == CN_DRAWITEM) {
+        const auto& draw = *reinterpret_cast<const DRAWITEMSTRUCT*>(message.lParam);
+        RECT rect = draw.rcItem;
+        const bool pushed = (draw.itemState & ODS_SELECTED) != 0;
+        UniqueBrush face(CreateSolidBrush(ColorToRGB(Color())));
+        FillRect(draw.hDC, &rect, face.get());
+        DrawFrameControl(draw.hDC, &rect, DFC_BUTTON, DFCS_BUTTONPUSH | (pushed ? DFCS_PUSHED : 0) | DFCS_ADJUSTRECT);
+        const int frame = !Enabled() ? 1 : pushed ? 2 : 0;
+        DrawGlyphAndCaption(draw.hDC, rect, *glyph_, numGlyphs_, frame, {layout_, spacing_, margin_}, Caption(), *Font(),
+                            Enabled(), pushed ? 1 : 0, UseRightToLeftReading());
+        if (draw.itemState & ODS_FOCUS) {
+            InflateRect(&rect, -1, -1);
+            DrawFocusRect(draw.hDC, &rect);
+        }
+        message.result = TRUE;
+        return;
     }
-    if (glyphWidth > 0) {
-        const RECT target{glyphAt.x + offset, glyphAt.y + offset, glyphAt.x + offset + glyphWidth,
-                          glyphAt.y + offset + glyphHeight};
-        const RECT source{frame * glyphWidth, 0, (frame + 1) * glyphWidth, glyphHeight};
-        glyph_->DrawTransparent(dc, target, source);
-    }
-    if (!text.empty()) {
-        SetBkMode(dc, TRANSPARENT);
-        SetTextColor(dc, Enabled() ? ColorToRGB(Font()->Color()) : GetSysColor(COLOR_GRAYTEXT));
-        RECT target{textAt.x + offset, textAt.y + offset, textAt.x + offset + textWidth, textAt.y + offset + textHeight};
-        UINT format = DT_SINGLELINE;
-        if (UseRightToLeftReading()) format |= DT_RTLREADING;
-        DrawTextW(dc, reinterpret_cast<const WCHAR*>(text.c_str()), static_cast<int>(text.size()), &target, format);
-    }
+    TButton::WndProc(message);
 }
 
 }  // namespace quorvane

@@ -4,6 +4,7 @@
 
 #include "framework/controls.h"
 #include "framework/graphics.h"
+#include "framework/std_controls.h"
 
 namespace quorvane {
 
@@ -36,6 +37,18 @@ private:
 };
 
 enum TButtonLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
+
+struct TGlyphLayout {
+    TButtonLayout layout;
+    int spacing;  // between glyph and caption
+    int margin;   // from the edge; -1 centres
+};
+
+// Frame `frame` (0-based) of a glyph strip of `numGlyphs` frames and the
+// caption, placed in `rect` as buttons do, both moved by `offset` pixels.
+void DrawGlyphAndCaption(HDC dc, const RECT& rect, const TBitmap& glyph, int numGlyphs, int frame,
+                         const TGlyphLayout& layout, const std::string& caption, const TFont& font, bool enabled,
+                         int offset, bool rightToLeft);
 
 // A flat or raised button without a window: glyph strip (NumGlyphs frames:
 // up, disabled, down, exclusive) and caption; with a GroupIndex it stays
@@ -85,6 +98,37 @@ private:
     bool pressed_ = false;
     int groupIndex_ = 0;
     bool allowAllUp_ = false;
+};
+
+// A push button with a glyph, drawn by the framework (owner-drawn BUTTON).
+class TBitBtn : public TButton {
+    QUORVANE_CLASS(TBitBtn)
+public:
+    explicit TBitBtn(TComponent* owner);
+    ~TBitBtn() override;
+
+    TBitmap* Glyph() const { return glyph_.get(); }
+    void SetGlyph(TBitmap* glyph);  // copies
+    int NumGlyphs() const { return numGlyphs_; }
+    void SetNumGlyphs(int value);
+    TButtonLayout Layout() const { return layout_; }
+    void SetLayout(TButtonLayout value);
+    int Spacing() const { return spacing_; }
+    void SetSpacing(int value);
+    int Margin() const { return margin_; }
+    void SetMargin(int value);
+
+    void WndProc(TMessage& message) override;
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+
+private:
+    std::unique_ptr<TBitmap> glyph_;
+    int numGlyphs_ = 1;
+    TButtonLayout layout_ = blGlyphLeft;
+    int spacing_ = 4;
+    int margin_ = -1;
 };
 
 }  // namespace quorvane

@@ -244,6 +244,8 @@ public:
     // The window, created on first use (with the parent's windows first).
     HWND Handle();
     bool HandleAllocated() const { return handle_ != nullptr; }
+    // The window if it exists, without creating it.
+    HWND WindowHandle() const { return handle_; }
     void HandleNeeded() { Handle(); }
     void DestroyHandle();
     // Destroys and creates the window again (keeping text and state), then

@@ -83,6 +83,8 @@ const TClassInfo& TForm::StaticClass()
                            "poDesktopCenter"},
                           &TForm::Position, &TForm::SetPosition);
             p.Object<TIcon>("Icon", &TForm::Icon, nullptr);
+            p.Enumeration("WindowState", {"wsNormal", "wsMinimized", "wsMaximized"}, &TForm::WindowState,
+                          &TForm::SetWindowState);
             p.Object<TMainMenu>("Menu", &TForm::Menu, &TForm::SetMenu);
             p.Boolean("KeyPreview", &TForm::KeyPreview, &TForm::SetKeyPreview);
             p.Method("OnCreate", [](const TForm& f) { return static_cast<bool>(f.OnCreate); });
@@ -238,6 +240,23 @@ void TForm::UpdateWindowStyle()
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_FRAMECHANGED);
 }
 
+TWindowState TForm::WindowState() const
+{
+    if (HWND window = WindowHandle(); window && IsWindowVisible(window)) {
+        if (IsIconic(window)) return wsMinimized;
+        if (IsZoomed(window)) return wsMaximized;
+        return wsNormal;
+    }
+    return windowState_;
+}
+
+void TForm::SetWindowState(TWindowState state)
+{
+    windowState_ = state;
+    if (HWND window = WindowHandle(); window && IsWindowVisible(window))
+        ShowWindow(window, state == wsMinimized ? SW_MINIMIZE : state == wsMaximized ? SW_MAXIMIZE : SW_RESTORE);
+}
+
 void TForm::SetBorderIcons(TBorderIcons icons)
 {
     if (icons == borderIcons_) return;
@@ -298,7 +317,9 @@ void TForm::SetVisible(bool visible)
         if (position_ == poScreenCenter || position_ == poDesktopCenter)
             SetBounds((Screen->Width() - Width()) / 2, (Screen->Height() - Height()) / 2, Width(), Height());
         TControl::SetVisible(true);
-        ShowWindow(window, SW_SHOW);
+        ShowWindow(window, windowState_ == wsMinimized   ? SW_SHOWMINIMIZED
+                           : windowState_ == wsMaximized ? SW_SHOWMAXIMIZED
+                                                         : SW_SHOW);
         if (activeControl_ && activeControl_->HandleAllocated()) ::SetFocus(activeControl_->Handle());
         return;
     }

@@ -18,6 +18,7 @@ enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bs
 enum TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
 enum TPosition { poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poScreenCenter, poDesktopCenter };
 enum TCloseAction { caNone, caHide, caFree, caMinimize };
+enum TWindowState { wsNormal, wsMinimized, wsMaximized };
 
 using TCloseEvent = std::function<void(TObject* sender, TCloseAction& action)>;
 using TCloseQueryEvent = std::function<void(TObject* sender, bool& canClose)>;
@@ -59,6 +60,9 @@ public:
     TIcon* Icon() const { return icon_.get(); }
     TMainMenu* Menu() const { return menu_; }
     void SetMenu(TMainMenu* menu);
+    // Read from the window once it exists; set before, it applies when shown.
+    TWindowState WindowState() const;
+    void SetWindowState(TWindowState state);
     bool KeyPreview() const { return keyPreview_; }
     void SetKeyPreview(bool value) { keyPreview_ = value; }
 
@@ -117,6 +121,7 @@ private:
     TFormBorderStyle borderStyle_ = bsSizeable;
     TFormStyle formStyle_ = fsNormal;
     TPosition position_ = poDesigned;
+    TWindowState windowState_ = wsNormal;
     std::unique_ptr<TIcon> icon_;
     TMainMenu* menu_ = nullptr;
     TWinControl* activeControl_ = nullptr;

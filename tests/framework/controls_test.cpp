@@ -617,3 +617,42 @@ TEST_F(Fixture, SpeedButtonDrawsItsGlyphFrameAndKeepsItsGroupDown)
 
 }  // namespace
 }  // namespace quorvane
+
+namespace quorvane {
+namespace {
+
+TEST_F(Fixture, BitButtonDrawsItsGlyphWhenAskedAndStillClicks)
+{
+    auto* button = new TBitBtn(form);
+    button->SetParent(form);
+    button->SetBounds(0, 0, 40, 24);
+    button->SetCaption("");
+    button->Glyph()->SetHandle(MakeStrip({RGB(0, 0, 200), RGB(90, 90, 90)}));
+    button->SetNumGlyphs(2);
+    EXPECT_EQ((GetWindowLongPtrW(button->Handle(), GWL_STYLE) & BS_TYPEMASK), BS_OWNERDRAW);
+
+    WindowDc screen(nullptr);
+    MemoryDc dc(screen.get());
+    UniqueBitmap bitmap(CreateCompatibleBitmap(screen.get(), 40, 24));
+    SelectGuard select(dc.get(), bitmap.get());
+    DRAWITEMSTRUCT draw{};
+    draw.CtlType = ODT_BUTTON;
+    draw.hwndItem = button->Handle();
+    draw.hDC = dc.get();
+    draw.rcItem = {0, 0, 40, 24};
+    SendMessageW(form->Handle(), WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&draw));
+    EXPECT_EQ(GetPixel(dc.get(), 20, 12), RGB(0, 0, 200));
+    button->SetEnabled(false);
+    SendMessageW(form->Handle(), WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&draw));
+    EXPECT_EQ(GetPixel(dc.get(), 20, 12), RGB(90, 90, 90));
+    button->SetEnabled(true);
+
+    int clicks = 0;
+    button->OnClick = [&](TObject*) { ++clicks; };
+    SendMessageW(button->Handle(), BM_CLICK, 0, 0);
+    EXPECT_EQ(clicks, 1);
+    EXPECT_TRUE(button->InheritsFrom("TButton"));
+}
+
+}  // namespace
+}  // namespace quorvane
