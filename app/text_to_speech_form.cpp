@@ -8,6 +8,7 @@
 
 #include "app/reader_glyphs.h"
 #include "app/reader_texts.h"
+#include "app/reader_skin.h"
 #include "app/repeat_marker.h"
 #include "framework/message_box.h"
 
@@ -157,8 +158,9 @@ void TfrmTextToSpeech::BuildControls()
     // Alt+Tab and the task bar, small for the caption.
     Icon()->SetHandle(reader::CreateReaderIcon(GetSystemMetrics(SM_CXICON)));
 
-    // SkinData1, the skin data component, takes its place here, first of
-    // the form's components, once the skin engine is part of the program.
+    SkinData1 = new TSkinData(this);
+    SkinData1->SetName("SkinData1");
+    ApplyReaderSkinDataValues(*SkinData1, reader::StoredSkinPackage());
 
     ImageList1 = new TImageList(this);
     ImageList1->SetName("ImageList1");

@@ -13,6 +13,7 @@
 #include "framework/forms.h"
 #include "framework/image_list.h"
 #include "framework/std_controls.h"
+#include "skin/data/skin_data.h"
 #include "speech/speech_lib_tlb.h"
 
 namespace quorvane {
@@ -79,9 +80,9 @@ public:
     // The voice is not a framework component; the form owns it. Null once
     // the form is being destroyed.
     TSpVoice* SpVoice() const { return spVoice_.get(); }
-    // SkinData1 (the skin data component that skins this window and every
-    // other window of the process) is created here, before SpVoice connects,
-    // once the skin engine is part of the program.
+    // The skin data component that skins this window and every other window
+    // of the process; first of the form's components.
+    TSkinData* SkinData1;
     TImageList* ImageList1;
 
     // ----- fields

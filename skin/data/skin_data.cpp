@@ -335,7 +335,8 @@ void TSkinData::SetApplicationIcon(HICON icon)
 
 void ApplyReaderSkinDataValues(TSkinData& data, const std::vector<uint8_t>& package)
 {
-    data.SetPackage(package);
+    // An empty package is a stored size of 0: nothing to replace or load.
+    if (!package.empty()) data.SetPackage(package);
     data.SetActive(true);
     data.SetDisableTag(99);
     data.SetSkinControls(kReaderSkinControls);

@@ -159,8 +159,8 @@ private:
 
 // The reader window's SkinData1: its stored property values (Active,
 // DisableTag 99, its SkinControls, Options, its 95-line Skin3rd map,
-// sfMainform, MenuUpdate, not MenuMerge) and its stored package. Call while
-// the form is loading, before Loaded.
+// sfMainform, MenuUpdate, not MenuMerge) and its stored package (empty: none,
+// as a stored size of 0). Call while the form is loading, before Loaded.
 void ApplyReaderSkinDataValues(TSkinData& data, const std::vector<uint8_t>& package);
 // The reader window's SkinControls.
 constexpr TSkinControlTypes kReaderSkinControls =

@@ -155,6 +155,21 @@ TEST_F(ReaderWindow, WindowSitsAtTheTopRightOfThePrimaryScreen)
     EXPECT_TRUE(style & WS_THICKFRAME);
 }
 
+TEST_F(ReaderWindow, SkinDataCarriesTheStoredSkinAndTheReaderSettings)
+{
+    StartReader();
+    TSkinData* skin = form_->SkinData1;
+    ASSERT_NE(skin, nullptr);
+    EXPECT_EQ(skin->Name(), "SkinData1");
+    EXPECT_EQ(form_->Components(0), static_cast<TComponent*>(skin));
+    EXPECT_FALSE(skin->NotLoaded());
+    EXPECT_TRUE(skin->Active());
+    EXPECT_EQ(skin->DisableTag(), 99);
+    EXPECT_EQ(skin->SkinFormtype(), sfMainform);
+    EXPECT_EQ(skin->Skin3rd().size(), 95u);
+    EXPECT_GT(skin->Package().Size(), 1000u);
+}
+
 TEST_F(ReaderWindow, ResizingKeepsTheToolBarOnTheRightAndTheVoiceListCentred)
 {
     StartReader();
