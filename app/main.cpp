@@ -68,5 +68,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int)
         return 1;
     }
     Application->Run();
+    // The forms go while the progress log is still open, not during the
+    // program's exit-time destruction.
+    Application->DestroyForms();
     return 0;
 }

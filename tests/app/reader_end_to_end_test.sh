@@ -45,20 +45,24 @@ wait_for() {  # wait_for PATTERN SECONDS
 QUORVANE_AUDIO="wav:$wav" "$reader" --progress-log "$log" &
 pid=$!
 wait_for "Checked attributes" 60 || fail "the reader did not start"
-sleep 2  # whatever the clipboard held at start-up has been dealt with
+sleep 2  # most of what the clipboard held at start-up has been dealt with
 from=$(($(wc -l <"$log") + 1))
 
 printf '%s' "$text" | xclip -selection clipboard -i -quiet >/dev/null 2>&1 &
 clip=$!
-wait_for "^OnEndStream:" 60 || fail "no end of stream after the copy"
+# Whatever the clipboard held at start-up may still be ending on a busy
+# machine: follow the stream that speaks the copied text's words.
+wait_for "^OnWord: " 60 || fail "no word spoken after the copy"
+stream=$(after | grep -m1 "^OnWord: " | sed 's/^OnWord: stream \([0-9]*\),.*/\1/')
+wait_for "^OnEndStream: stream $stream," 60 || fail "no end of stream $stream after the copy"
 stop_all
 
-start=$(after | grep -n -m1 "^OnStartStream: " | cut -d: -f1)
-word=$(after | grep -n -m1 "^OnWord: " | cut -d: -f1)
-end=$(after | grep -n -m1 "^OnEndStream: " | cut -d: -f1)
-[ -n "$start" ] && [ -n "$word" ] && [ -n "$end" ] || fail "missing log lines"
+start=$(after | grep -n -m1 "^OnStartStream: stream $stream," | cut -d: -f1)
+word=$(after | grep -n -m1 "^OnWord: stream $stream," | cut -d: -f1)
+end=$(after | grep -n -m1 "^OnEndStream: stream $stream," | cut -d: -f1)
+[ -n "$start" ] && [ -n "$word" ] && [ -n "$end" ] || fail "missing log lines for stream $stream"
 [ "$start" -lt "$word" ] && [ "$word" -lt "$end" ] || fail "log lines out of order ($start, $word, $end)"
-words=$(after | grep -c "^OnWord: ")
+words=$(after | grep -c "^OnWord: stream $stream,")
 [ "$words" -ge 5 ] || fail "only $words word events"
 
 [ -s "$wav" ] || fail "no recording"
@@ -66,7 +70,7 @@ amplitude=$(sox "$wav" -n stat 2>&1 | awk '/Maximum amplitude/ {print $3}')
 seconds=$(sox "$wav" -n stat 2>&1 | awk '/Length \(seconds\)/ {print $3}')
 awk -v a="$amplitude" 'BEGIN { exit !(a > 0.05) }' || fail "recording is silent (maximum amplitude $amplitude)"
 echo "recording: $seconds s, maximum amplitude $amplitude, $words word events"
-after | grep -m1 "^OnStartStream: "
-after | grep -m1 "^OnWord: "
-after | grep -m1 "^OnEndStream: "
+after | grep -m1 "^OnStartStream: stream $stream,"
+after | grep -m1 "^OnWord: stream $stream,"
+after | grep -m1 "^OnEndStream: stream $stream,"
 echo "PASS"
