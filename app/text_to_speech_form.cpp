@@ -222,26 +222,26 @@ void TfrmTextToSpeech::BuildControls()
     ToolBar1->SetImages(ImageList1);
     ToolBar1->SetBounds(37, 30, 3 * ToolBar1->ButtonWidth(), ToolBar1->ButtonHeight());
     ToolBar1->SetAnchors(SetOf({akTop, akRight}));
-    struct ButtonSpec {
+    struct ButtonDef {
         TToolButton** field;
         const char* name;
         const char* hint;
         void (TfrmTextToSpeech::*click)(TObject*);
     };
-    const ButtonSpec buttons[] = {
+    const ButtonDef buttons[] = {
         {&btnPlay, "btnPlay", "朗读", &TfrmTextToSpeech::btnPlayClick},
         {&btnPause, "btnPause", "暂停", &TfrmTextToSpeech::btnPauseClick},
         {&btnStop, "btnStop", "停止", &TfrmTextToSpeech::btnStopClick},
     };
     int imageIndex = 0;
-    for (const ButtonSpec& spec : buttons) {
+    for (const ButtonDef& def : buttons) {
         auto* button = new TToolButton(this);
-        button->SetName(spec.name);
+        button->SetName(def.name);
         button->SetParent(ToolBar1);
         button->SetImageIndex(imageIndex++);
-        button->SetHint(spec.hint);
-        button->OnClick = [this, click = spec.click](TObject* sender) { (this->*click)(sender); };
-        *spec.field = button;
+        button->SetHint(def.hint);
+        button->OnClick = [this, click = def.click](TObject* sender) { (this->*click)(sender); };
+        *def.field = button;
     }
 
     CBChongFu = new TCheckBox(this);
