@@ -39,6 +39,23 @@ bool IsCloser(char16_t c)
 
 }  // namespace
 
+std::string Utf16ToUtf8Lossy(const std::u16string& text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        char32_t c = text[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+            ++i;
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            c = 0xFFFD;
+        }
+        AppendUtf8(out, c);
+    }
+    return out;
+}
+
 SpeechText::SpeechText(const std::u16string& text) : text_(text)
 {
     utf8_.reserve(text.size() * 3);

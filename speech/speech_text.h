@@ -8,6 +8,9 @@
 
 namespace quorvane {
 
+// UTF-8 of a UTF-16 text; an unpaired surrogate becomes U+FFFD.
+std::string Utf16ToUtf8Lossy(const std::u16string& text);
+
 class SpeechText {
 public:
     explicit SpeechText(const std::u16string& text);

@@ -16,37 +16,11 @@
 #include "speech/audio_output.h"
 #include "speech/espeak_voice_service.h"
 #include "speech/speech_lib_tlb.h"
+#include "speech/speech_text.h"
 
 namespace quorvane {
 namespace {
 
-std::string ToUtf8(const std::u16string& text)
-{
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        char32_t c = text[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-            ++i;
-        }
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
 
 std::u16string FromUtf8(const std::string& text)
 {
@@ -89,10 +63,10 @@ int Run(int argc, WCHAR** argv)
     bool listVoices = false, haveRate = false, haveVolume = false;
     std::u16string text;
     for (int i = 1; i < argc; ++i) {
-        const std::string arg = ToUtf8(reinterpret_cast<const char16_t*>(argv[i]));
+        const std::string arg = Utf16ToUtf8Lossy(reinterpret_cast<const char16_t*>(argv[i]));
         auto value = [&]() -> std::string {
             if (i + 1 >= argc) throw std::invalid_argument(arg + " needs a value");
-            return ToUtf8(reinterpret_cast<const char16_t*>(argv[++i]));
+            return Utf16ToUtf8Lossy(reinterpret_cast<const char16_t*>(argv[++i]));
         };
         if (arg == "--voice") voiceName = value();
         else if (arg == "--rate") rate = std::stoi(value()), haveRate = true;
@@ -151,7 +125,7 @@ int Run(int argc, WCHAR** argv)
 
     auto slice = [&text](int position, int length) {
         if (position < 0 || length < 0 || static_cast<size_t>(position) > text.size()) return std::string("?");
-        return "\"" + ToUtf8(text.substr(static_cast<size_t>(position), static_cast<size_t>(length))) + "\"";
+        return "\"" + Utf16ToUtf8Lossy(text.substr(static_cast<size_t>(position), static_cast<size_t>(length))) + "\"";
     };
     int ended = 0;
     voice.SetEventInterests(SVEAllEvents);
