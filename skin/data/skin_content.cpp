@@ -4,18 +4,12 @@
 
 #include "skin/data/bitmap_utils.h"
 #include "skin/data/quick_ini.h"
+#include "skin/data/text_lines.h"
 #include "skin/form/paint_routines.h"
 
 namespace quorvane {
 
 namespace {
-
-std::string AsciiUpper(std::string text)
-{
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return text;
-}
 
 void CapMargins(TDataSkinObject& element, int32_t cap)
 {

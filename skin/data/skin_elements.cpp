@@ -3,18 +3,12 @@
 #include "skin/data/bitmap_utils.h"
 #include "skin/data/builtin_bitmaps.h"
 #include "skin/data/quick_ini.h"
+#include "skin/data/text_lines.h"
 #include "skin/data/skin_reader.h"
 
 namespace quorvane {
 
 namespace {
-
-std::string AsciiUpper(std::string text)
-{
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return text;
-}
 
 bool StartsWith(const std::string& text, const char* prefix)
 {

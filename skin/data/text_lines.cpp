@@ -26,6 +26,14 @@ std::string AsciiLower(std::string_view text)
     return result;
 }
 
+std::string AsciiUpper(std::string_view text)
+{
+    std::string result(text);
+    for (char& c : result)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return result;
+}
+
 std::string_view TrimControls(std::string_view text)
 {
     size_t first = 0;

@@ -15,6 +15,8 @@ std::vector<std::string> SplitTextLines(std::string_view text);
 
 // Lower-cases the ASCII letters A..Z only; other bytes (such as GBK text) stay.
 std::string AsciiLower(std::string_view text);
+// Upper-cases the ASCII letters a..z only.
+std::string AsciiUpper(std::string_view text);
 
 // Removes leading and trailing characters with codes 0..32.
 std::string_view TrimControls(std::string_view text);
