@@ -589,7 +589,8 @@ TMemo::TMemo(TComponent* owner) : TCustomMemo(owner) {}
 class TItemStrings : public TStrings {
 public:
     struct Messages {
-        UINT addString, insertString, deleteString, resetContent, getCount, getText, getTextLen, getData, setData;
+        UINT addString, insertString, deleteString, resetContent, getCount, getText, getTextLen, getData, setData,
+            getCurSel, setCurSel;
         LRESULT errorValue;
     };
     TItemStrings(TWinControl* control, const Messages& messages) : control_(control), m_(messages) {}
@@ -667,9 +668,27 @@ public:
         if (control_->HandleAllocated()) Send(m_.resetContent, 0, 0);
     }
 
-    // The window is about to go: keep its items. / The window exists: fill it.
+    // The selected item; kept here while the control has no window.
+    int ItemIndex() const
+    {
+        if (!control_->HandleAllocated()) return pendingIndex_;
+        return static_cast<int>(Send(m_.getCurSel, 0, 0));
+    }
+    // Selects without running the control's change handling (as the platform does).
+    void SetItemIndex(int index)
+    {
+        if (index < -1 || index >= Count()) index = -1;
+        if (!control_->HandleAllocated())
+            pendingIndex_ = index;
+        else
+            Send(m_.setCurSel, static_cast<WPARAM>(index), 0);
+    }
+
+    // The window is about to go: keep its items and selection. / The window
+    // exists: fill it and select again.
     void SaveFromWindow()
     {
+        pendingIndex_ = ItemIndex();
         std::vector<Item> saved;
         const int count = Count();
         for (int i = 0; i < count; ++i) saved.push_back({Get(i), Objects(i)});
@@ -683,6 +702,7 @@ public:
             const LRESULT index = Send(m_.addString, 0, reinterpret_cast<LPARAM>(W(Utf8ToUtf16(item.text))));
             if (index >= 0) Send(m_.setData, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(item.object));
         }
+        if (pendingIndex_ >= 0) Send(m_.setCurSel, static_cast<WPARAM>(pendingIndex_), 0);
     }
     void SortStored()
     {
@@ -714,16 +734,17 @@ private:
     TWinControl* control_;
     Messages m_;
     std::vector<Item> items_;
+    int pendingIndex_ = -1;
 };
 
 namespace {
 const TItemStrings::Messages kComboMessages{CB_ADDSTRING,     CB_INSERTSTRING, CB_DELETESTRING,
                                             CB_RESETCONTENT,  CB_GETCOUNT,     CB_GETLBTEXT,
                                             CB_GETLBTEXTLEN,  CB_GETITEMDATA,  CB_SETITEMDATA,
-                                            CB_ERR};
+                                            CB_GETCURSEL,     CB_SETCURSEL,    CB_ERR};
 const TItemStrings::Messages kListMessages{LB_ADDSTRING,    LB_INSERTSTRING, LB_DELETESTRING, LB_RESETCONTENT,
                                            LB_GETCOUNT,     LB_GETTEXT,      LB_GETTEXTLEN,   LB_GETITEMDATA,
-                                           LB_SETITEMDATA,  LB_ERR};
+                                           LB_SETITEMDATA,  LB_GETCURSEL,    LB_SETCURSEL,    LB_ERR};
 }  // namespace
 
 // ---- combo box -----------------------------------------------------------------
@@ -800,33 +821,17 @@ int TCustomComboBox::WindowHeight() const
 void TCustomComboBox::InitializeWindow()
 {
     items_->LoadIntoWindow();
-    if (pendingIndex_ >= 0) SendMessageW(Handle(), CB_SETCURSEL, static_cast<WPARAM>(pendingIndex_), 0);
 }
 
 void TCustomComboBox::DestroyWnd()
 {
-    if (HandleAllocated()) {
-        pendingIndex_ = ItemIndex();
-        items_->SaveFromWindow();
-    }
+    if (HandleAllocated()) items_->SaveFromWindow();
     TWinControl::DestroyWnd();
 }
 
-int TCustomComboBox::ItemIndex() const
-{
-    if (!HandleAllocated()) return pendingIndex_;
-    return static_cast<int>(SendMessageW(const_cast<TCustomComboBox*>(this)->Handle(), CB_GETCURSEL, 0, 0));
-}
+int TCustomComboBox::ItemIndex() const { return items_->ItemIndex(); }
 
-void TCustomComboBox::SetItemIndex(int index)
-{
-    if (index < -1 || index >= items_->Count()) index = -1;
-    if (!HandleAllocated()) {
-        pendingIndex_ = index;
-        return;
-    }
-    SendMessageW(Handle(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-}
+void TCustomComboBox::SetItemIndex(int index) { items_->SetItemIndex(index); }
 
 void TCustomComboBox::SetStyle(TComboBoxStyle style)
 {
@@ -944,33 +949,17 @@ void TCustomListBox::InitializeWindow()
         SendMessageW(Handle(), LB_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&stops));
     }
     items_->LoadIntoWindow();
-    if (pendingIndex_ >= 0) SendMessageW(Handle(), LB_SETCURSEL, static_cast<WPARAM>(pendingIndex_), 0);
 }
 
 void TCustomListBox::DestroyWnd()
 {
-    if (HandleAllocated()) {
-        pendingIndex_ = ItemIndex();
-        items_->SaveFromWindow();
-    }
+    if (HandleAllocated()) items_->SaveFromWindow();
     TWinControl::DestroyWnd();
 }
 
-int TCustomListBox::ItemIndex() const
-{
-    if (!HandleAllocated()) return pendingIndex_;
-    return static_cast<int>(SendMessageW(const_cast<TCustomListBox*>(this)->Handle(), LB_GETCURSEL, 0, 0));
-}
+int TCustomListBox::ItemIndex() const { return items_->ItemIndex(); }
 
-void TCustomListBox::SetItemIndex(int index)
-{
-    if (index < -1 || index >= items_->Count()) index = -1;
-    if (!HandleAllocated()) {
-        pendingIndex_ = index;
-        return;
-    }
-    SendMessageW(Handle(), LB_SETCURSEL, static_cast<WPARAM>(index), 0);
-}
+void TCustomListBox::SetItemIndex(int index) { items_->SetItemIndex(index); }
 
 void TCustomListBox::SetSorted(bool value)
 {

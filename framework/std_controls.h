@@ -237,7 +237,6 @@ protected:
 
 private:
     std::unique_ptr<TItemStrings> items_;
-    int pendingIndex_ = -1;
     TComboBoxStyle style_ = csDropDown;
     bool sorted_ = false;
     int dropDownCount_ = 8;
@@ -274,7 +273,6 @@ protected:
 
 private:
     std::unique_ptr<TItemStrings> items_;
-    int pendingIndex_ = -1;
     bool sorted_ = false;
     int tabWidth_ = 0;
 };
