@@ -42,6 +42,7 @@ public:
         getlen_ = 0;
         StartHuff();
         for (int i = 0; i < kN - kF; ++i) text_[i] = ' ';
+        for (int i = kN - kF; i < kN + kF - 1; ++i) text_[i] = 0;  // the static array starts zeroed
         int r = kN - kF;
         for (long count = 0; count < textSize;) {
             int c = DecodeChar();

@@ -240,6 +240,11 @@ void TLZH::Unpack(int32_t textSize, GetBytes&& getBytes, PutBytes&& putBytes)
     StartHuff();
     uint8_t* const ring = ring_;
     for (int i = 0; i < kFirstWrite; ++i) ring[i] = ' ';
+    // The rest of the ring is not part of the initial fill, but a corrupt
+    // stream can copy from it before anything was written there: it reads as
+    // zeros (as in the classic program, whose ring is a zeroed static array)
+    // rather than as whatever the allocation held before.
+    for (int i = kFirstWrite; i < kRingBytes; ++i) ring[i] = 0;
 
     // The bits are read most significant first. The buffer is kept in a 64-bit
     // local and topped up a byte at a time, so the tree walk does not stop to

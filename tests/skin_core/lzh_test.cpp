@@ -1,10 +1,12 @@
 // The LZH decoder against the packer's encoder, and its behaviour on short,
 // empty and corrupt input.
 #include <cstring>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "bench/skin_core/classic_lzhuf.h"
 #include "skin/data/lzh.h"
 #include "tests/support/gtest.h"
 #include "tools/skinpack/lzh_encoder.h"
@@ -110,6 +112,70 @@ TEST(LzhCodec, RoundTripsEncoderOutput)
     }
 }
 
+// The plain decoder of the scheme (one bit per tree level, step-by-step
+// tree update), kept beside the benchmark as its yardstick.
+std::vector<uint8_t> DecodeClassic(const std::vector<uint8_t>& coded, int32_t textSize)
+{
+    struct Context {
+        const std::vector<uint8_t>& coded;
+        size_t next;
+        std::vector<uint8_t> out;
+    } context{coded, 0, {}};
+    auto decoder = std::make_unique<bench::ClassicLzhuf>();
+    decoder->Decode(
+        textSize,
+        [](void* c) {
+            auto* self = static_cast<Context*>(c);
+            return self->next < self->coded.size() ? static_cast<int>(self->coded[self->next++]) : -1;
+        },
+        [](int byte, void* c) { static_cast<Context*>(c)->out.push_back(static_cast<uint8_t>(byte)); }, &context);
+    return std::move(context.out);
+}
+
+// Bytes whose bits are 1 with the given probability: skewed bit streams walk
+// the tree lopsidedly, so symbols are deep or shallow and nodes near the root
+// change places often.
+std::vector<uint8_t> BiasedBits(size_t size, double ones, uint32_t seed)
+{
+    std::mt19937 rng(seed);
+    std::bernoulli_distribution bit(ones);
+    std::vector<uint8_t> bytes(size);
+    for (uint8_t& b : bytes) {
+        for (int k = 0; k < 8; ++k) b = static_cast<uint8_t>((b << 1) | (bit(rng) ? 1 : 0));
+    }
+    return bytes;
+}
+
+// Any bit stream is a valid coded stream, so the decoder can be held against
+// the plain algorithm on streams the encoder would never write: long ones
+// (millions of output bytes, many tree rebuilds), skewed ones, and the same
+// streams cut short at odd places. Every output byte, including the final
+// match's overshoot, must agree.
+TEST(LzhCodec, AgreesWithThePlainDecoderOnArbitraryStreams)
+{
+    struct Stream {
+        const char* name;
+        std::vector<uint8_t> coded;
+        int32_t textSize;
+    };
+    const std::vector<uint8_t> mixed = MixedData(300000);
+    const std::vector<Stream> streams = {
+        {"uniform bits", RandomBytes(150000, 11), 2000000},
+        {"mostly zero bits", BiasedBits(60000, 0.15, 12), 2000000},
+        {"mostly one bits", BiasedBits(60000, 0.85, 13), 2000000},
+        {"encoder output", LzhEncode(mixed), static_cast<int32_t>(mixed.size())},
+        {"short, then zeros", RandomBytes(37, 14), 50000},
+        {"tiny size", RandomBytes(5000, 15), 7},
+    };
+    for (const Stream& stream : streams) {
+        SCOPED_TRACE(stream.name);
+        const std::vector<uint8_t> expected = DecodeClassic(stream.coded, stream.textSize);
+        const std::vector<uint8_t> decoded = Decode(stream.coded, stream.textSize);
+        ASSERT_EQ(decoded.size(), expected.size());
+        EXPECT_TRUE(decoded == expected);
+    }
+}
+
 TEST(LzhCodec, FirstSymbolMatchCopiesTheInitialSpaces)
 {
     // 60 spaces are one match into the ring's initial fill: one symbol, no literal.
@@ -119,6 +185,51 @@ TEST(LzhCodec, FirstSymbolMatchCopiesTheInitialSpaces)
     EXPECT_EQ(stats.matches, 1u);
     EXPECT_EQ(stats.literals, 0u);
     EXPECT_EQ(Decode(coded, 60), spaces);
+}
+
+// Writes bits most significant first, as the decoder reads them.
+struct BitStream {
+    std::vector<uint8_t> bytes;
+    int used = 8;
+    void Put(unsigned value, int count)
+    {
+        for (int k = count - 1; k >= 0; --k) {
+            if (used == 8) {
+                bytes.push_back(0);
+                used = 0;
+            }
+            bytes.back() = static_cast<uint8_t>(bytes.back() | (((value >> k) & 1u) << (7 - used)));
+            ++used;
+        }
+    }
+};
+
+// A symbol's code in the tree as every stream starts it: leaf s is node s,
+// nodes i and i + 1 hang under node 314 + i / 2, and the bit that leads to a
+// node is its lowest bit.
+void PutInitialCode(BitStream& out, int symbol)
+{
+    std::vector<unsigned> bits;
+    for (int node = symbol; node != lzh::kRoot; node = lzh::kCharCount + node / 2) bits.push_back(node & 1);
+    for (auto bit = bits.rbegin(); bit != bits.rend(); ++bit) out.Put(*bit, 1);
+}
+
+TEST(LzhCodec, CopyFromTheUnfilledEndOfTheRingReadsZeros)
+{
+    // First symbol: a 3-byte match (symbol 256) at position 4091, which
+    // starts at ring position 4040, past the initial spaces and not yet
+    // written.
+    BitStream stream;
+    PutInitialCode(stream, 256);
+    stream.Put(static_cast<unsigned>(lzh::PositionCodeFirstByte(4091 >> 6)), 8);
+    stream.Put(4091 & 63, 6);
+    // Leave a block of the ring's size full of non-zero bytes on the heap, so
+    // that a ring allocated over it without being cleared would show them.
+    auto dirty = std::make_unique<uint8_t[]>(lzh::kRingBytes);
+    std::memset(dirty.get(), 0xAA, lzh::kRingBytes);
+    EXPECT_EQ(dirty[lzh::kRingBytes / 2], 0xAA);
+    dirty.reset();
+    EXPECT_EQ(Decode(stream.bytes, 3), std::vector<uint8_t>(3, 0));
 }
 
 TEST(LzhCodec, FinalMatchRunsPastTheTextSize)
