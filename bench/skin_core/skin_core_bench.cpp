@@ -56,7 +56,7 @@ void BM_Unpack(benchmark::State& state)
     for (auto _ : state) {
         TLZH codec;
         BufferSink sink(out, sample.content.size() + 64);
-        codec.Unpack(static_cast<int32_t>(sample.content.size()),
+        sink = codec.Unpack(static_cast<int32_t>(sample.content.size()),
                      MemorySource{sample.package.data() + 4, sample.package.data() + sample.package.size()}, sink);
         sink.Finish();
         benchmark::DoNotOptimize(out.data());

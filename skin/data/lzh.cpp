@@ -1,5 +1,7 @@
 #include "skin/data/lzh.h"
 
+#include <algorithm>
+#include <iterator>
 #include <new>
 
 namespace quorvane {
@@ -52,8 +54,8 @@ void TLZH::AllocateTables()
 {
     FreeTables();
     ring_ = new (std::nothrow) uint8_t[kRingBytes];
-    freq_ = new (std::nothrow) FreqType[kTableSize + 1];
-    prnt_ = new (std::nothrow) NodeType[kTableSize + kCharCount];
+    freq_ = new (std::nothrow) FreqType[kFreqEntries];
+    prnt_ = new (std::nothrow) NodeType[kParentEntries];
     son_ = new (std::nothrow) NodeType[kTableSize];
     if (!ring_ || !freq_ || !prnt_ || !son_) {
         FreeTables();
@@ -86,7 +88,7 @@ void TLZH::StartHuff()
         son_[j] = static_cast<NodeType>(i);
         prnt_[i] = prnt_[i + 1] = static_cast<NodeType>(j);
     }
-    freq_[kTableSize] = 0xFFFF;  // sentinel for the sorting scan in Update
+    for (int i = kTableSize; i < kFreqEntries; ++i) freq_[i] = 0xFFFF;  // sentinels for the swap search
     prnt_[kRoot] = 0;
 }
 
@@ -119,6 +121,87 @@ void TLZH::Reconst()
         const int k = son_[i];
         prnt_[k] = static_cast<NodeType>(i);
         if (k < kTableSize) prnt_[k + 1] = static_cast<NodeType>(i);
+    }
+}
+
+// The counts reached 0x8000: the tree is rebuilt, so the symbol's recorded
+// walk no longer holds; the update follows the parent links instead.
+void TLZH::ReconstAndUpdate(int symbol)
+{
+    Reconst();
+    BuildPrefixTable();
+    UpdateFrom(prnt_[symbol + kTableSize]);
+}
+
+void TLZH::BuildPrefixTable()
+{
+    std::fill(std::begin(prefixDepth_), std::end(prefixDepth_), uint8_t{0});
+    int16_t path[kPrefixBits] = {};
+    FillPrefixEntries(son_[kRoot], 0, 0, path);
+}
+
+// Writes the entries of every prefix that starts with the given one: the walk
+// has consumed `depth` bits (`prefix`), visited path[0..depth-1] and stands
+// at son value `next`.
+void TLZH::FillPrefixEntries(int next, int depth, int prefix, int16_t* path)
+{
+    if (depth == kPrefixBits || next >= kTableSize) {
+        const int span = 1 << (kPrefixBits - depth);
+        for (int i = prefix << (kPrefixBits - depth), n = 0; n < span; ++n, ++i) {
+            PrefixEntry& entry = prefix_[i];
+            std::copy(path, path + kPrefixBits, entry.path);
+            entry.next = next;
+            entry.depth = depth;
+        }
+        return;
+    }
+    for (int bit = 0; bit < 2; ++bit) {
+        const int node = next + bit;
+        const int nodePrefix = (prefix << 1) | bit;
+        path[depth] = static_cast<int16_t>(node);
+        prefixDepth_[node] = static_cast<uint8_t>(depth + 1);
+        prefixFirst_[node] = static_cast<uint16_t>(nodePrefix << (kPrefixBits - depth - 1));
+        FillPrefixEntries(son_[node], depth + 1, nodePrefix, path);
+    }
+}
+
+// Nodes c and l have just exchanged their subtrees (their own places in the
+// tree stay). The entries below whichever of them lies within the table's
+// levels are written again, after the nodes that were listed below them are
+// unlisted: they have moved, possibly out of the table's levels. Neither node
+// is inside the other's subtree, since a swap partner never has a larger count.
+void TLZH::RefreshPrefixEntries(int c, int l)
+{
+    const int depthC = prefixDepth_[c];
+    const int depthL = prefixDepth_[l];
+    if ((depthC == 0 || depthC == kPrefixBits) && (depthL == 0 || depthL == kPrefixBits)) {
+        // The common case: nodes on the table's last level (or below it) have
+        // one entry each, of which only the end changes.
+        if (depthC) prefix_[prefixFirst_[c]].next = son_[c];
+        if (depthL) prefix_[prefixFirst_[l]].next = son_[l];
+        return;
+    }
+    const int nodes[2] = {c, l};
+    for (int node : nodes) {
+        const int depth = prefixDepth_[node];
+        if (depth == 0 || depth == kPrefixBits) continue;  // nothing listed below
+        const int first = prefixFirst_[node];
+        for (int i = first; i < first + (1 << (kPrefixBits - depth)); ++i) {
+            const PrefixEntry& entry = prefix_[i];
+            for (int below = depth; below < entry.depth; ++below) prefixDepth_[entry.path[below]] = 0;
+        }
+    }
+    for (int node : nodes) {
+        const int depth = prefixDepth_[node];
+        if (depth == 0) continue;
+        const int first = prefixFirst_[node];
+        if (depth == kPrefixBits) {
+            prefix_[first].next = son_[node];
+            continue;
+        }
+        int16_t path[kPrefixBits];
+        std::copy(prefix_[first].path, prefix_[first].path + kPrefixBits, path);
+        FillPrefixEntries(son_[node], depth, first >> (kPrefixBits - depth), path);
     }
 }
 

@@ -34,7 +34,7 @@ bool TSkinReader::ReadPackage(MemoryStream& package)
     {
         TLZH codec;
         BufferSink sink(decoded, expected);
-        codec.Unpack(textSize, MemorySource{package.Data() + package.Position(), package.Data() + package.Size()}, sink);
+        sink = codec.Unpack(textSize, MemorySource{package.Data() + package.Position(), package.Data() + package.Size()}, sink);
         sink.Finish();
     }
     MemoryStream content(std::move(decoded));
