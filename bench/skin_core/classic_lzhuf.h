@@ -3,7 +3,9 @@
 // request, a step-by-step scan in the tree update, one function call per
 // input and output byte), reading from memory. Same output as TLZH.
 #pragma once
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace quorvane::bench {
@@ -196,5 +198,25 @@ private:
     int son_[kT];
     uint8_t text_[kN + kF - 1];
 };
+
+// Decodes a byte range into a vector: what the tests and the fuzzer hold the
+// real decoder against.
+inline std::vector<uint8_t> ClassicDecode(const uint8_t* data, size_t size, long textSize)
+{
+    struct Context {
+        const uint8_t* next;
+        const uint8_t* end;
+        std::vector<uint8_t> out;
+    } context{data, data + size, {}};
+    auto decoder = std::make_unique<ClassicLzhuf>();
+    decoder->Decode(
+        textSize,
+        [](void* c) {
+            auto* self = static_cast<Context*>(c);
+            return self->next == self->end ? -1 : static_cast<int>(*self->next++);
+        },
+        [](int byte, void* c) { static_cast<Context*>(c)->out.push_back(static_cast<uint8_t>(byte)); }, &context);
+    return std::move(context.out);
+}
 
 }  // namespace quorvane::bench

@@ -112,26 +112,6 @@ TEST(LzhCodec, RoundTripsEncoderOutput)
     }
 }
 
-// The plain decoder of the scheme (one bit per tree level, step-by-step
-// tree update), kept beside the benchmark as its yardstick.
-std::vector<uint8_t> DecodeClassic(const std::vector<uint8_t>& coded, int32_t textSize)
-{
-    struct Context {
-        const std::vector<uint8_t>& coded;
-        size_t next;
-        std::vector<uint8_t> out;
-    } context{coded, 0, {}};
-    auto decoder = std::make_unique<bench::ClassicLzhuf>();
-    decoder->Decode(
-        textSize,
-        [](void* c) {
-            auto* self = static_cast<Context*>(c);
-            return self->next < self->coded.size() ? static_cast<int>(self->coded[self->next++]) : -1;
-        },
-        [](int byte, void* c) { static_cast<Context*>(c)->out.push_back(static_cast<uint8_t>(byte)); }, &context);
-    return std::move(context.out);
-}
-
 // Bytes whose bits are 1 with the given probability: skewed bit streams walk
 // the tree lopsidedly, so symbols are deep or shallow and nodes near the root
 // change places often.
@@ -169,7 +149,10 @@ TEST(LzhCodec, AgreesWithThePlainDecoderOnArbitraryStreams)
     };
     for (const Stream& stream : streams) {
         SCOPED_TRACE(stream.name);
-        const std::vector<uint8_t> expected = DecodeClassic(stream.coded, stream.textSize);
+        // The plain decoder of the scheme (one bit per tree level, step-by-step
+        // tree update), kept beside the benchmark as its yardstick.
+        const std::vector<uint8_t> expected =
+            bench::ClassicDecode(stream.coded.data(), stream.coded.size(), stream.textSize);
         const std::vector<uint8_t> decoded = Decode(stream.coded, stream.textSize);
         ASSERT_EQ(decoded.size(), expected.size());
         EXPECT_TRUE(decoded == expected);

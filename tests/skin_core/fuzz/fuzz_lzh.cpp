@@ -5,37 +5,13 @@
 // the rest is the coded stream. The output must hold at least the text size
 // and at most 59 bytes more, and be byte for byte what the plain decoder of
 // the scheme (one bit per tree level, step-by-step update) gives.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
 
 #include "bench/skin_core/classic_lzhuf.h"
 #include "skin/data/lzh.h"
-
-namespace {
-
-struct PlainInput {
-    const uint8_t* next;
-    const uint8_t* end;
-    std::vector<uint8_t>* out;
-};
-
-std::vector<uint8_t> DecodePlain(const uint8_t* data, size_t size, int32_t textSize)
-{
-    static quorvane::bench::ClassicLzhuf decoder;
-    std::vector<uint8_t> out;
-    PlainInput input{data, data + size, &out};
-    decoder.Decode(
-        textSize,
-        [](void* c) {
-            auto* in = static_cast<PlainInput*>(c);
-            return in->next == in->end ? -1 : static_cast<int>(*in->next++);
-        },
-        [](int byte, void* c) { static_cast<PlainInput*>(c)->out->push_back(static_cast<uint8_t>(byte)); }, &input);
-    return out;
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -53,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                  });
     const size_t expected = textSize < 0 ? 0 : static_cast<size_t>(textSize);
     if (written < expected || written > expected + 59) abort();
-    const std::vector<uint8_t> plain = DecodePlain(data + 1, size - 1, textSize);
+    const std::vector<uint8_t> plain = quorvane::bench::ClassicDecode(data + 1, size - 1, textSize);
     if (plain.size() != written || !std::equal(plain.begin(), plain.end(), out.begin())) abort();
     return 0;
 }
