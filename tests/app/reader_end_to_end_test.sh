@@ -51,10 +51,18 @@ from=$(($(wc -l <"$log") + 1))
 printf '%s' "$text" | xclip -selection clipboard -i -quiet >/dev/null 2>&1 &
 clip=$!
 # Whatever the clipboard held at start-up may still be ending on a busy
-# machine: follow the stream that speaks the copied text's words.
+# machine: follow the stream that speaks the copied text's words. Wine's X11
+# clipboard may announce one outside copy twice (seen on a fresh prefix): the
+# text then starts again at once, so the stream to check is the last one.
 wait_for "^OnWord: " 60 || fail "no word spoken after the copy"
 stream=$(after | grep -m1 "^OnWord: " | sed 's/^OnWord: stream \([0-9]*\),.*/\1/')
-wait_for "^OnEndStream: stream $stream," 60 || fail "no end of stream $stream after the copy"
+for ((round = 0; round < 5; round++)); do
+  wait_for "^OnEndStream: stream $stream," 60 || fail "no end of stream $stream after the copy"
+  sleep 1
+  latest=$(after | grep "^OnStartStream: " | tail -n 1 | sed 's/^OnStartStream: stream \([0-9]*\),.*/\1/')
+  [ "${latest:-0}" -gt "$stream" ] || break
+  stream=$latest
+done
 stop_all
 
 start=$(after | grep -n -m1 "^OnStartStream: stream $stream," | cut -d: -f1)
