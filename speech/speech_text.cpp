@@ -25,6 +25,18 @@ void AppendUtf8(std::string& out, char32_t c)
     }
 }
 
+// The code point at text[i]; a surrogate pair advances i to its second half,
+// and a lone surrogate reads as U+FFFD.
+char32_t CodePointAt(const std::u16string& text, size_t& i)
+{
+    const char32_t c = text[i];
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+        ++i;
+        return 0x10000 + ((c - 0xD800) << 10) + (text[i] - 0xDC00);
+    }
+    return c >= 0xD800 && c <= 0xDFFF ? 0xFFFD : c;
+}
+
 bool IsBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == 0x3000 || c == 0xA0; }
 
 // Ends a sentence wherever it stands (full-width marks need no blank after).
@@ -43,16 +55,7 @@ std::string Utf16ToUtf8Lossy(const std::u16string& text)
 {
     std::string out;
     out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        char32_t c = text[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-            ++i;
-        } else if (c >= 0xD800 && c <= 0xDFFF) {
-            c = 0xFFFD;
-        }
-        AppendUtf8(out, c);
-    }
+    for (size_t i = 0; i < text.size(); ++i) AppendUtf8(out, CodePointAt(text, i));
     return out;
 }
 
@@ -62,16 +65,8 @@ SpeechText::SpeechText(const std::u16string& text) : text_(text)
     offsets_.reserve(text.size() + 1);
     for (size_t i = 0; i < text.size(); ++i) {
         offsets_.push_back(static_cast<int>(i));
-        char32_t c = text[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-            ++i;
-        } else if (c >= 0xD800 && c <= 0xDFFF) {
-            c = 0xFFFD;
-        } else if (c == 0) {
-            c = u' ';
-        }
-        AppendUtf8(utf8_, c);
+        const char32_t c = CodePointAt(text, i);
+        AppendUtf8(utf8_, c == 0 ? U' ' : c);  // a NUL would end the text for the synthesizer
     }
     offsets_.push_back(static_cast<int>(text.size()));
 }
