@@ -961,6 +961,14 @@ HBRUSH TWinControl::ColorBrush()
     return brush_.get();
 }
 
+void TWinControl::EraseWithColor(TMessage& message)
+{
+    RECT rect{};
+    GetClientRect(Handle(), &rect);
+    FillRect(reinterpret_cast<HDC>(message.wParam), &rect, ColorBrush());
+    message.result = 1;
+}
+
 void TControl::UpdateHintTool()
 {
     if (!Application) return;
@@ -1372,13 +1380,9 @@ TCustomControl::TCustomControl(TComponent* owner) : TWinControl(owner) {}
 void TCustomControl::WndProc(TMessage& message)
 {
     switch (message.msg) {
-    case WM_ERASEBKGND: {
-        RECT rect{};
-        GetClientRect(Handle(), &rect);
-        FillRect(reinterpret_cast<HDC>(message.wParam), &rect, ColorBrush());
-        message.result = 1;
+    case WM_ERASEBKGND:
+        EraseWithColor(message);
         return;
-    }
     case WM_PAINT:
     case WM_PRINTCLIENT: {
         if (message.wParam) {

@@ -321,6 +321,8 @@ protected:
 
     // Background brush for WM_CTLCOLOR* of this control (our Color).
     HBRUSH ColorBrush();
+    // Answers WM_ERASEBKGND by filling the client area with our Color.
+    void EraseWithColor(TMessage& message);
 
 private:
     friend LRESULT CALLBACK FrameworkWindowProcedure(HWND, UINT, WPARAM, LPARAM) noexcept;

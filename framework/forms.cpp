@@ -456,13 +456,9 @@ bool TForm::DialogKey(WPARAM key)
 void TForm::WndProc(TMessage& message)
 {
     switch (message.msg) {
-    case WM_ERASEBKGND: {
-        RECT rect{};
-        GetClientRect(Handle(), &rect);
-        FillRect(reinterpret_cast<HDC>(message.wParam), &rect, ColorBrush());
-        message.result = 1;
+    case WM_ERASEBKGND:
+        EraseWithColor(message);
         return;
-    }
     case WM_CLOSE:
         Close();
         return;

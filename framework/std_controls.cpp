@@ -323,10 +323,7 @@ void TGroupBox::WndProc(TMessage& message)
 {
     // The platform group box is transparent inside; fill it with our colour.
     if (message.msg == WM_ERASEBKGND) {
-        RECT rect{};
-        GetClientRect(Handle(), &rect);
-        FillRect(reinterpret_cast<HDC>(message.wParam), &rect, ColorBrush());
-        message.result = 1;
+        EraseWithColor(message);
         return;
     }
     TWinControl::WndProc(message);
