@@ -8,4 +8,4 @@ add_library(skin_data STATIC
   ${CMAKE_CURRENT_LIST_DIR}/skin_class_maps.cpp
   ${CMAKE_CURRENT_LIST_DIR}/optional_user32.cpp
   ${CMAKE_CURRENT_LIST_DIR}/skin_data.cpp)
-target_link_libraries(skin_data PUBLIC skin_core skin_bitmaps skin_paint framework)
+target_link_libraries(skin_data PUBLIC skin_core skin_bitmaps skin_paint framework skin_form)

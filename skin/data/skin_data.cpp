@@ -1,14 +1,17 @@
 #include "skin/data/skin_data.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <exception>
 
+#include "framework/forms.h"
 #include "framework/message_box.h"
 #include "skin/data/bitmap_utils.h"
 #include "skin/data/builtin_bitmaps.h"
 #include "skin/data/optional_user32.h"
 #include "skin/data/quick_ini.h"
 #include "skin/data/skin_class_maps.h"
+#include "skin/data/skin_manager_link.h"
 #include "skin/data/skin_reader.h"
 
 namespace quorvane {
@@ -170,8 +173,8 @@ TSkinData::TSkinData(TComponent* owner) : TComponent(owner)
 
 TSkinData::~TSkinData()
 {
-    // Unregistering from the skin manager belongs to the form engine module;
-    // the handles are owned and released by their holders.
+    // Windows skinned with this component let go of it first.
+    SkinManagerUnregister(*this);
     if (menuImages_) ImageList_Destroy(menuImages_);
 }
 
@@ -185,21 +188,33 @@ void TSkinData::SetActive(bool value)
     // A skin that never loaded cannot be switched on.
     if (value && notLoaded_ && (skinFormtype_ == sfMainform || skinFormtype_ == sfOnlyThisForm)) return;
     active_ = value;
-    // Skinning or unskinning the forms is requested from the skin manager,
-    // which comes with the form engine; without it the value is only stored.
+    SkinManagerActiveChanged(*this, value);
 }
 
 void TSkinData::SetSkinFile(const std::string& path)
 {
     skinFile_ = path;
+    skinFileError_.clear();
     if (IsLoading() || path.empty()) return;
     std::vector<uint8_t> bytes;
     // A file that does not exist (or cannot be read) is ignored: the loaded
     // skin stays loaded.
-    if (!ReadWholeFile(path, bytes)) return;
-    SetPackage(std::move(bytes));
-    // Applying the changed skin to the skinned forms is the skin manager's
-    // part (form engine module).
+    if (!ReadWholeFile(path, bytes)) {
+        skinFileError_ = "cannot read the skin file " + path;
+        return;
+    }
+    // A package that does not load leaves the current skin in place, still
+    // loaded: its elements were never touched.
+    MemoryStream previous = std::move(package_);
+    const bool wasNotLoaded = notLoaded_;
+    package_ = MemoryStream(std::move(bytes));
+    if (!LoadSkin()) {
+        package_ = std::move(previous);
+        notLoaded_ = wasNotLoaded;
+        skinFileError_ = "the skin file " + path + " is not a skin package this program can read";
+        return;
+    }
+    if (skinFormtype_ == sfMainform) SkinManagerSkinChanged(*this);
 }
 
 void TSkinData::ReadSkinStream(MemoryStream& stream)
@@ -245,6 +260,8 @@ bool TSkinData::LoadSkin()
         member.Seek(0);
         TQuickIni ini;
         ini.LoadFromStream(&member);
+        // Windows drawn with the old elements let go of them first.
+        SkinManagerBeforeSkinLoad(*this);
         LoadElements(ini, &reader);
         notLoaded_ = false;
         return true;
@@ -276,12 +293,12 @@ void TSkinData::Loaded()
 {
     TComponent::Loaded();
     if (!HasGetScrollBarInfo()) skinControls_ &= ~(1u << xcScrollbar);
-    // Creating the skin manager and registering with it, installing its hook
-    // and requesting that the forms be skinned belong to the form engine
-    // module; this component loads its skin and prepares its resources.
     CreateCaptionFont();
+    if (active_ && notLoaded_ && skinFormtype_ == sfMainform) active_ = false;
+    // The skin manager: created with the first component, which registers,
+    // installs the window hook and asks for every form to be skinned.
+    SkinManagerLoaded(*this);
     if (skinFormtype_ != sfMainform) return;
-    if (active_ && notLoaded_) active_ = false;
     if (InSet(skinControls_, xcMainMenu))
         skinControls_ &= ~(1u << xcMenuItem);
     else
@@ -299,6 +316,14 @@ void TSkinData::CreateCaptionFont()
 
 void TSkinData::CaptureApplicationIcon()
 {
+    // The icon the program gave its form or the application, when it has one.
+    const TForm* form = As<TForm>(Owner());
+    HICON own = form && !form->Icon()->Empty() ? form->Icon()->Handle() : nullptr;
+    if (!own && Application && !Application->Icon()->Empty()) own = Application->Icon()->Handle();
+    if (own) {
+        SetApplicationIcon(own);
+        return;
+    }
     IconSearch search;
     EnumThreadWindows(GetCurrentThreadId(), FindWindowIcon, reinterpret_cast<LPARAM>(&search));
     if (search.icon) {

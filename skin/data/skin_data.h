@@ -75,7 +75,11 @@ public:
     const std::vector<std::string>& Skin3rd() const { return skin3rd_; }
     void SetSkin3rd(const std::vector<std::string>& lines) { skin3rd_ = lines; }
     const std::string& SkinFile() const { return skinFile_; }
+    // At run time a file that exists is loaded and applied to every window;
+    // one that cannot be read or loaded leaves the current skin as it is and
+    // says why in SkinFileError.
     void SetSkinFile(const std::string& path);
+    const std::string& SkinFileError() const { return skinFileError_; }
     // Display only: reads "(none)", ignores writes.
     std::string SkinStore() const { return "(none)"; }
     void SetSkinStore(const std::string&) {}
@@ -144,6 +148,7 @@ private:
     TSkinOptions options_ = kDefaultSkinOptions;
     std::vector<std::string> skin3rd_;
     std::string skinFile_;
+    std::string skinFileError_;
     TSkinFormType skinFormtype_ = sfMainform;
     bool menuUpdate_ = true;
     bool menuMerge_ = false;

@@ -1,0 +1,841 @@
+#include "skin/form/form_engine.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+#include <functional>
+
+#include "framework/forms.h"
+#include "framework/menus.h"
+#include "framework/message_box.h"
+#include "framework/properties.h"
+#include "skin/controls/skin_control.h"
+#include "skin/data/bitmap_utils.h"
+#include "skin/data/skin_data.h"
+#include "skin/form/control_scan.h"
+#include "skin/form/menu_bar.h"
+#include "skin/form/menu_items.h"
+#include "skin/form/paint_routines.h"
+#include "skin/form/skin_manager.h"
+#include "skin/form/skin_messages.h"
+
+namespace quorvane {
+
+namespace {
+
+constexpr UINT kFrameChangedFlags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED | SWP_NOACTIVATE;  // 0x37
+constexpr UINT WM_THEMED_CAPTION = 0xAE;
+
+int Width(const RECT& r) { return r.right - r.left; }
+int Height(const RECT& r) { return r.bottom - r.top; }
+
+std::string WindowClassName(HWND window)
+{
+    WCHAR name[101] = {};
+    const int length = GetClassNameW(window, name, 101);
+    return Utf16ToUtf8(name, length);
+}
+
+// The height of a frame of a border strip: stacked frames for Top and
+// Bottom, side by side for Left and Right.
+int FrameExtent(const TDataSkinObject* border, bool stacked)
+{
+    if (!border || IsEmptyBitmap(border->Bitmap)) return 0;
+    const SIZE size = BitmapSize(border->Bitmap.get());
+    const int frames = std::max(border->Frame, 1);
+    return stacked ? size.cy / frames : size.cx / frames;
+}
+
+}  // namespace
+
+const TClassInfo& TWinSkinForm::StaticClass()
+{
+    static const TClassInfo& info = DescribeClass("TWinSkinForm", &TComponent::StaticClass());
+    return info;
+}
+
+TWinSkinForm::TWinSkinForm(TComponent* owner) : TComponent(owner)
+{
+    doubleClickTime_ = GetDoubleClickTime();
+    iconSize_ = GetSystemMetrics(SM_CXSMICON);
+}
+
+TWinSkinForm::~TWinSkinForm()
+{
+    BeforeDestruction();
+    captionButtons_.clear();
+    titleBitmap_.reset();
+    iconBitmap_.reset();
+    if (TSkinManage* manager = TSkinManage::Instance(); manager && manager->Started != 4) manager->RemoveEngine(this);
+}
+
+void TWinSkinForm::BeforeDestruction()
+{
+    // The form frees its components before its window goes: every skinner
+    // and every replaced procedure is given back while the window lives.
+    FreeSkinners();
+    RestoreProcedures();
+    HotObject = nullptr;
+    TComponent::BeforeDestruction();
+    hoverTimer_ = nullptr;
+    menuBar_ = nullptr;
+    systemMenuPopup_ = nullptr;
+}
+
+// ---- attaching ------------------------------------------------------------------
+
+void TWinSkinForm::AttachForm(TSkinData* skinData, TWinControl* form)
+{
+    form_ = form;
+    SetPropText(form, "AutoScroll", "False");
+    AttachWindow(skinData);
+    if (!procedureExchanged_) return;
+    if (FrameSkinning) formHook_.Install(form, MakeWndMethod<&TWinSkinForm::FormMessageHook>(this));
+    savedColor_ = form->Color();
+    form->SetColor(static_cast<TColor>(skinData->Colours.ButtonFace));
+    if (InSet(skinData->SkinControls(), xcMenuItem)) SetMainMenusOwnerDraw(this, form, true);
+}
+
+void TWinSkinForm::AttachWindow(TSkinData* skinData)
+{
+    if (procedureExchanged_ || !window_ || !skinData) return;
+    TSkinManage* manager = TSkinManage::Instance();
+    if (manager && manager->Started == 0) manager->Started = 1;
+    skinData_ = skinData;
+    if (!hoverTimer_) {
+        hoverTimer_ = new TTimer(this);
+        hoverTimer_->SetEnabled(false);
+        hoverTimer_->SetInterval(250);
+        hoverTimer_->OnTimer = [this](TObject*) { HoverTimer(); };
+    }
+
+    FrameSkinning = InSet(skinData->SkinControls(), xcMainMenu);
+    const LONG_PTR style = GetWindowLongPtrW(window_, GWL_STYLE);
+    const LONG_PTR exStyle = GetWindowLongPtrW(window_, GWL_EXSTYLE);
+    RightToLeft = (exStyle & WS_EX_LEFTSCROLLBAR) != 0;
+    ChildWindow = (style & WS_CHILD) != 0;
+    ClassName = WindowClassName(window_);
+    OwnerWindow = GetWindow(window_, GW_OWNER);
+    UnicodeWindow = IsWindowUnicode(window_) != FALSE;
+
+    BorderIcons = 0;
+    if ((style & WS_SYSMENU) || GetSystemMenu(window_, FALSE)) BorderIcons |= kIconSystemMenu;
+    if (style & WS_MINIMIZEBOX) BorderIcons |= kIconMinimize;
+    if (style & WS_MAXIMIZEBOX) BorderIcons |= kIconMaximize;
+
+    ReadWindowState();
+    SizeableBorder = (style & WS_THICKFRAME) != 0;
+    MdiKind = mkNone;
+    for (HWND child = GetWindow(window_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (WindowClassName(child) == "MDIClient") {
+            MdiKind = mkParent;
+            MdiClient = child;
+            if (manager) {
+                manager->MdiClient = child;
+                manager->MdiFrameForm = form_;
+            }
+            break;
+        }
+    if (exStyle & WS_EX_MDICHILD) {
+        MdiKind = mkChild;
+        if (InSet(skinData->Options(), xoMDIChildBorder)) FrameSkinning = false;
+    }
+
+    FrameKind = fkSingle;
+    if ((style & WS_CAPTION) != WS_CAPTION)
+        FrameKind = fkNoCaption;
+    else if (style & WS_THICKFRAME)
+        FrameKind = fkSizeable;
+    else if (style & DS_MODALFRAME)
+        FrameKind = fkDialog;
+    if (exStyle & WS_EX_DLGMODALFRAME) FrameKind = fkDialog;
+    if (ClassName == "#32770" || ClassName == "TMessageForm") {
+        FrameKind = fkDialog;
+        SystemDialog = true;
+    }
+
+    if (MdiKind == mkParent) {
+        savedMenuUpdate_ = skinData->MenuUpdate();
+        mdiClientHook_.Attach(MdiClient);
+    }
+    if (!windowHook_.Attach(window_)) return;
+    procedureExchanged_ = true;
+
+    if (FrameSkinning) {
+        WindowMenu = GetMenu(window_);
+        hadMenuAtAttach_ = WindowMenu != nullptr;
+        if (WindowMenu && MdiKind != mkChild) {
+            menuBar_ = new TWinSkinMenu(this, skinData);
+            MenuBarHeight = GetSystemMetrics(SM_CYMENU);
+            if (auto* form = As<TForm>(form_)) menuBar_->Menu = form->Menu();
+            menuBar_->BuildButtons();
+        }
+        if (!((MdiKind == mkChild && manager && manager->ChildrenMaximised) || WindowState == ewsMinimized))
+            SetCaptionStyle(false);
+        LoadFrameGeometry();
+    } else {
+        EngineState = esSkinned;
+    }
+
+    if (MdiKind == mkChild) {
+        const int minimum = GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CXFRAME);
+        if (FrameTop < minimum) MenuBarHeight = minimum - FrameTop;
+        if (WindowState == ewsMaximized && manager && !manager->ChildrenMaximised) manager->SetChildrenMaximised(true);
+    }
+}
+
+void TWinSkinForm::LoadFrameGeometry()
+{
+    if (!skinData_ || skinData_->NotLoaded()) return;
+    if (FrameKind == fkNoCaption) {
+        FrameLeft = FrameTop = FrameRight = FrameBottom = 0;
+        MenuBarHeight = 0;
+    } else {
+        FrameTop = FrameExtent(skinData_->BorderTop.get(), true);
+        FrameLeft = FrameExtent(skinData_->BorderLeft.get(), false);
+        FrameRight = FrameExtent(skinData_->BorderRight.get(), false);
+        FrameBottom = FrameExtent(skinData_->BorderBottom.get(), true);
+    }
+    FreeCaptionButtons();
+    for (const auto& description : skinData_->SysButtons) {
+        if (!description) continue;
+        if (description->Action == 3 || description->Action == 11) {
+            RenderSmallIcon();
+            if (IsEmptyBitmap(description->Bitmap)) description->Bitmap = CopyBitmap24(iconBitmap_.get());
+            description->Frame = 1;
+        }
+        captionButtons_.push_back(std::make_unique<TWinSysButton>(this, description.get()));
+    }
+}
+
+void TWinSkinForm::FreeCaptionButtons()
+{
+    if (HotObject && !HotObject->IsMenuButton()) HotObject = nullptr;
+    captionButtons_.clear();
+}
+
+HICON TWinSkinForm::WindowIcon() const
+{
+    if (!window_) return nullptr;
+    DWORD_PTR icon = 0;
+    if (!SendMessageTimeoutW(window_, WM_GETICON, ICON_SMALL, 0, SMTO_ABORTIFHUNG, 200, &icon)) icon = 0;
+    if (!icon && !SendMessageTimeoutW(window_, WM_GETICON, ICON_BIG, 0, SMTO_ABORTIFHUNG, 200, &icon)) icon = 0;
+    return reinterpret_cast<HICON>(icon);
+}
+
+void TWinSkinForm::RenderSmallIcon()
+{
+    const int width = GetSystemMetrics(SM_CXSMICON), height = GetSystemMetrics(SM_CYSMICON);
+    iconBitmap_ = CreateBitmap24(width, height);
+    if (!iconBitmap_) return;
+    UniqueMemoryDc dc = UniqueMemoryDc::Compatible();
+    SelectGuard select(dc.get(), iconBitmap_.get());
+    if (HICON icon = WindowIcon()) {
+        UniqueBrush magenta(CreateSolidBrush(kKeyColour));
+        const RECT all{0, 0, width, height};
+        FillRect(dc.get(), &all, magenta.get());
+        if (HICON copy = static_cast<HICON>(CopyImage(icon, IMAGE_ICON, width, height, LR_COPYFROMRESOURCE))) {
+            DrawIconEx(dc.get(), 0, 0, copy, width, height, 0, nullptr, DI_NORMAL);
+            DestroyIcon(copy);
+        }
+    } else if (skinData_ && skinData_->AppIconBitmap()) {
+        // A window without an icon of its own (a message box) shows the
+        // application's icon.
+        UniqueMemoryDc source = UniqueMemoryDc::Compatible();
+        SelectGuard from(source.get(), skinData_->AppIconBitmap());
+        BitBlt(dc.get(), 0, 0, width, height, source.get(), 0, 0, SRCCOPY);
+    }
+}
+
+void TWinSkinForm::DrawWindowIcon(HDC dc, const RECT& rect)
+{
+    if (HICON icon = WindowIcon()) {
+        const int size = GetSystemMetrics(SM_CXSMICON);
+        if (HICON copy = static_cast<HICON>(CopyImage(icon, IMAGE_ICON, size, size, LR_COPYFROMRESOURCE))) {
+            DrawIconEx(dc, rect.left, rect.top, copy, size, size, 0, nullptr, DI_NORMAL);
+            DestroyIcon(copy);
+            return;
+        }
+    }
+    if (!iconBitmap_) RenderSmallIcon();
+    if (iconBitmap_) TransparentDraw(dc, rect, iconBitmap_.get(), kKeyColour);
+}
+
+void TWinSkinForm::FitWindowToFrame(bool refresh)
+{
+    if (!window_) return;
+    if (WindowState == ewsMaximized) {
+        SetWindowPos(window_, nullptr, 0, 0, 0, 0, kFrameChangedFlags);
+        return;
+    }
+    if (SystemDialog || EngineState == esRefreshing) GetClientRect(window_, &clientRect_);
+    int width = Width(clientRect_) + FrameLeft + FrameRight;
+    int clientHeight = Height(clientRect_);
+    if (refresh) {
+        GetClientRect(window_, &clientRect_);
+        clientHeight = Height(clientRect_);
+    } else if (form_) {
+        width = form_->ClientWidth() + FrameLeft + FrameRight;
+        clientHeight = MdiKind == mkChild ? form_->ClientHeight() : form_->ClientHeight() - MenuBarHeight;
+    } else {
+        GetClientRect(window_, &clientRect_);
+        width = Width(clientRect_) + FrameLeft + FrameRight;
+        clientHeight = Height(clientRect_);
+    }
+    const int height = clientHeight + FrameTop + FrameBottom + MenuBarHeight;
+
+    if (SystemDialog && !refresh) {
+        // A dialog whose caption is wider than the dialog grows to show it,
+        // its children moved right by half the growth.
+        const std::u16string caption = ReadWindowText(window_);
+        UniqueWindowDc dc = UniqueWindowDc::Client(window_);
+        SelectGuard font(dc.get(), skinData_ ? skinData_->CaptionFont() : nullptr);
+        SIZE text{};
+        GetTextExtentPoint32W(dc.get(), reinterpret_cast<const WCHAR*>(caption.c_str()), static_cast<int>(caption.size()),
+                              &text);
+        const int needed = skinData_->Title->LeftWidth + text.cx + skinData_->Title->RightWidth;
+        if (width < needed) {
+            const int shift = (needed - width) / 2;
+            for (HWND child = GetWindow(window_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+                RECT r{};
+                GetWindowRect(child, &r);
+                MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&r), 2);
+                SetWindowPos(child, nullptr, r.left + shift, r.top, 0, 0,
+                             SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSENDCHANGING | SWP_NOOWNERZORDER);
+            }
+            width = needed;
+        }
+    }
+    SetWindowPos(window_, nullptr, 0, 0, width, height,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+}
+
+void TWinSkinForm::FinishSkinning()
+{
+    if (!window_ || !skinData_) return;
+    SystemMenu = GetSystemMenu(window_, FALSE);
+    RenderSmallIcon();
+    RECT window{}, client{};
+    GetWindowRect(window_, &window);
+    GetClientRect(window_, &client);
+    SystemFrameExtra = SIZE{Width(window) - Width(client), Height(window) - Height(client)};
+    clientRect_ = client;
+
+    if (form_)
+        ScanForm(this, form_);
+    else
+        ScanWindows(this, window_);
+
+    if (EngineState == esAttaching) {
+        TSkinManage* manager = TSkinManage::Instance();
+        if (MdiKind == mkChild) {
+            if (WindowState == ewsMaximized) {
+                if (MdiClient || manager) PostMessageW(GetParent(window_), WM_SKINMDIREDRAW, reinterpret_cast<WPARAM>(window_), 0);
+            } else if (WindowState == ewsMinimized) {
+                SetCaptionStyle(true);
+            } else {
+                EngineState = esFitting;
+                FitWindowToFrame(false);
+                EngineState = esSkinned;
+                UpdateRegion();
+            }
+        } else if (!ChildWindow && FrameKind != fkNoCaption && WindowState != ewsMinimized) {
+            EngineState = esFitting;
+            FitWindowToFrame(false);
+            EngineState = esSkinned;
+            if (WindowState == ewsNormal)
+                UpdateRegion();
+            else
+                SetWindowPos(window_, nullptr, 0, 0, 0, 0, kFrameChangedFlags);
+        }
+    }
+    EngineState = esSkinned;
+    SendMessageW(window_, WM_SKINAPPLIED, 0, kSkinMagic);
+    if (hoverTimer_) hoverTimer_->SetEnabled(Active);
+    if (FrameSkinning && FrameKind != fkNoCaption) RedrawWindow(window_, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
+}
+
+// ---- styles and coordinates -------------------------------------------------------
+
+void TWinSkinForm::SetCaptionStyle(bool on)
+{
+    if (!(BorderIcons & kIconCaptionStripped) || !window_) return;
+    const LONG_PTR style = GetWindowLongPtrW(window_, GWL_STYLE);
+    SetWindowLongPtrW(window_, GWL_STYLE, on ? style | WS_CAPTION : style & ~static_cast<LONG_PTR>(WS_CAPTION));
+}
+
+void TWinSkinForm::SetSysMenuStyle(bool remove)
+{
+    if ((BorderIcons & kIconCaptionStripped) || !window_) return;
+    const LONG_PTR style = GetWindowLongPtrW(window_, GWL_STYLE);
+    if (remove) {
+        if (style & WS_SYSMENU) SetWindowLongPtrW(window_, GWL_STYLE, style & ~static_cast<LONG_PTR>(WS_SYSMENU));
+    } else if (BorderIcons & kIconSystemMenu) {
+        if (!(style & WS_SYSMENU)) SetWindowLongPtrW(window_, GWL_STYLE, style | WS_SYSMENU);
+    }
+}
+
+POINT TWinSkinForm::ScreenToFrame(POINT point) const
+{
+    ::ScreenToClient(window_, &point);
+    if (!IsMinimisedMdiChild()) {
+        point.x += FrameLeft;
+        point.y += FrameTop + MenuBarHeight;
+    }
+    return point;
+}
+
+void TWinSkinForm::ReadWindowState()
+{
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    if (!window_ || !GetWindowPlacement(window_, &placement)) return;
+    switch (placement.showCmd) {
+    case SW_SHOWMINIMIZED:
+    case SW_MINIMIZE:
+    case SW_SHOWMINNOACTIVE:
+        WindowState = ewsMinimized;
+        break;
+    case SW_SHOWMAXIMIZED:
+        WindowState = ewsMaximized;
+        break;
+    default:
+        WindowState = ewsNormal;
+        break;
+    }
+}
+
+bool TWinSkinForm::IsChildMaximised() const
+{
+    if (MdiKind != mkParent || !MdiClient) return false;
+    BOOL maximised = FALSE;
+    HWND active = reinterpret_cast<HWND>(SendMessageW(MdiClient, WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&maximised)));
+    return active && maximised;
+}
+
+// ---- skinners -------------------------------------------------------------------------
+
+void TWinSkinForm::AddSkinner(TSkinControl* skinner)
+{
+    if (skinner && std::find(skinners_.begin(), skinners_.end(), skinner) == skinners_.end()) skinners_.push_back(skinner);
+}
+
+void TWinSkinForm::RemoveSkinner(TSkinControl* skinner)
+{
+    skinners_.erase(std::remove(skinners_.begin(), skinners_.end(), skinner), skinners_.end());
+    if (hoveredSkinner_ == skinner) hoveredSkinner_ = nullptr;
+}
+
+TSkinControl* TWinSkinForm::FindSkinner(HWND window) const
+{
+    for (TSkinControl* skinner : skinners_)
+        if (skinner->TargetWindow() == window) return skinner;
+    return nullptr;
+}
+
+// ---- the window procedure ------------------------------------------------------------
+
+LRESULT TWinSkinForm::WindowHook::SubclassProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    return engine_.FormWndProc(msg, wParam, lParam);
+}
+
+LRESULT TWinSkinForm::MdiClientHook::SubclassProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    return engine_.MdiClientWndProc(msg, wParam, lParam);
+}
+
+LRESULT TWinSkinForm::Default(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    return windowHook_.CallPrevious(msg, wParam, lParam);
+}
+
+LRESULT TWinSkinForm::FormWndProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_NCPAINT:
+        if (EngineState == esAttaching) return 0;
+        break;
+    case WM_ERASEBKGND: {
+        const LRESULT result = Default(msg, wParam, lParam);
+        if (form_ || !skinData_) return result;
+        RECT client{};
+        GetClientRect(window_, &client);
+        FillRect(reinterpret_cast<HDC>(wParam), &client, skinData_->Colours.FaceBrush.get());
+        return 1;
+    }
+    case WM_NCDESTROY: {
+        EngineState = esDetaching;
+        ReleaseWindow();
+        const LRESULT result = Default(msg, wParam, lParam);
+        EngineState = esDestroyed;
+        window_ = nullptr;
+        return result;
+    }
+    case WM_NCACTIVATE:
+        // While the skin is being applied the frame is not painted at all;
+        // the change of activation itself goes through.
+        if (EngineState == esAttaching && MdiKind != mkChild) {
+            Active = wParam != 0;
+            return 1;
+        }
+        break;
+    case WM_THEMED_CAPTION:
+        return 0;
+    case WM_INITMENUPOPUP:
+        if (TSkinManage* manager = TSkinManage::Instance()) {
+            const auto menu = reinterpret_cast<HMENU>(wParam);
+            const bool system = HIWORD(lParam) || menu == SystemMenu ||
+                                (systemMenuPopup_ && menu == systemMenuPopup_->Handle());
+            manager->MenuKind = system ? mkSystemMenu : mkWindowMenu;
+        }
+        return Default(msg, wParam, lParam);
+    case WM_MENUSELECT:
+        RememberMenuSelect(wParam, lParam);
+        return Default(msg, wParam, lParam);
+    case WM_CTLCOLORBTN: {
+        const LRESULT result = Default(msg, wParam, lParam);
+        if (!form_) SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
+        return result;
+    }
+    case WM_CTLCOLORSTATIC: {
+        const LRESULT result = Default(msg, wParam, lParam);
+        if (form_ || !skinData_) return result;
+        SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
+        return reinterpret_cast<LRESULT>(skinData_->Colours.FaceBrush.get());
+    }
+    case WM_MEASUREITEM:
+    case WM_DRAWITEM:
+        // The owner-drawn system menu the engine shows for this window.
+        if (systemMenuPopup_ && wParam == 0) {
+            if (msg == WM_MEASUREITEM && systemMenuPopup_->MeasureItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)))
+                return TRUE;
+            if (msg == WM_DRAWITEM && systemMenuPopup_->DrawItem(*reinterpret_cast<DRAWITEMSTRUCT*>(lParam))) return TRUE;
+        }
+        break;
+    case WM_SETTEXT:
+        if (FrameSkinning && EngineState != esAttaching) return OnSetText(msg, wParam, lParam);
+        break;
+    case WM_SKINSTART:
+        FinishSkinning();
+        return 0;
+    case WM_SKINRESCROLL:
+        RecreateScrollSkinner(this, reinterpret_cast<HWND>(wParam));
+        return 0;
+    case WM_SKINQUERY:
+        return 1;
+    default:
+        break;
+    }
+    if (!FrameSkinning) return Default(msg, wParam, lParam);
+    if (ChildWindow && MdiKind != mkChild) return Default(msg, wParam, lParam);
+    return Stage2(msg, wParam, lParam);
+}
+
+LRESULT TWinSkinForm::Stage2(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case SC_SIZE:
+        case SC_MOVE:
+        case SC_MINIMIZE:
+        case SC_MAXIMIZE:
+        case SC_NEXTWINDOW:
+        case SC_PREVWINDOW:
+        case SC_CLOSE:
+        case SC_RESTORE:
+            PostMessageW(window_, WM_SYSCOMMAND, LOWORD(wParam), 0);
+            return 0;
+        default:
+            return Default(msg, wParam, lParam);
+        }
+    case WM_GETMINMAXINFO: {
+        const LRESULT result = Default(msg, wParam, lParam);
+        ReadWindowState();
+        if (WindowState == ewsMinimized)
+            SetCaptionStyle(true);
+        else if (WindowState == ewsNormal || MdiKind != mkChild)
+            SetCaptionStyle(false);
+        else
+            SetCaptionStyle(true);
+        return result;
+    }
+    case WM_SIZE:
+        return OnSize(msg, wParam, lParam);
+    case WM_ACTIVATE:
+    case WM_NCACTIVATE:
+        Active = LOWORD(wParam) != 0;
+        break;
+    case WM_WINDOWPOSCHANGED:
+        ReadWindowState();
+        return Default(msg, wParam, lParam);
+    case WM_SYSCOMMAND:
+        return OnSysCommand(msg, wParam, lParam);
+    case WM_SKINMENUCLICK: {
+        const POINT point = ScreenToFrame(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        TNCObject* hit = HitTest(point);
+        if (hit && hit->IsMenuButton()) OpenMenuButton(static_cast<TMenuBtn*>(hit));
+        return 0;
+    }
+    case CM_MENUCHANGED:
+        return OnMenuChanged(msg, wParam, lParam);
+    default:
+        break;
+    }
+    bool handled = false;
+    const LRESULT result = Stage3(msg, wParam, lParam, handled);
+    return handled ? result : Default(msg, wParam, lParam);
+}
+
+LRESULT TWinSkinForm::Stage3(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled)
+{
+    handled = false;
+    if (EngineState == esAttaching || IsMaximisedMdiChild()) return 0;
+    handled = true;
+    switch (msg) {
+    case WM_NCACTIVATE:
+        return OnNcActivate(msg, wParam, lParam);
+    case WM_WINDOWPOSCHANGING:
+        return Default(msg, wParam, lParam);
+    case WM_MEASUREITEM:
+        return OnMeasureItem(msg, wParam, lParam);
+    case WM_DRAWITEM:
+        return OnDrawItem(msg, wParam, lParam);
+    case WM_NCCALCSIZE:
+        return OnNcCalcSize(msg, wParam, lParam);
+    case WM_NCHITTEST:
+        return OnNcHitTest(msg, wParam, lParam);
+    case WM_NCPAINT:
+        SetSysMenuStyle(true);
+        if (skinData_ && skinData_->FramePaintEnabled) {
+            if (IsMaximisedMdiChild() || FrameKind == fkNoCaption)
+                Default(msg, wParam, lParam);
+            else
+                PaintFrame(nullptr);
+        }
+        return 0;
+    case WM_NCMOUSEMOVE:
+    case WM_NCLBUTTONDOWN:
+    case WM_NCLBUTTONUP:
+    case WM_NCLBUTTONDBLCLK:
+    case WM_NCRBUTTONDOWN:
+        return OnFrameMouse(msg, wParam, lParam);
+    case WM_SKINNCPAINT:
+        PaintFrame(nullptr);
+        return 0;
+    default:
+        handled = false;
+        return 0;
+    }
+}
+
+LRESULT TWinSkinForm::OnSize(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    const LRESULT result = Default(msg, wParam, lParam);
+    switch (wParam) {
+    case SIZE_RESTORED:
+        WindowState = ewsNormal;
+        break;
+    case SIZE_MINIMIZED:
+        WindowState = ewsMinimized;
+        break;
+    case SIZE_MAXIMIZED:
+        WindowState = ewsMaximized;
+        break;
+    default:
+        break;
+    }
+    TSkinManage* manager = TSkinManage::Instance();
+    const bool childOfMaximised = MdiKind == mkChild && ((manager && manager->ChildrenMaximised) || WindowState == ewsMaximized);
+    if (WindowState != ewsMinimized && !childOfMaximised && (EngineState == esSkinned || EngineState == esRefreshing))
+        UpdateRegion();
+    return result;
+}
+
+LRESULT TWinSkinForm::OnNcActivate(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    Active = wParam != 0;
+    if (hoverTimer_) hoverTimer_->SetEnabled(Active);
+    if (!Active && hoveredSkinner_ && !form_) {
+        if (HWND hovered = hoveredSkinner_->TargetWindow()) SendMessageW(hovered, WM_MOUSELEAVE, 0, 0);
+        hoveredSkinner_ = nullptr;
+    }
+    if (MdiKind == mkParent && MdiClient) SendMessageW(MdiClient, WM_NCACTIVATE, wParam, 0);
+    if (MdiKind == mkChild) {
+        // The MDI child's own bookkeeping, without the system's caption.
+        const LONG_PTR style = GetWindowLongPtrW(window_, GWL_STYLE);
+        SetWindowLongPtrW(window_, GWL_STYLE, style & ~static_cast<LONG_PTR>(WS_CAPTION));
+        Default(msg, wParam, lParam);
+        SetWindowLongPtrW(window_, GWL_STYLE, GetWindowLongPtrW(window_, GWL_STYLE) | (style & WS_CAPTION));
+    }
+    if (!IsMaximisedMdiChild()) PaintFrame(nullptr);
+    return 1;
+}
+
+LRESULT TWinSkinForm::OnNcCalcSize(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    Default(msg, wParam, lParam);
+    const bool plain = IsMaximisedMdiChild() || IsMinimisedMdiChild() || FrameKind == fkNoCaption;
+    auto inset = [&](RECT& r, const RECT& window) {
+        r = RECT{window.left + FrameLeft, window.top + FrameTop + MenuBarHeight, window.right - FrameRight,
+                 window.bottom - FrameBottom};
+        // A window smaller than its frame (a minimised title) keeps an
+        // empty client area rather than an inverted one.
+        if (r.right < r.left) r.right = r.left;
+        if (r.bottom < r.top) r.bottom = r.top;
+    };
+    if (!wParam) {
+        // The client area of a window rectangle (asked at creation and by
+        // the system now and then): the skin's frame as well.
+        if (!plain && lParam) {
+            RECT* rect = reinterpret_cast<RECT*>(lParam);
+            const RECT window = *rect;
+            inset(*rect, window);
+        }
+        return 0;
+    }
+    auto* params = reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam);
+    if (plain) {
+        params->rgrc[1] = params->rgrc[0];
+        return WVR_VALIDRECTS;
+    }
+    const WINDOWPOS* pos = params->lppos;
+    const RECT window{pos->x, pos->y, pos->x + pos->cx, pos->y + pos->cy};
+    RECT client{};
+    inset(client, window);
+    params->rgrc[0] = client;
+    params->rgrc[1] = client;
+    return WVR_VALIDRECTS;
+}
+
+LRESULT TWinSkinForm::OnNcHitTest(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    const LRESULT system = Default(msg, wParam, lParam);
+    switch (system) {
+    case HTNOWHERE:
+    case HTCAPTION:
+    case HTSYSMENU:
+    case HTMINBUTTON:
+    case HTMAXBUTTON:
+    case HTCLOSE:
+    case HTHELP:
+    case HTMENU:
+        break;
+    default:
+        return system;  // borders, sizing edges, client
+    }
+    // The system measures its own caption and buttons, which are not where
+    // the skin's are: inside the skin's title band everything below its top
+    // three rows is caption, and the band under it is the menu bar.
+    const POINT point = ScreenToFrame(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+    if (point.y >= FrameTop + MenuBarHeight) return system == HTNOWHERE ? HTBORDER : system;
+    if (point.y <= 3) return system;
+    if (point.y > FrameTop && MenuBarHeight > 0) return HTMENU;
+    return HTCAPTION;
+}
+
+LRESULT TWinSkinForm::OnSysCommand(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    const UINT command = static_cast<UINT>(wParam & 0xFFF0);
+    if (!MenuTracking && command == SC_KEYMENU) {
+        if (lParam != ' ' && lParam != '-' && !GetCapture()) {
+            TMenuBtn* button = nullptr;
+            if (lParam != 0 || !menuBar_)
+                button = FindMenuAccelerator(static_cast<WPARAM>(lParam));
+            else if (!menuBar_->Buttons.empty())
+                button = menuBar_->Buttons.front().get();
+            if (menuBar_ && (lParam == 0 || button)) {
+                if (button) OpenMenuButton(button);
+                return 1;
+            }
+        } else if (lParam == ' ') {
+            POINT origin{0, 0};
+            ClientToScreen(window_, &origin);
+            ShowSystemMenu(origin);
+            return 0;
+        }
+    }
+    TSkinManage* manager = TSkinManage::Instance();
+    switch (command) {
+    case SC_MINIMIZE:
+        WindowState = ewsMinimized;
+        if (MdiKind == mkChild) SetCaptionStyle(true);
+        break;
+    case SC_MAXIMIZE:
+        WindowState = ewsMaximized;
+        break;
+    case SC_RESTORE:
+        WindowState = ewsNormal;
+        if (MdiKind == mkChild) {
+            SetCaptionStyle(false);
+            if (manager && manager->ChildrenMaximised) manager->SetChildrenMaximised(false);
+        }
+        break;
+    default:
+        break;
+    }
+    return Default(msg, wParam, lParam);
+}
+
+LRESULT TWinSkinForm::OnSetText(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    // The system paints its own caption while it changes the text of a
+    // window with a caption: the caption style is off for that moment, and
+    // the skinned frame is painted afterwards.
+    const LONG_PTR style = GetWindowLongPtrW(window_, GWL_STYLE);
+    const bool visible = (style & WS_VISIBLE) != 0;
+    setTextHandled_ = true;
+    LRESULT result = 0;
+    if (visible && (style & WS_CAPTION)) {
+        SetWindowLongPtrW(window_, GWL_STYLE, style & ~static_cast<LONG_PTR>(WS_CAPTION));
+        result = Default(msg, wParam, lParam);
+        SetWindowLongPtrW(window_, GWL_STYLE, GetWindowLongPtrW(window_, GWL_STYLE) | (style & WS_CAPTION));
+    } else {
+        result = Default(msg, wParam, lParam);
+    }
+    setTextHandled_ = false;
+    if (!visible || !window_) return result;
+    ReadWindowState();
+    if (WindowState == ewsMaximized && MdiKind == mkChild) {
+        if (TSkinManage* manager = TSkinManage::Instance(); manager && manager->MdiClient)
+            PostMessageW(manager->MdiClient, WM_SKINMDIREDRAW, reinterpret_cast<WPARAM>(window_), 0);
+    } else {
+        PaintFrame(nullptr);
+    }
+    return result;
+}
+
+LRESULT TWinSkinForm::OnMenuChanged(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    return HandleMenuChanged([&] { return Default(msg, wParam, lParam); });
+}
+
+LRESULT TWinSkinForm::HandleMenuChanged(const std::function<LRESULT()>& callDefault)
+{
+    // The form attaches its changed menu again; the frame is not painted
+    // while the system's bar is there, and the bar is rebuilt from it.
+    if (skinData_) skinData_->FramePaintEnabled = false;
+    inMenuChanged_ = true;
+    LRESULT result = 0;
+    try {
+        result = callDefault();
+    } catch (...) {
+        inMenuChanged_ = false;
+        if (skinData_) skinData_->FramePaintEnabled = true;
+        throw;
+    }
+    inMenuChanged_ = false;
+    if (skinData_) skinData_->FramePaintEnabled = true;
+    if (HMENU menu = GetMenu(window_)) {
+        if (menuBar_ && skinData_ && skinData_->MenuUpdate()) {
+            menuBar_->MenuHandle = menu;
+            menuBar_->BuildButtons();
+        }
+        SetMenu(window_, nullptr);
+        PaintFrame(nullptr);
+    }
+    return result;
+}
+
+}  // namespace quorvane
