@@ -334,6 +334,12 @@ LRESULT TWinSkinForm::OnFrameMouse(UINT msg, WPARAM wParam, LPARAM lParam)
         if (HotObject) HotObject->MouseLeave();
         return Default(msg, wParam, lParam);
     case WM_NCLBUTTONDOWN:
+        if (MenuTracking) {
+            // A click reaching the frame while a drop-down is open switches
+            // to the entry clicked; it never opens a second menu inside the first.
+            if (hit && hit->IsMenuButton()) RequestMenuSwitch(this, static_cast<TMenuBtn*>(hit));
+            return 0;
+        }
         pressedObject_ = hit;
         if (hit) {
             if (!Active) SetForegroundWindow(window_);

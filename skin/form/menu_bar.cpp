@@ -26,12 +26,14 @@ int Height(const RECT& r) { return r.bottom - r.top; }
 struct MenuTracking {
     TWinSkinForm* form = nullptr;
     int index = -1;
-    TMenuItem* item = nullptr;  // the item WM_MENUSELECT reported last
-    HMENU selectedMenu = nullptr;  // the menu holding that item
+    TMenuItem* item = nullptr;       // the item WM_MENUSELECT reported last
+    HMENU selectedMenu = nullptr;    // the menu holding that item
+    bool selectedOpensSubMenu = false;
     HHOOK hook = nullptr;
     POINT lastMouse{-1, -1};
     bool firstSeen = false;
     bool switching = false;
+    TMenuBtn* switchTo = nullptr;    // the entry to open once this drop-down has closed
 };
 MenuTracking g_tracking;
 
@@ -92,6 +94,17 @@ void MarkOwnerDrawn(HMENU menu, std::vector<HMENU>& marked)
 LRESULT CALLBACK MenuKeyFilter(int code, WPARAM wParam, LPARAM lParam) noexcept;
 
 }  // namespace
+
+bool RequestMenuSwitch(TWinSkinForm* form, TMenuBtn* target)
+{
+    if (!form || g_tracking.form != form || !form->MenuTracking) return false;
+    if (target && target->Index != g_tracking.index) {
+        g_tracking.switching = true;
+        g_tracking.switchTo = target;
+        EndMenu();
+    }
+    return true;
+}
 
 bool IsRightToLeftWindow(HWND window)
 {
@@ -291,6 +304,21 @@ TMenuBtn* TWinSkinMenu::NextButton(bool forward) const
     return Buttons[static_cast<size_t>(index)].get();
 }
 
+TMenuBtn* TWinSkinMenu::NextOpenableButton(bool forward) const
+{
+    // Disabled entries open nothing: the walk goes past them rather than
+    // ending the menu there.
+    const int count = static_cast<int>(Buttons.size());
+    int index = g_tracking.index;
+    if (index < 0 || index >= count) index = forward ? count - 1 : 0;
+    for (int step = 1; step < count; ++step) {
+        const int at = forward ? (index + step) % count : (index - step % count + count) % count;
+        const TMenuBtn& button = *Buttons[static_cast<size_t>(at)];
+        if (button.Enabled && !button.Caption.empty()) return Buttons[static_cast<size_t>(at)].get();
+    }
+    return nullptr;
+}
+
 TMenuBtn* TWinSkinMenu::ButtonAt(POINT point) const
 {
     for (const auto& button : Buttons)
@@ -350,17 +378,14 @@ void TWinSkinForm::RememberMenuSelect(WPARAM wParam, LPARAM lParam)
         if (!g_tracking.switching) MenuTracking = false;
         return;
     }
-    g_tracking.switching = false;
     g_tracking.selectedMenu = menu;
+    g_tracking.selectedOpensSubMenu = (flags & MF_POPUP) != 0;
+    g_tracking.item = nullptr;
     TMenu* formMenu = FormMenuOf(this);
-    if (!formMenu) {
-        g_tracking.item = nullptr;
-        return;
-    }
+    if (!formMenu) return;
     UINT key = LOWORD(wParam);
-    if (flags & MF_POPUP) {
+    if (flags & MF_POPUP)
         if (HMENU sub = GetSubMenu(menu, static_cast<int>(LOWORD(wParam)))) key = static_cast<UINT>(reinterpret_cast<UINT_PTR>(sub));
-    }
     g_tracking.item = formMenu->FindItem(key);
 }
 
@@ -368,55 +393,67 @@ bool TWinSkinForm::OpenMenuButton(TMenuBtn* button)
 {
     g_tracking.switching = false;
     if (!button || !window_) return false;
-    if (button->MenuItem || !button->SubMenu) PostMessageW(window_, WM_COMMAND, button->Command, 0);
-    if (!button->SubMenu) return false;
+    bool opened = false;
+    // Walking from one entry to the next closes the drop-down and opens the
+    // next one here, one after the other.
+    while (button) {
+        if (button->MenuItem || !button->SubMenu) PostMessageW(window_, WM_COMMAND, button->Command, 0);
+        if (TMenuItem* item = button->MenuItem) {
+            TidySeparators(item);
+            button->SubMenu = item->Count() > 0 ? item->Handle() : nullptr;
+        }
+        if (!button->SubMenu) break;
+        opened = true;
 
-    if (TMenuItem* item = button->MenuItem) {
-        TidySeparators(item);
-        button->SubMenu = item->Count() > 0 ? item->Handle() : nullptr;
-        if (!button->SubMenu) return false;
-    }
+        g_tracking.index = button->Index;
+        g_tracking.form = this;
+        g_tracking.item = nullptr;
+        g_tracking.selectedMenu = nullptr;
+        g_tracking.selectedOpensSubMenu = false;
+        g_tracking.switchTo = nullptr;
+        MarkOwnerDrawn(button->SubMenu, ownerDrawnMenus_);
 
-    g_tracking.index = button->Index;
-    g_tracking.form = this;
-    g_tracking.item = nullptr;
-    g_tracking.selectedMenu = nullptr;
-    MarkOwnerDrawn(button->SubMenu, ownerDrawnMenus_);
+        MenuTracking = true;
+        RECT window{};
+        GetWindowRect(window_, &window);
+        const int x = (RightToLeft ? button->BoundsRect.right : button->BoundsRect.left) + window.left;
+        const int y = button->BoundsRect.bottom + window.top;
+        if (TSkinManage* manager = TSkinManage::Instance()) {
+            manager->MenuKind = mkWindowMenu;
+            manager->DropDownOpen = true;
+        }
+        TrackedPopup = button->SubMenu;
 
-    MenuTracking = true;
-    RECT window{};
-    GetWindowRect(window_, &window);
-    const int x = (RightToLeft ? button->BoundsRect.right : button->BoundsRect.left) + window.left;
-    const int y = button->BoundsRect.bottom + window.top;
-    if (TSkinManage* manager = TSkinManage::Instance()) {
-        manager->MenuKind = mkWindowMenu;
-        manager->DropDownOpen = true;
-    }
-    TrackedPopup = button->SubMenu;
-
-    GetCursorPos(&g_tracking.lastMouse);
-    g_tracking.firstSeen = false;
-    g_tracking.switching = false;
-    g_tracking.hook = SetWindowsHookExW(WH_MSGFILTER, MenuKeyFilter, nullptr, GetCurrentThreadId());
-
-    if (button->Enabled) {
-        const UINT flags = TPM_RETURNCMD | TPM_RIGHTBUTTON | (RightToLeft ? TPM_RIGHTALIGN : TPM_LEFTALIGN);
-        const UINT command = TrackPopupMenu(button->SubMenu, flags, x, y, 0, window_, nullptr);
+        GetCursorPos(&g_tracking.lastMouse);
+        g_tracking.firstSeen = false;
+        g_tracking.switching = false;
+        g_tracking.hook = SetWindowsHookExW(WH_MSGFILTER, MenuKeyFilter, nullptr, GetCurrentThreadId());
+        UINT command = 0;
+        if (button->Enabled) {
+            const UINT flags = TPM_RETURNCMD | TPM_RIGHTBUTTON | (RightToLeft ? TPM_RIGHTALIGN : TPM_LEFTALIGN);
+            command = TrackPopupMenu(button->SubMenu, flags, x, y, 0, window_, nullptr);
+        }
+        if (g_tracking.hook) UnhookWindowsHookEx(g_tracking.hook);
+        g_tracking.hook = nullptr;
+        TMenuBtn* next = g_tracking.switchTo;
+        g_tracking.switchTo = nullptr;
+        g_tracking.item = nullptr;
+        g_tracking.selectedMenu = nullptr;
+        g_tracking.index = -1;
+        g_tracking.firstSeen = false;
+        g_tracking.switching = false;
+        g_tracking.form = nullptr;
+        MenuTracking = false;
+        TrackedPopup = nullptr;
         if (command) PostMessageW(window_, WM_COMMAND, command, 0);
+        if (next) {
+            button->MouseLeave();
+            next->MouseDown();
+            HotObject = next;
+        }
+        button = next;
     }
-
-    if (g_tracking.hook) UnhookWindowsHookEx(g_tracking.hook);
-    g_tracking.hook = nullptr;
-    g_tracking.item = nullptr;
-    g_tracking.selectedMenu = nullptr;
-    g_tracking.index = -1;
-    g_tracking.firstSeen = false;
-    const bool switching = g_tracking.switching;
-    g_tracking.switching = false;
-    if (!switching) g_tracking.form = nullptr;
-    MenuTracking = false;
-    TrackedPopup = nullptr;
-    return true;
+    return opened;
 }
 
 namespace {
@@ -454,18 +491,10 @@ LRESULT CALLBACK MenuKeyFilter(int code, WPARAM wParam, LPARAM lParam) noexcept
             } else if (msg->wParam == VK_LEFT) {
                 // Left closes an open sub-menu first; at the drop-down's own
                 // level it moves to the previous entry.
-                TMenuItem* item = g_tracking.item;
-                TMenuItem* tracked = bar->Buttons.empty() || g_tracking.index < 0 ||
-                                             g_tracking.index >= static_cast<int>(bar->Buttons.size())
-                                         ? nullptr
-                                         : bar->Buttons[static_cast<size_t>(g_tracking.index)]->MenuItem;
-                const bool topLevel = !item || item == tracked || (item->Parent() && item->Parent() == tracked) ||
-                                      g_tracking.selectedMenu == form->TrackedPopup;
-                if (topLevel) target = bar->NextButton(false);
+                if (!g_tracking.selectedMenu || g_tracking.selectedMenu == form->TrackedPopup) target = bar->NextOpenableButton(false);
             } else if (msg->wParam == VK_RIGHT) {
-                TMenuItem* item = g_tracking.item;
-                const bool opensSubMenu = item ? item->Count() > 0 : false;
-                if (!opensSubMenu) target = bar->NextButton(true);
+                // Right opens the selected item's sub-menu when it has one.
+                if (!g_tracking.selectedOpensSubMenu) target = bar->NextOpenableButton(true);
             }
             break;
         case WM_SYSKEYDOWN:
@@ -485,7 +514,9 @@ LRESULT CALLBACK MenuKeyFilter(int code, WPARAM wParam, LPARAM lParam) noexcept
         }
         if (target && target->Index != g_tracking.index) {
             g_tracking.switching = true;
-            form->SwitchToMenuButton(target);
+            g_tracking.switchTo = target;
+            EndMenu();
+            return 1;  // the key or move is used up
         }
         return next;
     } catch (...) {

@@ -36,6 +36,8 @@ public:
     void Layout();
     // The button after (or before) the current one, wrapping around.
     TMenuBtn* NextButton(bool forward) const;
+    // The same, going past the entries that cannot open (disabled or without text).
+    TMenuBtn* NextOpenableButton(bool forward) const;
     // The button whose BoundsRect holds the point (window coordinates) and
     // whose caption is not empty.
     TMenuBtn* ButtonAt(POINT point) const;
@@ -59,6 +61,9 @@ private:
     int StartOffset(int bandWidth) const;
 };
 
+// While one of form's drop-downs is open: closes it and opens target's
+// next. False when none is open.
+bool RequestMenuSwitch(TWinSkinForm* form, TMenuBtn* target);
 // Whether the window is laid out right to left (WS_EX_LEFTSCROLLBAR).
 bool IsRightToLeftWindow(HWND window);
 

@@ -1,0 +1,88 @@
+// Shared fixtures of the skin engine tests: a small skin whose every part
+// has its own colour, a loaded skin data component registered with the
+// skin manager, test windows, a message log and resource counters.
+#pragma once
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "skin/data/skin_data.h"
+
+namespace quorvane::enginetest {
+
+// Frame sizes of the test skin.
+inline constexpr int kLeft = 6, kRight = 6, kTop = 24, kBottom = 4;
+
+// Colours of the test skin's parts; frame 1 (active) and frame 2 (inactive).
+inline constexpr COLORREF kLeftActive = RGB(200, 0, 0), kLeftInactive = RGB(100, 0, 0);
+inline constexpr COLORREF kRightActive = RGB(0, 200, 0), kRightInactive = RGB(0, 100, 0);
+inline constexpr COLORREF kTopActive = RGB(0, 0, 200), kTopInactive = RGB(0, 0, 100);
+inline constexpr COLORREF kBottomActive = RGB(200, 200, 0), kBottomInactive = RGB(100, 100, 0);
+inline constexpr COLORREF kFace = RGB(240, 236, 232);
+inline constexpr COLORREF kMenuBarActive = RGB(230, 231, 232), kMenuBarInactive = RGB(210, 211, 212);
+// Caption button frames: normal, pressed, hot, inactive.
+inline constexpr COLORREF kCloseFrames[4] = {RGB(250, 10, 10), RGB(251, 11, 11), RGB(252, 12, 12), RGB(253, 13, 13)};
+
+struct SkinOptions {
+    bool transparentBorders = true;  // magenta corners, Trans 1
+    bool bottomKeyed = true;         // magenta in the bottom border
+    int bottomHeight = kBottom;
+    bool menuBar = true;
+};
+
+// The package of the test skin.
+std::vector<uint8_t> TestSkinPackage(const SkinOptions& options = {});
+
+// A loaded, active skin data component registered with the skin manager
+// (the manager exists and is active once this has been called).
+TSkinData& SharedSkin();
+// Loads a differently built test skin into the shared component.
+void ReloadSharedSkin(const SkinOptions& options);
+
+// A plain top-level test window (hidden) with a caption, sizing border,
+// system menu and minimise and maximise boxes; its procedure logs into
+// Log() the messages named by LogMessages().
+HWND MakeWindow(DWORD style = WS_OVERLAPPEDWINDOW, DWORD exStyle = 0, const wchar_t* className = L"EngineTestWindow",
+                int width = 300, int height = 200);
+// Logged windows swallow the logged WM_SYSCOMMAND and WM_CLOSE (the tests
+// keep their windows) and show a caption button asked about with
+// Visibility 1500.
+std::vector<std::string>& Log();
+std::vector<UINT>& LogMessages();
+// A log entry: "0x112 0xf060" (message, wParam in hexadecimal).
+std::string Entry(UINT msg, WPARAM wParam);
+
+// Pumps messages until none are left (and a little longer for posted ones).
+void Pump(int milliseconds = 0);
+
+// GDI objects, menus and windows of the process, counted.
+struct ResourceCounts {
+    int gdi = 0;
+    int menus = 0;
+    int windows = 0;
+    bool operator==(const ResourceCounts&) const = default;
+};
+ResourceCounts CountResources();
+std::string Describe(const ResourceCounts& counts);
+
+// A DC over a 32-bit bitmap of a window's size, for painting the frame into.
+class FramePicture {
+public:
+    FramePicture(int width, int height);
+    ~FramePicture();
+    FramePicture(const FramePicture&) = delete;
+    FramePicture& operator=(const FramePicture&) = delete;
+    HDC dc() const { return dc_; }
+    COLORREF At(int x, int y) const;
+
+private:
+    int width_, height_;
+    HBITMAP bitmap_ = nullptr;
+    uint32_t* bits_ = nullptr;
+    HDC dc_ = nullptr;
+    HGDIOBJ previous_ = nullptr;
+};
+
+}  // namespace quorvane::enginetest
