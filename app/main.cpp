@@ -5,6 +5,8 @@
 // Options:
 //   --progress-log PATH   mirror every line of the progress log to PATH
 //                         ("-" for the standard error stream)
+//   --skin PATH           use the skin package PATH instead of the stored one
+//   --help                list the options
 #include <windows.h>
 #include <shellapi.h>
 
@@ -13,6 +15,7 @@
 #include <string>
 
 #include "app/text_to_speech_form.h"
+#include "framework/host_paths.h"
 #include "framework/message_box.h"
 
 namespace {
@@ -30,6 +33,12 @@ std::string Argument(LPWSTR* arguments, int index)
     return quorvane::Utf16ToUtf8(arguments[index]);
 }
 
+constexpr const char* kUsage =
+    "usage: quorvane [OPTIONS]\n"
+    "  --progress-log PATH   write every line of the progress log to PATH (\"-\": standard error)\n"
+    "  --skin PATH           skin every window with the skin package PATH (a Unix or Windows path)\n"
+    "  --help                show this list\n";
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int)
@@ -38,13 +47,23 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int)
     ReaderOptions options;
     UniqueFile progressLog;
 
+    std::string skinPath;
     int count = 0;
     if (LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count)) {
         for (int i = 1; i < count; ++i) {
-            if (Argument(arguments, i) == "--progress-log" && i + 1 < count) {
+            const std::string option = Argument(arguments, i);
+            if (option == "--progress-log" && i + 1 < count) {
                 const std::string path = Argument(arguments, ++i);
                 progressLog.reset(path == "-" ? stderr : std::fopen(path.c_str(), "w"));
                 if (!progressLog) ShowMessageBox(nullptr, "Cannot create file " + path, "Quorvane", MB_OK | MB_ICONSTOP);
+            } else if (option == "--skin" && i + 1 < count) {
+                skinPath = Argument(arguments, ++i);
+            } else if (option == "--help" || option == "-h") {
+                std::fputs(kUsage, stdout);
+                LocalFree(arguments);
+                return 0;
+            } else {
+                std::fprintf(stderr, "quorvane: unknown option %s (see --help)\n", option.c_str());
             }
         }
         LocalFree(arguments);
@@ -66,6 +85,15 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int)
         // the platform's error and end before the window opens.
         Application->HandleException(nullptr);
         return 1;
+    }
+    if (!skinPath.empty()) {
+        // Every window takes the package: the main one as it is shown,
+        // the others as they open. One that does not load leaves the stored skin.
+        if (auto* reader = As<TfrmTextToSpeech>(Application->MainForm())) {
+            reader->SkinData1->SetSkinFile(HostPathToWindows(skinPath));
+            if (!reader->SkinData1->SkinFileError().empty())
+                std::fprintf(stderr, "quorvane: %s; keeping the current skin\n", reader->SkinData1->SkinFileError().c_str());
+        }
     }
     Application->Run();
     // The forms go while the progress log is still open, not during the

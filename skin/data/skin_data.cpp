@@ -203,6 +203,11 @@ void TSkinData::SetSkinFile(const std::string& path)
         skinFileError_ = "cannot read the skin file " + path;
         return;
     }
+    if (!ApplyPackage(std::move(bytes))) skinFileError_ = "the skin file " + path + " is not a skin package this program can read";
+}
+
+bool TSkinData::ApplyPackage(std::vector<uint8_t> bytes)
+{
     // A package that does not load leaves the current skin in place, still
     // loaded: its elements were never touched.
     MemoryStream previous = std::move(package_);
@@ -211,10 +216,10 @@ void TSkinData::SetSkinFile(const std::string& path)
     if (!LoadSkin()) {
         package_ = std::move(previous);
         notLoaded_ = wasNotLoaded;
-        skinFileError_ = "the skin file " + path + " is not a skin package this program can read";
-        return;
+        return false;
     }
-    if (skinFormtype_ == sfMainform) SkinManagerSkinChanged(*this);
+    if (skinFormtype_ == sfMainform && !IsLoading()) SkinManagerSkinChanged(*this);
+    return true;
 }
 
 void TSkinData::ReadSkinStream(MemoryStream& stream)

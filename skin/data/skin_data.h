@@ -107,6 +107,10 @@ public:
     const MemoryStream& Package() const { return package_; }
     // Replaces the package and loads it (as reading SkinStream does).
     void SetPackage(std::vector<uint8_t> bytes);
+    // At run time: loads another package and applies it to every window
+    // skinned with this component. A package that does not load changes
+    // nothing (false).
+    bool ApplyPackage(std::vector<uint8_t> bytes);
 
     // Decodes the package, reads its description and builds every element.
     // False (and not loaded) for a package of another version, and for one
