@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 
+#include "app/startup_trace.h"
 #include "app/text_to_speech_form.h"
 #include "framework/host_paths.h"
 #include "framework/message_box.h"
@@ -44,6 +45,7 @@ constexpr const char* kUsage =
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int)
 {
     using namespace quorvane;
+    StartupMilestone("main");
     ReaderOptions options;
     UniqueFile progressLog;
 
@@ -95,6 +97,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int)
                 std::fprintf(stderr, "quorvane: %s; keeping the current skin\n", reader->SkinData1->SkinFileError().c_str());
         }
     }
+    StartupMilestone("created");
+    if (Application->MainForm()) WatchFirstPaint(Application->MainForm()->Handle());
     Application->Run();
     // The forms go while the progress log is still open, not during the
     // program's exit-time destruction.

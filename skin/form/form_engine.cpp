@@ -648,7 +648,8 @@ LRESULT TWinSkinForm::OnSize(UINT msg, WPARAM wParam, LPARAM lParam)
     }
     TSkinManage* manager = TSkinManage::Instance();
     const bool childOfMaximised = MdiKind == mkChild && ((manager && manager->ChildrenMaximised) || WindowState == ewsMaximized);
-    if (WindowState != ewsMinimized && !childOfMaximised && (EngineState == esSkinned || EngineState == esRefreshing))
+    if (WindowState != ewsMinimized && !childOfMaximised && !deferRegion_ &&
+        (EngineState == esSkinned || EngineState == esRefreshing))
         UpdateRegion();
     return result;
 }

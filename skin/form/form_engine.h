@@ -230,6 +230,7 @@ private:
     bool hadMenuAtAttach_ = false;
     bool setTextHandled_ = false;
     bool inMenuChanged_ = false;
+    bool deferRegion_ = false;
     TNCObject* pressedObject_ = nullptr;
     // Drop-down menus whose items were made owner-drawn, to give back.
     std::vector<HMENU> ownerDrawnMenus_;

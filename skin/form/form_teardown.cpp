@@ -193,11 +193,12 @@ void TWinSkinForm::ReapplySkin()
         if (form_) SetPopupMenusOwnerDraw(this, form_, true);
         RenderSmallIcon();
         if (!ChildWindow || MdiKind == mkChild) {
+            // The window grows or shrinks by the new frame around the same
+            // client area; the region is built once, for the final size.
+            deferRegion_ = true;
             if (FrameKind != fkNoCaption && WindowState != ewsMinimized) FitWindowToFrame(true);
-            if (form_) {
-                form_->SetHeight(form_->Height() + 1);
-                form_->SetHeight(form_->Height() - 1);
-            }
+            deferRegion_ = false;
+            if (auto* form = As<TWinControl>(form_)) form->AlignControls();
             UpdateRegion();
         }
     }
