@@ -222,6 +222,7 @@ const TClassInfo& TControl::StaticClass()
             p.Enumeration("BiDiMode",
                           {"bdLeftToRight", "bdRightToLeft", "bdRightToLeftNoAlign", "bdRightToLeftReadingOnly"},
                           &TControl::BiDiMode, &TControl::SetBiDiMode);
+            p.Boolean("ParentBiDiMode", &TControl::ParentBiDiMode, &TControl::SetParentBiDiMode);
             p.Method("OnClick", [](const TControl& c) { return static_cast<bool>(c.OnClick); });
             p.Method("OnDblClick", [](const TControl& c) { return static_cast<bool>(c.OnDblClick); });
             p.Method("OnMouseDown", [](const TControl& c) { return static_cast<bool>(c.OnMouseDown); });

@@ -315,7 +315,11 @@ void TForm::DefaultHandler(TMessage& message)
     HWND window = WindowHandle();
     const bool notice = message.msg >= CM_BASE && message.msg < CN_BASE + 0x400;
     if (window && !notice) {
-        if (formStyle_ == fsMDIForm && clientHandle_) {
+        // The frame procedure would size the client over the whole client
+        // area; the aligned controls keep their strips (ClientAreaAligned).
+        if (formStyle_ == fsMDIForm && clientHandle_ && message.msg == WM_SIZE) {
+            AlignControls();
+        } else if (formStyle_ == fsMDIForm && clientHandle_) {
             message.result = DefFrameProcW(window, clientHandle_, message.msg, message.wParam, message.lParam);
             return;
         }
