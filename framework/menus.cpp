@@ -212,7 +212,7 @@ bool DispatchMenuItemMessage(TMessage& message)
         HMENU opening = reinterpret_cast<HMENU>(message.wParam);
         TMenuItem* owner = nullptr;
         Commands().ForEach([&](TMenuItem* item) {
-            if (!owner && item->Count() > 0 && item->Handle() == opening) owner = item;
+            if (!owner && item->Count() > 0 && item->HandleAllocated() && item->Handle() == opening) owner = item;
         });
         if (owner) owner->InitiateActions();
         return false;

@@ -107,6 +107,7 @@ public:
     // The platform sub-menu of this item (created on first use, then kept
     // for the item's life); for a menu's root item, the menu's handle.
     HMENU Handle();
+    bool HandleAllocated() const { return handle_ != nullptr; }
     // The item is in its parent's platform menu right now.
     bool InPlatformMenu() const { return inserted_; }
 

@@ -14,19 +14,13 @@
 #include "framework/properties.h"
 #include "framework/std_controls.h"
 #include "framework/message_box.h"
+#include "tests/framework/window_test_support.h"
 #include "tests/support/gtest.h"
 
 namespace quorvane {
 namespace {
 
-void Pump()
-{
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
+using test::Pump;
 
 // Real input travels through the input queue; give it time to arrive.
 void Settle()

@@ -9,19 +9,13 @@
 #include "framework/forms.h"
 #include "framework/menus.h"
 #include "framework/std_controls.h"
+#include "tests/framework/window_test_support.h"
 #include "tests/support/gtest.h"
 
 namespace quorvane {
 namespace {
 
-void Pump()
-{
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
+using test::Pump;
 
 std::u16string ClassOf(HWND window)
 {
