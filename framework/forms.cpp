@@ -203,14 +203,23 @@ void TForm::CreateParams(TCreateParams& params)
     if (formStyle_ == fsMDIChild) {
         // A child of the MDI form's client; the client numbers it, so it
         // has no menu of its own.
+        params.style = (params.style & ~static_cast<DWORD>(WS_POPUP)) | WS_CHILD;
+        params.exStyle |= WS_EX_MDICHILD;
+        TForm* frame = MDIParentForm();
+        params.parentWindow = frame ? frame->ClientHandle() : nullptr;
+        params.menuOrId = nullptr;
+    }
+}
+
+void TForm::CreateWnd()
+{
+    if (formStyle_ == fsMDIChild) {
         TForm* frame = MDIParentForm();
         if (!frame) throw Exception("No MDI form is open for the MDI child '" + Name() + "'");
         frame->HandleNeeded();
-        params.style = (params.style & ~static_cast<DWORD>(WS_POPUP)) | WS_CHILD;
-        params.exStyle |= WS_EX_MDICHILD;
-        params.parentWindow = frame->ClientHandle();
-        params.menuOrId = nullptr;
+        if (!frame->ClientHandle()) throw Exception("The MDI form '" + frame->Name() + "' has no MDI client");
     }
+    TWinControl::CreateWnd();
 }
 
 TForm* TForm::MDIParentForm() const

@@ -143,6 +143,7 @@ protected:
     void InitializeWindow() override;
     void Loaded() override;
     void Notification(TComponent* component, TOperation operation) override;
+    void CreateWnd() override;
     void DestroyWnd() override;
     void DestroyWindowHandle() override;
     void ClientAreaAligned(const RECT& rest) override;

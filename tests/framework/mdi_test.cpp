@@ -116,6 +116,17 @@ TForm* NewChild(const std::string& caption)
     return child;
 }
 
+TEST(MdiForms, AChildWithoutAnMdiFormReportsAnErrorInsteadOfAWindow)
+{
+    for (int i = 0; i < Screen->FormCount(); ++i)
+        if (Screen->Forms(i)->FormStyle() == fsMDIForm) GTEST_SKIP() << "an MDI form is open already";
+    TForm child(nullptr);
+    child.SetFormStyle(fsMDIChild);
+    child.SetClientWidth(150);  // sizes are fine before the window exists
+    EXPECT_THROW(child.HandleNeeded(), Exception);
+    EXPECT_FALSE(child.HandleAllocated());
+}
+
 TEST(MdiForms, ClientAndChildrenAreThePlatformsOwn)
 {
     MdiFrame* frame = Frame();
