@@ -15,9 +15,20 @@ namespace quorvane {
 
 namespace {
 
-// The control whose window is being created on this thread; the window
-// procedure binds the first message of a new window to it.
+// The control whose window is being created on this thread and the name of
+// its window class; the creation hook (or, failing that, the window
+// procedure at the first message) binds the new window to it.
 thread_local TWinControl* t_creatingControl = nullptr;
+thread_local const std::u16string* t_creatingClass = nullptr;
+
+// The notification a parent is reflecting to a child right now (innermost).
+struct Reflection {
+    UINT msg;
+    WPARAM wParam;
+    LPARAM lParam;
+    const Reflection* previous;
+};
+thread_local const Reflection* t_reflection = nullptr;
 // The control under the mouse (enter/leave notices) and the graphic control
 // that holds the mouse while a button is down.
 thread_local TControl* t_mouseControl = nullptr;
@@ -41,6 +52,18 @@ const WCHAR* W(const std::u16string& text)
 bool IsFrameworkNotice(UINT msg)
 {
     return msg >= CM_BASE && msg < CN_BASE + 0x400;
+}
+
+bool IsReflectedRange(UINT msg)
+{
+    return msg >= CN_BASE && msg < CN_BASE + 0x400;
+}
+
+bool HasClassName(HWND window, const std::u16string& name)
+{
+    WCHAR className[256];
+    const int length = GetClassNameW(window, className, 256);
+    return length > 0 && std::u16string(reinterpret_cast<const char16_t*>(className), static_cast<size_t>(length)) == name;
 }
 
 }  // namespace
@@ -92,6 +115,35 @@ TWinControl* FindControl(HWND window)
     return static_cast<TWinControl*>(GetPropW(window, reinterpret_cast<LPCWSTR>(static_cast<UINT_PTR>(ControlAtom()))));
 }
 
+TWinControl* ControlBeingCreated(HWND window)
+{
+    TWinControl* control = t_creatingControl;
+    if (!control || !window) return control;
+    if (control->handle_) return control->handle_ == window ? control : nullptr;
+    return t_creatingClass && HasClassName(window, *t_creatingClass) ? control : nullptr;
+}
+
+bool IsReflectedNotification(const TMessage& message)
+{
+    const Reflection* reflection = t_reflection;
+    return reflection && reflection->msg == message.msg && reflection->wParam == message.wParam &&
+           reflection->lParam == message.lParam;
+}
+
+DWORD BiDiExStyle(TBiDiMode mode)
+{
+    switch (mode) {
+    case bdRightToLeft:
+        return WS_EX_RIGHT | WS_EX_RTLREADING | WS_EX_LEFTSCROLLBAR;
+    case bdRightToLeftNoAlign:
+        return WS_EX_RTLREADING | WS_EX_LEFTSCROLLBAR;
+    case bdRightToLeftReadingOnly:
+        return WS_EX_RTLREADING;
+    default:
+        return 0;
+    }
+}
+
 TWinControl* FindVCLWindow(HWND window)
 {
     for (; window; window = GetParent(window))
@@ -110,8 +162,8 @@ LRESULT CALLBACK FrameworkWindowProcedure(HWND window, UINT msg, WPARAM wParam, 
     try {
         TWinControl* control = FindControl(window);
         if (!control) {
-            control = t_creatingControl;
-            if (!control) {
+            control = ControlBeingCreated(window);
+            if (!control || control->handle_) {
                 // A window of our class made by someone else: behave as the class would.
                 WCHAR className[256];
                 GetClassNameW(window, className, 256);
@@ -120,9 +172,7 @@ LRESULT CALLBACK FrameworkWindowProcedure(HWND window, UINT msg, WPARAM wParam, 
                 if (it != procedures.end() && it->second.proc) return CallWindowProcW(it->second.proc, window, msg, wParam, lParam);
                 return DefWindowProcW(window, msg, wParam, lParam);
             }
-            t_creatingControl = nullptr;
-            control->handle_ = window;
-            SetPropW(window, reinterpret_cast<LPCWSTR>(static_cast<UINT_PTR>(ControlAtom())), control);
+            control->BindWindow(window);
         }
         if (Application && msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST && msg != WM_MOUSEWHEEL) {
             if (HWND tip = Application->ExistingHintWindow()) {
@@ -172,6 +222,7 @@ const TClassInfo& TControl::StaticClass()
             p.Enumeration("BiDiMode",
                           {"bdLeftToRight", "bdRightToLeft", "bdRightToLeftNoAlign", "bdRightToLeftReadingOnly"},
                           &TControl::BiDiMode, &TControl::SetBiDiMode);
+            p.Boolean("ParentBiDiMode", &TControl::ParentBiDiMode, &TControl::SetParentBiDiMode);
             p.Method("OnClick", [](const TControl& c) { return static_cast<bool>(c.OnClick); });
             p.Method("OnDblClick", [](const TControl& c) { return static_cast<bool>(c.OnDblClick); });
             p.Method("OnMouseDown", [](const TControl& c) { return static_cast<bool>(c.OnMouseDown); });
@@ -204,7 +255,18 @@ TControl::~TControl()
 
 TWndMethod TControl::DefaultWindowProc()
 {
-    return MakeWndMethod<&TControl::WndProc>(this);
+    return MakeWndMethod<&TControl::MainWndProc>(this);
+}
+
+void TControl::MainWndProc(TMessage& message)
+{
+    // Reflected notices carry pointers (a CN_NOTIFY's lParam is a notify
+    // header); the same number sent by someone else carries anything.
+    if (IsReflectedRange(message.msg) && !IsReflectedNotification(message)) {
+        DefaultHandler(message);
+        return;
+    }
+    WndProc(message);
 }
 
 void TControl::SetWindowProc(TWndMethod method)
@@ -408,6 +470,30 @@ void TControl::ParentColorChanged()
     if (!parentColor_ || !parent_) return;
     SetColor(parent_->Color());
     parentColor_ = true;
+}
+
+void TControl::SetBiDiMode(TBiDiMode mode)
+{
+    parentBiDiMode_ = false;
+    if (mode == biDiMode_) return;
+    biDiMode_ = mode;
+    BiDiModeChanged();
+    Perform(CM_BIDIMODECHANGED, 0, 0);
+    if (auto* self = As<TWinControl>(this))
+        for (int i = 0; i < self->ControlCount(); ++i) self->Controls(i)->ParentBiDiModeChanged();
+}
+
+void TControl::SetParentBiDiMode(bool value)
+{
+    parentBiDiMode_ = value;
+    if (value) ParentBiDiModeChanged();
+}
+
+void TControl::ParentBiDiModeChanged()
+{
+    if (!parentBiDiMode_ || !parent_) return;
+    SetBiDiMode(parent_->BiDiMode());
+    parentBiDiMode_ = true;
 }
 
 void TControl::SetFont(TFont* font)
@@ -625,6 +711,7 @@ void TWinControl::InsertControl(TControl* control)
     if (auto* win = As<TWinControl>(control)) tabList_.push_back(win);
     if (control->parentFont_) control->ParentFontChanged();
     if (control->parentColor_) control->ParentColorChanged();
+    if (control->parentBiDiMode_) control->ParentBiDiModeChanged();
     if (control->parentShowHint_) {
         control->SetShowHint(ShowHint());
         control->parentShowHint_ = true;
@@ -726,6 +813,7 @@ void TWinControl::CreateParams(TCreateParams& params)
     if (Visible()) params.style |= WS_VISIBLE;
     if (!Enabled()) params.style |= WS_DISABLED;
     if (tabStop_) params.style |= WS_TABSTOP;
+    params.exStyle |= BiDiExStyle(BiDiMode());
     params.x = Left();
     params.y = Top();
     params.width = Width();
@@ -785,17 +873,50 @@ void TWinControl::CreateWnd()
     }
     defWndProc_ = known->second.proc;
 
+    HWND window = CreateWindowFor(params, className, instance);
+    if (!window) {
+        // A hook may have refused the window after it was bound.
+        handle_ = nullptr;
+        throw Exception("Cannot create a window for " + ClassName() + " '" + Name() + "'");
+    }
+    if (!handle_) BindWindow(window);
+    CreateWindowHandle(params);
+}
+
+HWND TWinControl::CreateWindowFor(const TCreateParams& params, const std::u16string& className, HINSTANCE instance)
+{
+    // While the window is created a hook of this thread binds it at
+    // HCBT_CREATEWND. Hooks run newest first, so every hook installed
+    // before (a skin manager's) already finds the control from the window.
     TWinControl* const previous = t_creatingControl;
+    const std::u16string* const previousClass = t_creatingClass;
     t_creatingControl = this;
+    t_creatingClass = &className;
+    HHOOK hook = SetWindowsHookExW(WH_CBT, CreationHook, nullptr, GetCurrentThreadId());
     HWND window = CreateWindowExW(params.exStyle, W(className), W(params.caption), params.style, params.x, params.y,
                                   params.width, params.height, params.parentWindow, params.menuOrId, instance, nullptr);
+    if (hook) UnhookWindowsHookEx(hook);
     t_creatingControl = previous;
-    if (!window) throw Exception("Cannot create a window for " + ClassName() + " '" + Name() + "'");
-    if (!handle_) {
-        handle_ = window;
-        SetPropW(window, reinterpret_cast<LPCWSTR>(static_cast<UINT_PTR>(ControlAtom())), this);
+    t_creatingClass = previousClass;
+    return window;
+}
+
+LRESULT CALLBACK TWinControl::CreationHook(int code, WPARAM wParam, LPARAM lParam) noexcept
+{
+    if (code == HCBT_CREATEWND) {
+        HWND window = reinterpret_cast<HWND>(wParam);
+        TWinControl* control = t_creatingControl;
+        if (control && !control->handle_ && !FindControl(window) && t_creatingClass &&
+            HasClassName(window, *t_creatingClass))
+            control->BindWindow(window);
     }
-    CreateWindowHandle(params);
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+void TWinControl::BindWindow(HWND window)
+{
+    handle_ = window;
+    SetPropW(window, reinterpret_cast<LPCWSTR>(static_cast<UINT_PTR>(ControlAtom())), this);
 }
 
 void TWinControl::CreateWindowHandle(const TCreateParams& params)
@@ -848,7 +969,7 @@ void TWinControl::DestroyHandle()
             SendMessageW(tip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&info));
         }
     HWND window = handle_;
-    DestroyWindow(window);
+    DestroyWindowHandle();
     // WM_NCDESTROY has unbound it; be sure even when it did not arrive.
     if (handle_ == window) {
         RemovePropW(window, reinterpret_cast<LPCWSTR>(static_cast<UINT_PTR>(ControlAtom())));
@@ -857,6 +978,23 @@ void TWinControl::DestroyHandle()
     std::vector<TWinControl*> all;
     GetTabOrderList(all);
     for (TWinControl* child : all) child->handle_ = nullptr;
+}
+
+void TWinControl::DestroyWindowHandle()
+{
+    DestroyWindow(handle_);
+}
+
+void TWinControl::BiDiModeChanged()
+{
+    if (!handle_) return;
+    const LONG_PTR exStyle = GetWindowLongPtrW(handle_, GWL_EXSTYLE);
+    const LONG_PTR wanted = (exStyle & ~static_cast<LONG_PTR>(kBiDiExStyles)) | static_cast<LONG_PTR>(BiDiExStyle(BiDiMode()));
+    if (wanted == exStyle) return;
+    SetWindowLongPtrW(handle_, GWL_EXSTYLE, wanted);
+    SetWindowPos(handle_, nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    InvalidateRect(handle_, nullptr, TRUE);
 }
 
 void TWinControl::RecreateWnd()
@@ -1046,6 +1184,7 @@ void TWinControl::AlignControls()
         else
             child->AnchorTo(clientWidth, clientHeight);
     }
+    ClientAreaAligned(rest);
 }
 
 void TWinControl::WmSize()
@@ -1201,19 +1340,34 @@ bool TWinControl::ReflectToChild(TMessage& message)
     if (!child || child == handle_) return false;
     TWinControl* control = FindControl(child);
     if (!control) return false;
-    message.result = control->Perform(reflected, message.wParam, message.lParam);
+    const Reflection mark{reflected, message.wParam, message.lParam, t_reflection};
+    t_reflection = &mark;
+    try {
+        message.result = control->Perform(reflected, message.wParam, message.lParam);
+    } catch (...) {
+        t_reflection = mark.previous;
+        throw;
+    }
+    t_reflection = mark.previous;
     return true;
 }
 
 void TWinControl::WndProc(TMessage& message)
 {
     switch (message.msg) {
+    case WM_DRAWITEM:
+    case WM_MEASUREITEM:
+        // Owner-drawn items of any framework menu, whoever's menu it is.
+        if (DispatchMenuItemMessage(message)) return;
+        if (ReflectToChild(message)) return;
+        break;
+    case WM_INITMENUPOPUP:
+        DispatchMenuItemMessage(message);
+        break;
     case WM_COMMAND:
     case WM_NOTIFY:
     case WM_HSCROLL:
     case WM_VSCROLL:
-    case WM_DRAWITEM:
-    case WM_MEASUREITEM:
     case WM_DELETEITEM:
     case WM_COMPAREITEM:
     case WM_CTLCOLORBTN:

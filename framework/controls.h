@@ -119,9 +119,21 @@ public:
     bool ParentShowHint() const { return parentShowHint_; }
     void SetParentShowHint(bool value);
 
+    // Reading order. A windowed control carries it as the extended styles
+    // BiDiExStyle gives, also when it changes while the window exists.
+    // With ParentBiDiMode (the default) a control follows its parent;
+    // setting BiDiMode turns that off.
     TBiDiMode BiDiMode() const { return biDiMode_; }
-    void SetBiDiMode(TBiDiMode mode) { biDiMode_ = mode; }
+    void SetBiDiMode(TBiDiMode mode);
+    bool ParentBiDiMode() const { return parentBiDiMode_; }
+    void SetParentBiDiMode(bool value);
+    bool IsRightToLeft() const { return biDiMode_ != bdLeftToRight; }
     bool UseRightToLeftReading() const { return biDiMode_ != bdLeftToRight; }
+    bool UseRightToLeftAlignment() const { return biDiMode_ == bdRightToLeft; }
+    bool UseRightToLeftScrollBar() const
+    {
+        return biDiMode_ == bdRightToLeft || biDiMode_ == bdRightToLeftNoAlign;
+    }
 
     TPopupMenu* PopupMenu() const { return popupMenu_; }
     void SetPopupMenu(TPopupMenu* menu);
@@ -181,6 +193,8 @@ protected:
     virtual void TextChanged() {}
     virtual void FontChanged();
     virtual void ColorChanged() { Invalidate(); }
+    // After BiDiMode changed (a windowed control updates its window).
+    virtual void BiDiModeChanged() {}
     // After the bounds changed (the window has been moved already).
     virtual void BoundsChanged() {}
     // Sets the stored bounds without moving any window.
@@ -195,6 +209,10 @@ private:
     friend LRESULT CALLBACK FrameworkWindowProcedure(HWND, UINT, WPARAM, LPARAM) noexcept;
     void ParentFontChanged();
     void ParentColorChanged();
+    void ParentBiDiModeChanged();
+    // The start of the control's own handling: a number of the reflected
+    // range that did not come from reflection goes to DefaultHandler only.
+    void MainWndProc(TMessage& message);
 
     TWinControl* parent_ = nullptr;
     int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
@@ -214,6 +232,7 @@ private:
     bool showHint_ = false;
     bool parentShowHint_ = true;
     TBiDiMode biDiMode_ = bdLeftToRight;
+    bool parentBiDiMode_ = true;
     TPopupMenu* popupMenu_ = nullptr;
     TWndMethod windowProc_;
     std::vector<std::unique_ptr<WindowProcNode>> windowProcNodes_;
@@ -318,6 +337,12 @@ protected:
 
     // Height given to the platform window (a combo box's includes its list).
     virtual int WindowHeight() const { return Height(); }
+    // Destroys the window (DestroyWindow; an MDI child asks its client).
+    virtual void DestroyWindowHandle();
+    // After the aligned children took their strips: `rest` is the client
+    // area left over (a form puts its MDI client there).
+    virtual void ClientAreaAligned(const RECT& rest) { (void)rest; }
+    void BiDiModeChanged() override;
 
     // Background brush for WM_CTLCOLOR* of this control (our Color).
     HBRUSH ColorBrush();
@@ -326,6 +351,11 @@ protected:
 
 private:
     friend LRESULT CALLBACK FrameworkWindowProcedure(HWND, UINT, WPARAM, LPARAM) noexcept;
+    friend TWinControl* ControlBeingCreated(HWND window);
+    // Binds the window being created to its control at HCBT_CREATEWND.
+    static LRESULT CALLBACK CreationHook(int code, WPARAM wParam, LPARAM lParam) noexcept;
+    void BindWindow(HWND window);
+    HWND CreateWindowFor(const TCreateParams& params, const std::u16string& className, HINSTANCE instance);
     void CreateHandle();
     void CreateChildHandles();
     void HandleWindowMessage(TMessage& message);
@@ -401,8 +431,28 @@ private:
 // The window property atom "ControlOfs%.8X%.8X" (module instance, thread id),
 // added as a global atom on first use.
 ATOM ControlAtom();
-// The control object of a window the framework created, or null.
+// The control object of a window the framework created, or null. A window
+// is bound to its control as soon as it exists: a WH_CBT hook sees the
+// control already at HCBT_CREATEWND, before the window's first message.
 TWinControl* FindControl(HWND window);
+// The control whose window is being created on this thread right now
+// (between CreateWindowEx and its return), or null; with a window, only
+// when that window is the one being created.
+TWinControl* ControlBeingCreated(HWND window = nullptr);
+
+// True when `message` is a notification the parent is reflecting to this
+// control right now (CN_NOTIFY, CN_COMMAND...), false for a plain window
+// message that happens to carry a number of the reflected range. Anyone
+// who reads a reflected notice's parameters (a replacement WindowProc)
+// checks this first.
+bool IsReflectedNotification(const TMessage& message);
+
+// The extended window styles of a reading order: right to left adds
+// WS_EX_RIGHT | WS_EX_RTLREADING | WS_EX_LEFTSCROLLBAR, "no align" leaves
+// out WS_EX_RIGHT, "reading only" is WS_EX_RTLREADING alone. (Never
+// WS_EX_LAYOUTRTL: it mirrors the window's DC.)
+DWORD BiDiExStyle(TBiDiMode mode);
+inline constexpr DWORD kBiDiExStyles = WS_EX_RIGHT | WS_EX_RTLREADING | WS_EX_LEFTSCROLLBAR;
 // The control of `window` or, failing that, of its nearest ancestor.
 TWinControl* FindVCLWindow(HWND window);
 

@@ -197,13 +197,178 @@ void TForm::CreateParams(TCreateParams& params)
     }
     if (formStyle_ == fsStayOnTop) params.exStyle |= WS_EX_TOPMOST;
     if (!Enabled()) params.style |= WS_DISABLED;
+    params.exStyle |= BiDiExStyle(BiDiMode());
     params.menuOrId = menu_ ? menu_->Handle() : nullptr;
     params.wrappedClass.clear();
+    if (formStyle_ == fsMDIChild) {
+        // A child of the MDI form's client; the client numbers it, so it
+        // has no menu of its own.
+        params.style = (params.style & ~static_cast<DWORD>(WS_POPUP)) | WS_CHILD;
+        params.exStyle |= WS_EX_MDICHILD;
+        TForm* frame = MDIParentForm();
+        params.parentWindow = frame ? frame->ClientHandle() : nullptr;
+        params.menuOrId = nullptr;
+    }
+}
+
+void TForm::CreateWnd()
+{
+    if (formStyle_ == fsMDIChild) {
+        TForm* frame = MDIParentForm();
+        if (!frame) throw Exception("No MDI form is open for the MDI child '" + Name() + "'");
+        frame->HandleNeeded();
+        if (!frame->ClientHandle()) throw Exception("The MDI form '" + frame->Name() + "' has no MDI client");
+    }
+    TWinControl::CreateWnd();
+}
+
+TForm* TForm::MDIParentForm() const
+{
+    if (Application && Application->MainForm() && Application->MainForm() != this &&
+        Application->MainForm()->FormStyle() == fsMDIForm)
+        return Application->MainForm();
+    for (int i = 0; i < Screen->FormCount(); ++i)
+        if (TForm* form = Screen->Forms(i); form != this && form->FormStyle() == fsMDIForm) return form;
+    return nullptr;
+}
+
+void TForm::CreateMDIClient()
+{
+    CLIENTCREATESTRUCT create{};
+    create.hWindowMenu = windowMenu_ ? windowMenu_->Handle() : nullptr;
+    create.idFirstChild = kFirstMDIChild;
+    RECT rect{};
+    GetClientRect(Handle(), &rect);
+    clientHandle_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"MDICLIENT", nullptr,
+                                    WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | WS_VSCROLL | WS_HSCROLL,
+                                    0, 0, rect.right, rect.bottom, Handle(), nullptr, GetModuleHandleW(nullptr), &create);
+    if (!clientHandle_) throw Exception("Cannot create the MDI client of '" + Name() + "'");
+    // Below the aligned controls (tool bars, status bars) it shares the area with.
+    SetWindowPos(clientHandle_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    AlignControls();
+}
+
+void TForm::ClientAreaAligned(const RECT& rest)
+{
+    if (clientHandle_)
+        SetWindowPos(clientHandle_, nullptr, rest.left, rest.top, std::max<int>(rest.right - rest.left, 0),
+                     std::max<int>(rest.bottom - rest.top, 0), SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+TForm* TForm::ActiveMDIChild() const
+{
+    if (!clientHandle_) return nullptr;
+    HWND active = reinterpret_cast<HWND>(SendMessageW(clientHandle_, WM_MDIGETACTIVE, 0, 0));
+    return As<TForm>(FindControl(active));
+}
+
+int TForm::MDIChildCount() const
+{
+    int count = 0;
+    if (clientHandle_)
+        for (HWND child = GetWindow(clientHandle_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+            if (auto* form = As<TForm>(FindControl(child)); form && form->FormStyle() == fsMDIChild) ++count;
+    return count;
+}
+
+TForm* TForm::MDIChildren(int index) const
+{
+    if (clientHandle_ && index >= 0)
+        for (HWND child = GetWindow(clientHandle_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+            if (auto* form = As<TForm>(FindControl(child)); form && form->FormStyle() == fsMDIChild && index-- == 0)
+                return form;
+    return nullptr;
+}
+
+void TForm::Cascade()
+{
+    if (clientHandle_) SendMessageW(clientHandle_, WM_MDICASCADE, 0, 0);
+}
+
+void TForm::Tile()
+{
+    if (clientHandle_)
+        SendMessageW(clientHandle_, WM_MDITILE, tileMode_ == tbVertical ? MDITILE_VERTICAL : MDITILE_HORIZONTAL, 0);
+}
+
+void TForm::ArrangeIcons()
+{
+    if (clientHandle_) SendMessageW(clientHandle_, WM_MDIICONARRANGE, 0, 0);
+}
+
+void TForm::Next()
+{
+    if (clientHandle_) SendMessageW(clientHandle_, WM_MDINEXT, 0, 0);
+}
+
+void TForm::Previous()
+{
+    if (clientHandle_) SendMessageW(clientHandle_, WM_MDINEXT, 0, 1);
+}
+
+void TForm::SetWindowMenu(TMenuItem* item)
+{
+    if (item == windowMenu_) return;
+    windowMenu_ = item;
+    if (item) item->FreeNotification(this);
+    if (clientHandle_) {
+        HMENU bar = menu_ && HandleAllocated() && GetMenu(Handle()) == menu_->Handle() ? menu_->Handle() : nullptr;
+        SendMessageW(clientHandle_, WM_MDISETMENU, reinterpret_cast<WPARAM>(bar),
+                     reinterpret_cast<LPARAM>(item ? item->Handle() : nullptr));
+        DrawMenuBar(Handle());
+    }
+}
+
+void TForm::DefaultHandler(TMessage& message)
+{
+    HWND window = WindowHandle();
+    const bool notice = message.msg >= CM_BASE && message.msg < CN_BASE + 0x400;
+    if (window && !notice) {
+        // The frame procedure would size the client over the whole client
+        // area; the aligned controls keep their strips (ClientAreaAligned).
+        if (formStyle_ == fsMDIForm && clientHandle_ && message.msg == WM_SIZE) {
+            AlignControls();
+        } else if (formStyle_ == fsMDIForm && clientHandle_) {
+            message.result = DefFrameProcW(window, clientHandle_, message.msg, message.wParam, message.lParam);
+            return;
+        }
+        if (formStyle_ == fsMDIChild && (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_MDICHILD)) {
+            message.result = DefMDIChildProcW(window, message.msg, message.wParam, message.lParam);
+            return;
+        }
+    }
+    TWinControl::DefaultHandler(message);
+}
+
+void TForm::DestroyWnd()
+{
+    // A window destroys the menu it shows; the menu lives on with its object.
+    if (HWND window = WindowHandle(); window && menu_ && menu_->HandleAllocated() && GetMenu(window) == menu_->Handle())
+        ::SetMenu(window, nullptr);
+    clientHandle_ = nullptr;
+    TWinControl::DestroyWnd();
+}
+
+void TForm::DestroyWindowHandle()
+{
+    HWND window = WindowHandle();
+    if (HWND client = GetParent(window);
+        client && (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_MDICHILD) && IsWindow(client))
+        SendMessageW(client, WM_MDIDESTROY, reinterpret_cast<WPARAM>(window), 0);
+    if (IsWindow(window)) DestroyWindow(window);
+}
+
+void TForm::BiDiModeChanged()
+{
+    TWinControl::BiDiModeChanged();
+    for (int i = 0; i < ComponentCount(); ++i)
+        if (auto* menu = As<TMenu>(Components(i))) menu->ParentBiDiModeChanged();
 }
 
 void TForm::InitializeWindow()
 {
     if (menu_) menu_->SetWindow(Handle());
+    if (formStyle_ == fsMDIForm) CreateMDIClient();
     UpdateIcon();
 }
 
@@ -274,20 +439,48 @@ void TForm::SetBorderStyle(TFormBorderStyle style)
 void TForm::SetFormStyle(TFormStyle style)
 {
     if (style == formStyle_) return;
+    const bool mdiChange = (style == fsMDIForm || style == fsMDIChild || formStyle_ == fsMDIForm || formStyle_ == fsMDIChild);
     formStyle_ = style;
-    UpdateWindowStyle();
+    if (!HandleAllocated()) return;
+    if (!mdiChange) {
+        UpdateWindowStyle();
+        return;
+    }
+    // An MDI client or MDI parentage exists only from the window's creation.
+    RecreateWnd();
+    if (Visible()) ShowWindow(Handle(), SW_SHOW);
 }
 
 void TForm::SetMenu(TMainMenu* menu)
 {
     if (menu == menu_) return;
+    if (menu_ && menu_->Window() == WindowHandle()) menu_->SetWindow(nullptr);
     menu_ = menu;
     if (menu) menu->FreeNotification(this);
     if (HandleAllocated()) {
-        ::SetMenu(Handle(), menu ? menu->Handle() : nullptr);
         if (menu) menu->SetWindow(Handle());
-        Perform(CM_MENUCHANGED, 0, 0);
+        if (!menu && formStyle_ != fsMDIChild) {
+            ::SetMenu(Handle(), nullptr);
+            DrawMenuBar(Handle());
+        }
+        SendMessageW(Handle(), CM_MENUCHANGED, 0, 0);
     }
+}
+
+void TForm::AttachMenu()
+{
+    HWND window = WindowHandle();
+    if (!window || !menu_ || formStyle_ == fsMDIChild || IsDestroying()) return;
+    HMENU bar = menu_->Handle();
+    if (GetMenu(window) != bar) {
+        if (clientHandle_)
+            // The MDI client keeps the frame menu it adds a maximised
+            // child's buttons to; it attaches the bar itself.
+            SendMessageW(clientHandle_, WM_MDISETMENU, reinterpret_cast<WPARAM>(bar),
+                         reinterpret_cast<LPARAM>(windowMenu_ ? windowMenu_->Handle() : nullptr));
+        if (GetMenu(window) != bar) ::SetMenu(window, bar);
+    }
+    DrawMenuBar(window);
 }
 
 void TForm::Notification(TComponent* component, TOperation operation)
@@ -295,9 +488,13 @@ void TForm::Notification(TComponent* component, TOperation operation)
     TWinControl::Notification(component, operation);
     if (operation != opRemove) return;
     if (component == menu_) {
-        if (HandleAllocated()) ::SetMenu(Handle(), nullptr);
+        if (HandleAllocated() && menu_->HandleAllocated() && GetMenu(Handle()) == menu_->Handle()) {
+            ::SetMenu(Handle(), nullptr);
+            DrawMenuBar(Handle());
+        }
         menu_ = nullptr;
     }
+    if (component == windowMenu_) windowMenu_ = nullptr;
     if (component == activeControl_) activeControl_ = nullptr;
 }
 
@@ -312,6 +509,16 @@ void TForm::UpdateIcon()
 
 void TForm::SetVisible(bool visible)
 {
+    if (visible && !Visible() && formStyle_ == fsMDIChild) {
+        HWND window = Handle();
+        TControl::SetVisible(true);
+        ShowWindow(window, windowState_ == wsMinimized ? SW_SHOWMINNOACTIVE : SW_SHOW);
+        if (HWND client = GetParent(window)) {
+            SendMessageW(client, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(window), 0);
+            if (windowState_ == wsMaximized) SendMessageW(client, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(window), 0);
+        }
+        return;
+    }
     if (visible && !Visible()) {
         HWND window = Handle();
         if (position_ == poScreenCenter || position_ == poDesktopCenter)
@@ -331,7 +538,8 @@ void TForm::Close()
     bool canClose = true;
     if (OnCloseQuery) OnCloseQuery(this, canClose);
     if (!canClose) return;
-    TCloseAction action = caHide;
+    // An MDI child cannot hide; it shrinks to an icon instead.
+    TCloseAction action = formStyle_ != fsMDIChild ? caHide : InSet(borderIcons_, biMinimize) ? caMinimize : caNone;
     if (OnClose) OnClose(this, action);
     if (action == caNone) return;
     if (modal_) {
@@ -463,35 +671,24 @@ void TForm::WndProc(TMessage& message)
         Close();
         return;
     case WM_COMMAND:
-        if (message.lParam == 0) {
+        // Menu commands: identifiers are unique in the process, so the
+        // item is found whichever menu (this form's, a popup's, an MDI
+        // child's) it belongs to.
+        if (message.lParam == 0 && HIWORD(message.wParam) == 0) {
             const UINT command = LOWORD(message.wParam);
-            if (menu_ && menu_->DispatchCommand(command)) return;
-            for (int i = 0; i < ComponentCount(); ++i)
-                if (auto* popup = As<TPopupMenu>(Components(i)); popup && popup->DispatchCommand(command)) return;
-        }
-        break;
-    case WM_MEASUREITEM: {
-        auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(message.lParam);
-        if (measure && measure->CtlType == ODT_MENU) {
-            for (int i = 0; i < ComponentCount(); ++i)
-                if (auto* menu = As<TMenu>(Components(i)); menu && menu->MeasureItem(*measure)) {
-                    message.result = TRUE;
+            if (command >= kFirstMenuCommand && command < kMenuCommandLimit)
+                if (TMenuItem* item = FindMenuItem(command)) {
+                    item->Click();
                     return;
                 }
         }
         break;
-    }
-    case WM_DRAWITEM: {
-        auto* draw = reinterpret_cast<DRAWITEMSTRUCT*>(message.lParam);
-        if (draw && draw->CtlType == ODT_MENU) {
-            for (int i = 0; i < ComponentCount(); ++i)
-                if (auto* menu = As<TMenu>(Components(i)); menu && menu->DrawItem(*draw)) {
-                    message.result = TRUE;
-                    return;
-                }
-        }
+    case CM_MENUCHANGED:
+        AttachMenu();
+        return;
+    case WM_NCDESTROY:
+        clientHandle_ = nullptr;
         break;
-    }
     case WM_ACTIVATE:
         TWinControl::WndProc(message);
         if (LOWORD(message.wParam) == WA_INACTIVE) {
@@ -684,10 +881,18 @@ bool TApplication::IsDialogKeyMessage(MSG& msg)
     return form && form->Perform(CM_DIALOGKEY, msg.wParam, msg.lParam) != 0;
 }
 
+bool TApplication::IsMDIMessage(MSG& msg)
+{
+    if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return false;
+    for (int i = 0; i < Screen->FormCount(); ++i)
+        if (HWND client = Screen->Forms(i)->ClientHandle(); client && TranslateMDISysAccel(client, &msg)) return true;
+    return false;
+}
+
 void TApplication::HandleMessage(MSG& msg)
 {
     try {
-        if (!IsDialogKeyMessage(msg)) {
+        if (!IsMDIMessage(msg) && !IsDialogKeyMessage(msg)) {
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }

@@ -11,6 +11,7 @@
 namespace quorvane {
 
 class TMainMenu;
+class TMenuItem;
 
 enum TBorderIcon { biSystemMenu, biMinimize, biMaximize, biHelp };
 using TBorderIcons = unsigned;  // SetOf<TBorderIcon>
@@ -19,6 +20,11 @@ enum TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
 enum TPosition { poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poScreenCenter, poDesktopCenter };
 enum TCloseAction { caNone, caHide, caFree, caMinimize };
 enum TWindowState { wsNormal, wsMinimized, wsMaximized };
+enum TTileMode { tbHorizontal, tbVertical };
+
+// Command identifiers the MDI client gives its children (and their entries
+// in the window menu): above the system menu's SC_* commands.
+inline constexpr UINT kFirstMDIChild = 0xFF00;
 
 using TCloseEvent = std::function<void(TObject* sender, TCloseAction& action)>;
 using TCloseQueryEvent = std::function<void(TObject* sender, bool& canClose)>;
@@ -58,8 +64,32 @@ public:
     TPosition Position() const { return position_; }
     void SetPosition(TPosition position) { position_ = position; }
     TIcon* Icon() const { return icon_.get(); }
+    // The menu bar. Any change of the menu sends CM_MENUCHANGED to the
+    // window; the form answers by attaching the menu again (SetMenu) and
+    // redrawing the bar, also after someone took the bar off the window.
     TMainMenu* Menu() const { return menu_; }
     void SetMenu(TMainMenu* menu);
+
+    // MDI. An fsMDIForm window has a platform MDI client (ClientHandle)
+    // filling the client area the aligned controls leave; its default
+    // handling is DefFrameProcW. An fsMDIChild form is a child of the MDI
+    // form's client (WS_EX_MDICHILD), handled by DefMDIChildProcW; the MDI
+    // form is the main form when that is an MDI form, else the first one.
+    HWND ClientHandle() const { return clientHandle_; }
+    TForm* ActiveMDIChild() const;
+    int MDIChildCount() const;
+    TForm* MDIChildren(int index) const;  // in the client's z-order, top first
+    void Cascade();
+    void Tile();  // by TileMode
+    void ArrangeIcons();
+    void Next();
+    void Previous();
+    TTileMode TileMode() const { return tileMode_; }
+    void SetTileMode(TTileMode mode) { tileMode_ = mode; }
+    // The sub-menu that lists the MDI children (the client adds their
+    // entries at its end).
+    TMenuItem* WindowMenu() const { return windowMenu_; }
+    void SetWindowMenu(TMenuItem* item);
     // Read from the window once it exists; set before, it applies when shown.
     TWindowState WindowState() const;
     void SetWindowState(TWindowState state);
@@ -94,6 +124,8 @@ public:
     // Focus to the next (or previous) control in tab order.
     void SelectNext(bool forward);
     void WndProc(TMessage& message) override;
+    // DefFrameProcW for an MDI form, DefMDIChildProcW for an MDI child.
+    void DefaultHandler(TMessage& message) override;
 
     TNotifyEvent OnCreate;
     TNotifyEvent OnDestroy;
@@ -111,11 +143,20 @@ protected:
     void InitializeWindow() override;
     void Loaded() override;
     void Notification(TComponent* component, TOperation operation) override;
+    void CreateWnd() override;
+    void DestroyWnd() override;
+    void DestroyWindowHandle() override;
+    void ClientAreaAligned(const RECT& rest) override;
+    void BiDiModeChanged() override;
 
 private:
     void UpdateIcon();
     void UpdateWindowStyle();
     bool DialogKey(WPARAM key);
+    void AttachMenu();
+    void CreateMDIClient();
+    // The form whose MDI client holds this MDI child's window.
+    TForm* MDIParentForm() const;
 
     TBorderIcons borderIcons_ = SetOf({biSystemMenu, biMinimize, biMaximize});
     TFormBorderStyle borderStyle_ = bsSizeable;
@@ -124,6 +165,9 @@ private:
     TWindowState windowState_ = wsNormal;
     std::unique_ptr<TIcon> icon_;
     TMainMenu* menu_ = nullptr;
+    TMenuItem* windowMenu_ = nullptr;
+    HWND clientHandle_ = nullptr;
+    TTileMode tileMode_ = tbHorizontal;
     TWinControl* activeControl_ = nullptr;
     bool keyPreview_ = false;
     bool created_ = false;
@@ -203,6 +247,8 @@ public:
 private:
     void FormCreated(TForm* form);
     bool IsDialogKeyMessage(MSG& msg);
+    // The MDI keys (Ctrl+F4, Ctrl+F6...) of an MDI form's children.
+    bool IsMDIMessage(MSG& msg);
     void HandleMessage(MSG& msg);
 
     TForm* mainForm_ = nullptr;

@@ -76,9 +76,13 @@ inline constexpr UINT CM_HINTSHOW = CM_BASE + 0x30;
 inline constexpr UINT CM_RECREATEWND = CM_BASE + 0x33;
 inline constexpr UINT CM_INVALIDATE = CM_BASE + 0x34;
 inline constexpr UINT CM_CONTROLCHANGE = CM_BASE + 0x36;
+inline constexpr UINT CM_BIDIMODECHANGED = CM_BASE + 0x3C;
 
 // Notifications a parent reflects back to the child window they concern:
-// CN_BASE + the original message number.
+// CN_BASE + the original message number. The same numbers can also arrive
+// as plain window messages from someone else (another component's private
+// messages share the range); IsReflectedNotification (controls.h) tells the
+// two apart, and a control's own handling sees only real reflections.
 inline constexpr UINT CN_BASE = 0xBC00;
 inline constexpr UINT CN_CHARTOITEM = CN_BASE + WM_CHARTOITEM;
 inline constexpr UINT CN_COMMAND = CN_BASE + WM_COMMAND;           // 0xBD11

@@ -144,13 +144,9 @@ struct SkinMeasurer {
 
 HMENU ParentHandleOf(TMenuItem* item)
 {
+    // The root item's handle is its menu's.
     TMenuItem* parent = item ? item->Parent() : nullptr;
-    if (!parent) return nullptr;
-    if (!parent->Parent()) {
-        TMenu* menu = item->GetParentMenu();
-        return menu ? menu->Handle() : nullptr;
-    }
-    return parent->Handle();
+    return parent ? parent->Handle() : nullptr;
 }
 
 bool IsRightToLeftMenu(HMENU menu)
@@ -173,14 +169,15 @@ MenuItemView ViewOfItem(TMenuItem* item)
     view.isDefault = item->Default();
     view.imageIndex = item->ImageIndex();
     TMenu* menu = item->GetParentMenu();
+    view.rightToLeft = item->IsRightToLeft();
     if (menu && menu->Tag() == kSystemMenuTag) {
         // The system menu's pictures are the skin's menu glyphs.
         if (auto* engine = dynamic_cast<TWinSkinForm*>(menu->Owner()); engine && engine->SkinData())
             view.images = engine->SkinData()->MenuImages();
-    } else if (menu && menu->Images()) {
-        view.images = menu->Images()->Handle();
+    } else if (TImageList* images = item->GetImageList()) {
+        view.images = images->Handle();
     }
-    view.rightToLeft = IsRightToLeftMenu(ParentHandleOf(item));
+    if (!view.rightToLeft) view.rightToLeft = IsRightToLeftMenu(ParentHandleOf(item));
     return view;
 }
 
@@ -508,22 +505,28 @@ LRESULT TWinSkinForm::OnMeasureItem(UINT msg, WPARAM wParam, LPARAM lParam)
     auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
     if (!measure || measure->CtlType != ODT_MENU || !hadMenuAtAttach_) return Default(msg, wParam, lParam);
     TMenu* formMenu = menuBar_ ? static_cast<TMenu*>(menuBar_->Menu) : nullptr;
-    if (form_ && formMenu) {
-        if (TMenuItem* item = formMenu->FindItem(measure->itemID)) {
+    if (form_) {
+        if (TMenuItem* item = formMenu ? formMenu->FindItem(measure->itemID) : nullptr) {
             // The item's own size (the framework's, without our handler),
             // then the skin's margins.
             TMenuMeasureItemEvent own = item->OnMeasureItem;
             const bool ours = IsSkinHandler(own);
             if (ours) item->OnMeasureItem = nullptr;
-            formMenu->MeasureItem(*measure);
+            int width = 0, height = 0;
+            {
+                UniqueWindowDc dc = UniqueWindowDc::Client(window_);
+                SelectGuard font(dc.get(), Screen->MenuFont()->Handle());
+                item->MeasureItem(dc.get(), width, height);
+            }
             if (ours) item->OnMeasureItem = own;
-            int width = static_cast<int>(measure->itemWidth), height = static_cast<int>(measure->itemHeight);
             if (!own || ours) MeasureMenuItem(skinData_, ViewOfItem(item), width, height);
             measure->itemWidth = static_cast<UINT>(std::max(width, 0));
             measure->itemHeight = static_cast<UINT>(std::max(height, 0));
             return TRUE;
         }
-        if (measure->itemID >= 1 && measure->itemID <= 4095) return Default(msg, wParam, lParam);
+        // The form's other menus (its popups) measure with their own handlers.
+        if (FindMenuItem(measure->itemID) || (measure->itemID >= 1 && measure->itemID <= 4095))
+            return Default(msg, wParam, lParam);
     }
     // An entry of the window's own menu.
     const MenuItemView view = ViewOfSystemItem(TrackedPopup ? TrackedPopup : GetMenu(window_), measure->itemID);
@@ -548,15 +551,16 @@ LRESULT TWinSkinForm::OnDrawItem(UINT msg, WPARAM wParam, LPARAM lParam)
     if (TSkinManage* manager = TSkinManage::Instance()) manager->BindPopupMenu(menu);
     const bool selected = (draw->itemState & ODS_SELECTED) != 0;
     TMenu* formMenu = menuBar_ ? static_cast<TMenu*>(menuBar_->Menu) : nullptr;
-    if (form_ && formMenu) {
-        if (TMenuItem* item = formMenu->FindItem(draw->itemID)) {
+    if (form_) {
+        if (TMenuItem* item = formMenu ? formMenu->FindItem(draw->itemID) : nullptr) {
             if (item->OnDrawItem && !IsSkinHandler(item->OnDrawItem))
                 item->OnDrawItem(item, draw->hDC, draw->rcItem, selected);
             else
                 PaintMenuItem(skinData_, ViewOfItem(item), menu, draw->hDC, draw->rcItem, selected);
             return TRUE;
         }
-        if (draw->itemID >= 1 && draw->itemID <= 4095) return Default(msg, wParam, lParam);
+        if (FindMenuItem(draw->itemID) || (draw->itemID >= 1 && draw->itemID <= 4095))
+            return Default(msg, wParam, lParam);
     }
     PaintSystemItem(skinData_, ViewOfSystemItem(menu, draw->itemID), menu, draw->hDC, draw->rcItem, selected);
     return TRUE;

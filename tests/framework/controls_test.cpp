@@ -12,19 +12,13 @@
 #include "framework/forms.h"
 #include "framework/properties.h"
 #include "framework/std_controls.h"
+#include "tests/framework/window_test_support.h"
 #include "tests/support/gtest.h"
 
 namespace quorvane {
 namespace {
 
-void Pump()
-{
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
+using test::Pump;
 
 // Records what reaches it and passes everything on to the handler it replaced.
 struct Spy {

@@ -112,12 +112,14 @@ TEST(Menus, OwnerDrawnItemsAskTheirHandlers)
     MEASUREITEMSTRUCT measure{};
     measure.CtlType = ODT_MENU;
     measure.itemID = item->Command();
+    measure.itemData = reinterpret_cast<ULONG_PTR>(item);
     SendMessageW(form.Handle(), WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&measure));
     EXPECT_EQ(measure.itemWidth, 123u);
     EXPECT_EQ(measure.itemHeight, 21u);
     DRAWITEMSTRUCT draw{};
     draw.CtlType = ODT_MENU;
     draw.itemID = item->Command();
+    draw.itemData = reinterpret_cast<ULONG_PTR>(item);
     draw.itemState = ODS_SELECTED;
     WindowDc dc(form.Handle());
     draw.hDC = dc.get();
