@@ -289,7 +289,7 @@ void TWinSkinForm::FitWindowToFrame(bool refresh)
         // its children moved right by half the growth.
         const std::u16string caption = ReadWindowText(window_);
         UniqueWindowDc dc = UniqueWindowDc::Client(window_);
-        SelectGuard font(dc.get(), skinData_ ? skinData_->CaptionFont() : nullptr);
+        SelectGuard font(dc.get(), TitleFont());
         SIZE text{};
         GetTextExtentPoint32W(dc.get(), reinterpret_cast<const WCHAR*>(caption.c_str()), static_cast<int>(caption.size()),
                               &text);
@@ -495,13 +495,18 @@ LRESULT TWinSkinForm::FormWndProc(UINT msg, WPARAM wParam, LPARAM lParam)
         return Default(msg, wParam, lParam);
     case WM_CTLCOLORBTN: {
         const LRESULT result = Default(msg, wParam, lParam);
-        if (!form_) SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
+        if (!form_ && skinData_) {
+            SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
+            SetTextColor(reinterpret_cast<HDC>(wParam), ResolveColour(skinData_->Colours.ButtonText));
+        }
         return result;
     }
     case WM_CTLCOLORSTATIC: {
         const LRESULT result = Default(msg, wParam, lParam);
         if (form_ || !skinData_) return result;
+        // A bare dialog's texts stand on the skin's face in its text colour.
         SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
+        SetTextColor(reinterpret_cast<HDC>(wParam), ResolveColour(skinData_->Colours.ButtonText));
         return reinterpret_cast<LRESULT>(skinData_->Colours.FaceBrush.get());
     }
     case WM_MEASUREITEM:

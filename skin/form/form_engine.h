@@ -216,6 +216,7 @@ private:
     void RestoreProcedures();
     void RestoreMenus();
     void PaintCaptionText(HDC dc, int width);
+    HFONT TitleFont();
     RECT MenuBand() const;
 
     HWND window_ = nullptr;

@@ -143,6 +143,18 @@ void TWinSkinForm::PaintTitle(HDC dc)
     SetBkMode(dc, OPAQUE);
 }
 
+HFONT TWinSkinForm::TitleFont()
+{
+    // The caption font of the system at the height the skin asks for.
+    if (!titleFont_ && skinData_) {
+        LOGFONTW font{};
+        if (HFONT caption = skinData_->CaptionFont()) GetObjectW(caption, sizeof font, &font);
+        if (skinData_->Title && skinData_->Title->FontHeight > 0) font.lfHeight = -skinData_->Title->FontHeight;
+        titleFont_.reset(CreateFontIndirectW(&font));
+    }
+    return titleFont_.get();
+}
+
 void TWinSkinForm::PaintCaptionText(HDC dc, int width)
 {
     CaptionAnchorLeft = CaptionAnchorRight = 0;
@@ -151,13 +163,7 @@ void TWinSkinForm::PaintCaptionText(HDC dc, int width)
     const std::u16string text = ReadWindowText(window_);
     if (text.empty()) return;
 
-    if (!titleFont_) {
-        LOGFONTW font{};
-        if (HFONT caption = skinData_->CaptionFont()) GetObjectW(caption, sizeof font, &font);
-        if (title->FontHeight > 0) font.lfHeight = -title->FontHeight;
-        titleFont_.reset(CreateFontIndirectW(&font));
-    }
-    SelectGuard font(dc, titleFont_.get());
+    SelectGuard font(dc, TitleFont());
     SetBkMode(dc, TRANSPARENT);
 
     // The band the text may use: after the text shift, before the right

@@ -209,6 +209,51 @@ TEST(FormEngine, MessageBoxesTakeTheDialogSkinData)
     EXPECT_EQ(Manager().FindEngine(dialog), nullptr);
 }
 
+TEST(FormEngine, ASystemDialogGrowsToShowItsWholeCaptionAndCentresItsControls)
+{
+    Manager();
+    struct {
+        DLGTEMPLATE header;
+        WORD menu, windowClass;
+        WCHAR title[80];
+    } templ{};
+    templ.header.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+    templ.header.cx = 40;
+    templ.header.cy = 40;
+    const WCHAR* caption = L"A caption far wider than the little dialog under it";
+    lstrcpyW(templ.title, caption);
+    HWND dialog = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), &templ.header, nullptr, EmptyDialogProcedure, 0);
+    ASSERT_NE(dialog, nullptr);
+    HWND child = CreateWindowExW(0, L"STATIC", L"x", WS_CHILD, 10, 10, 20, 10, dialog, nullptr, GetModuleHandleW(nullptr),
+                                 nullptr);
+    const int fitted = Width(ClientRect(dialog)) + kLeft + kRight;  // the frame around the same client
+
+    // The caption as the title bar shows it: the system caption font at the skin's height.
+    LOGFONTW logFont{};
+    GetObjectW(SharedSkin().CaptionFont(), sizeof logFont, &logFont);
+    logFont.lfHeight = -SharedSkin().Title->FontHeight;
+    HFONT font = CreateFontIndirectW(&logFont);
+    HDC dc = GetDC(dialog);
+    HGDIOBJ previous = SelectObject(dc, font);
+    SIZE text{};
+    GetTextExtentPoint32W(dc, caption, lstrlenW(caption), &text);
+    SelectObject(dc, previous);
+    ReleaseDC(dialog, dc);
+    DeleteObject(font);
+    const int needed = SharedSkin().Title->LeftWidth + text.cx + SharedSkin().Title->RightWidth;
+    ASSERT_GT(needed, fitted);
+
+    TWinSkinForm* engine = Skin(dialog);
+    ASSERT_NE(engine, nullptr);
+    EXPECT_EQ(Width(WindowRect(dialog)), needed);
+    RECT childRect = WindowRect(child);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&childRect), 2);
+    EXPECT_EQ(childRect.left, 10 + (needed - fitted) / 2);
+    DestroyWindow(dialog);
+    Pump();
+    Manager().Tidy();
+}
+
 TEST(FormEngine, TextChangesNeverLetTheSystemPaintItsCaption)
 {
     HWND window = MakeWindow(WS_OVERLAPPEDWINDOW);
