@@ -11,7 +11,9 @@ export_wine_env
 export QUORVANE_AUDIO=${QUORVANE_AUDIO:-null}
 exe="$QUORVANE_BUILD/app/quorvane.exe"
 [ -x "$exe" ] || { echo "build the reader first (./run)" >&2; exit 1; }
-"$WINESERVER" -p            # a warm server, as on a desktop where Wine runs already
+# A warm server, as on a desktop where Wine runs already (one that runs
+# already is kept: a second start would wait for it).
+"$WINESERVER" -p </dev/null >/dev/null 2>&1 &
 "$WINELOADER" wineboot </dev/null >/dev/null 2>&1
 # One start to warm the file cache.
 QUORVANE_STARTUP_TRACE=exit "$exe" >/dev/null 2>&1 </dev/null || true
