@@ -16,7 +16,10 @@
 
 namespace quorvane {
 
-const char kDefaultVoices[] = "en-us,en-gb,en-gb-scotland,cmn";
+// Mandarin is espeak-ng's "latin as Pinyin" voice: its plain "cmn" voice
+// turns each Han character into pinyin with a tone digit and then reads that
+// by the English rules ("hao three" for 好).
+const char kDefaultVoices[] = "en-us,en-gb,en-gb-scotland,cmn-latn-pinyin";
 
 namespace {
 
@@ -72,26 +75,48 @@ std::string LanguageId(const std::string& language)
 std::string DisplayName(const std::string& language, const std::string& espeakName)
 {
     const std::string lower = Lower(language);
-    if (lower == "cmn" || lower == "zh" || lower == "zh-cmn") return "Mandarin Chinese";
+    if (lower == "cmn" || lower == "cmn-latn-pinyin" || lower == "zh" || lower == "zh-cmn") return "Mandarin Chinese";
     if (lower == "yue" || lower == "zh-yue") return "Cantonese Chinese";
     return espeakName;
 }
 
-// Describes the espeak-ng voice that the name selects (language names pick
-// espeak's own voice for the language, never an MBROLA one).
+// The priority (lower is better) with which the voice speaks `language`, or
+// 0 when it does not. espeak-ng lists a voice's languages as a priority byte
+// and a name, repeated, ending with a zero byte: "fr" is a second language of
+// the voice whose own language is "fr-fr".
+int LanguagePriority(const espeak_VOICE* voice, const std::string& language)
+{
+    for (const char* entry = voice->languages; entry && *entry; entry += std::strlen(entry + 1) + 2)
+        if (Lower(entry + 1) == language) return std::max(1, static_cast<int>(static_cast<unsigned char>(*entry)));
+    return 0;
+}
+
+// Describes the espeak-ng voice that the name selects: the voice whose own
+// language it is, else the one that speaks it with the best priority, else
+// the voice of that name or file. Language names pick espeak's own voices,
+// never an MBROLA one.
 bool DescribeVoice(const std::string& name, VoiceInfo& info)
 {
     const espeak_VOICE** all = espeak_ListVoices(nullptr);
     const espeak_VOICE* found = nullptr;
     const std::string wanted = Lower(name);
-    for (int pass = 0; pass < 2 && !found; ++pass) {
+    int bestPriority = 0;
+    for (int pass = 0; pass < 3 && !found; ++pass) {
         for (int i = 0; all && all[i]; ++i) {
             const espeak_VOICE* v = all[i];
             if (v->identifier && std::strncmp(v->identifier, "mb/", 3) == 0) continue;
-            const bool match = pass == 0 ? (v->languages && Lower(v->languages + 1) == wanted)
-                                         : ((v->name && Lower(v->name) == wanted) ||
-                                            (v->identifier && Lower(v->identifier) == wanted));
-            if (match) {
+            if (pass == 0 && v->languages && Lower(v->languages + 1) == wanted) {
+                found = v;
+                break;
+            }
+            if (pass == 1) {
+                const int priority = LanguagePriority(v, wanted);
+                if (priority > 0 && (!found || priority < bestPriority)) {
+                    found = v;
+                    bestPriority = priority;
+                }
+            }
+            if (pass == 2 && ((v->name && Lower(v->name) == wanted) || (v->identifier && Lower(v->identifier) == wanted))) {
                 found = v;
                 break;
             }
@@ -105,7 +130,7 @@ bool DescribeVoice(const std::string& name, VoiceInfo& info)
     info.description = info.name;
     info.vendor = "eSpeak NG";
     info.age = "Adult";
-    info.gender = found->gender == 2 ? "Female" : "Male";
+    info.gender = found->gender == 1 ? "Male" : found->gender == 2 ? "Female" : "Neutral";
     info.language = LanguageId(language);
     info.id = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Quorvane\\Speech\\Voices\\Tokens\\eSpeakNG_" + name;
     return true;
