@@ -427,7 +427,7 @@ void TfrmTextToSpeech::FormCreate(TObject*)
         // the clipboard is spoken.
         inChain_ = true;
         NextClipboardViewer = SetClipboardViewer(Handle());
-        spVoice_->Skip("Sentence", kSkipAll);
+        CutSpeechShort();
 
         SetBounds(Screen->Width() - Width(), 0, Width(), Height());
 
@@ -491,9 +491,9 @@ void TfrmTextToSpeech::WmDrawClipboard(TMessage& message)
     if (NextClipboardViewer) SendMessageW(NextClipboardViewer, WM_DRAWCLIPBOARD, message.wParam, message.lParam);
     if (!IsClipboardFormatAvailable(CF_TEXT) && !IsClipboardFormatAvailable(CF_OEMTEXT)) return;
     SetReText(ReadClipboardText(Handle()));
-    spVoice_->Skip("Sentence", kSkipAll);
+    CutSpeechShort();
     RepeatArmed = false;
-    spVoice_->Speak(textToSpeak_, SVSFlagsAsync);
+    SpeakText();
     RepeatArmed = true;
 }
 
@@ -572,7 +572,7 @@ void TfrmTextToSpeech::btnPlayClick(TObject*)
         spVoice_->Resume();
         Paused = false;
     } else {
-        spVoice_->Speak(textToSpeak_, SVSFlagsAsync);
+        SpeakText();
     }
     RepeatArmed = CBChongFu->Checked();
 }
@@ -585,8 +585,23 @@ void TfrmTextToSpeech::btnPauseClick(TObject*)
 
 void TfrmTextToSpeech::btnStopClick(TObject*)
 {
-    spVoice_->Skip("Sentence", kSkipAll);
+    CutSpeechShort();
     RepeatArmed = false;
+}
+
+// Skips the rest of the text being spoken. The voice ends that stream a
+// little later, when the reader may already have started another text; its
+// end must not speak anything again.
+void TfrmTextToSpeech::CutSpeechShort()
+{
+    repeatStream_ = 0;
+    spVoice_->Skip("Sentence", kSkipAll);
+}
+
+// Speaks reText's text behind whatever is still being spoken.
+void TfrmTextToSpeech::SpeakText()
+{
+    repeatStream_ = spVoice_->Speak(textToSpeak_, SVSFlagsAsync);
 }
 
 // ---------------------------------------------------------------------------
@@ -721,8 +736,11 @@ void TfrmTextToSpeech::SpVoiceEndStream(TSpVoice*, int streamNumber, StreamPosit
     LogProgress(reader::EndStreamLine(streamNumber, Position32(streamPosition)));
     SelectTextRange(0, 0);
     StyleTextRange(SentenceStart, SentenceLength, 0);
-    if (CBChongFu->Checked() && RepeatArmed)
-        spVoice_->Speak(textToSpeak_, SVSFlagsAsync);
+    // Only the stream started last repeats: the end of a stream that was cut
+    // short, or of a text queued before the last one, arrives after the text
+    // that followed it was started and would queue that text a second time.
+    if (CBChongFu->Checked() && RepeatArmed && streamNumber == repeatStream_ && repeatStream_ != 0)
+        SpeakText();
     else
         spVoice_->Skip("Sentence", kSkipAll);
 }

@@ -313,8 +313,8 @@ TEST_F(ReaderWindow, StopWithRepeatOnEndsTheRepetition)
     service_->ClearCalls();
     form_->btnStop->Click();
     EXPECT_FALSE(RepeatArmed);
-    service_->RaiseEndStream(stream, 100);
-    Deliver();
+    Deliver();  // the cut stream's end
+    EXPECT_EQ(service_->LastSkipEndingStream(), stream);
     Calls calls = service_->Calls();
     EXPECT_EQ(CountOf(calls, "Speak("), 0);
     EXPECT_EQ(CountOf(calls, "Skip("), 2) << "stop's skip and the end of stream's";
@@ -339,6 +339,82 @@ TEST_F(ReaderWindow, EndOfStreamSpeaksAgainOnlyWhenCheckedAndArmed)
     Calls calls = service_->Calls();
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].rfind("Speak(\"Round and round.\", 1)", 0), 0u) << calls[0];
+}
+
+// The voice queues texts and ends a cut stream a little later, after the
+// reader has already started the text that replaced it. Only the text
+// started last may repeat; the end of a cut stream queues nothing.
+TEST_F(ReaderWindow, CopyDuringSpeechWithRepeatOnQueuesTheNewTextOnceAndStopEndsIt)
+{
+    StartReader();
+    form_->CBChongFu->SetChecked(true);
+    Copy(u"First text.");
+    Copy(u"Second text.");
+    Deliver();
+    const int second = service_->LastStreamNumber();
+    EXPECT_EQ(service_->QueuedStreams(), std::vector<int>{second}) << "the new text is queued once";
+    EXPECT_EQ(CountOf(service_->Calls(), "Speak(\"Second text.\""), 1);
+
+    form_->btnStop->Click();
+    Deliver();
+    EXPECT_TRUE(service_->QueuedStreams().empty()) << "stop left something to play";
+    EXPECT_EQ(CountOf(service_->Calls(), "Speak(\"Second text.\""), 1);
+}
+
+TEST_F(ReaderWindow, StopWhilePausedLeavesNothingToHearOnPlay)
+{
+    StartReader();
+    form_->CBChongFu->SetChecked(true);
+    Copy(u"Paused text.");
+    Copy(u"Copied while speaking.");
+    form_->btnPause->Click();
+    Deliver();
+    form_->btnStop->Click();
+    Deliver();
+    EXPECT_TRUE(service_->QueuedStreams().empty());
+    form_->btnPlay->Click();  // resumes; nothing is waiting
+    Deliver();
+    EXPECT_FALSE(service_->IsPaused());
+    EXPECT_TRUE(service_->QueuedStreams().empty());
+    EXPECT_EQ(CountOf(service_->Calls(), "Speak("), 2);
+}
+
+TEST_F(ReaderWindow, RepeatReadingQueuesTheTextOnceAfterEachNaturalEnd)
+{
+    StartReader();
+    form_->CBChongFu->SetChecked(true);
+    Copy(u"Round again.");
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE(round);
+        const int ended = service_->FinishStream();
+        Deliver();
+        ASSERT_EQ(service_->QueuedStreams().size(), 1u);
+        EXPECT_GT(service_->QueuedStreams()[0], ended);
+        EXPECT_EQ(service_->LastSpokenText(), u"Round again.");
+    }
+    // Play during speech queues the text behind the sounding one: that one
+    // ends without repeating, the one queued last repeats.
+    form_->btnPlay->Click();
+    ASSERT_EQ(service_->QueuedStreams().size(), 2u);
+    const int queued = service_->QueuedStreams()[1];
+    service_->FinishStream();
+    Deliver();
+    EXPECT_EQ(service_->QueuedStreams(), std::vector<int>{queued});
+    service_->FinishStream();
+    Deliver();
+    ASSERT_EQ(service_->QueuedStreams().size(), 1u);
+    EXPECT_GT(service_->QueuedStreams()[0], queued);
+}
+
+TEST_F(ReaderWindow, TextCutShortAtStartUpIsNotRepeated)
+{
+    WriteFileBytes(markerDirectory_ + u"\\01.ini", "");
+    SetClipboardText(u"On the clipboard before the start.");
+    StartReader();
+    Deliver();
+    EXPECT_TRUE(form_->CBChongFu->Checked());
+    EXPECT_EQ(CountOf(service_->Calls(), "Speak("), 1);
+    EXPECT_TRUE(service_->QueuedStreams().empty());
 }
 
 // ----- rate, volume, repeat box ---------------------------------------------
