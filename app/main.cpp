@@ -11,8 +11,9 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <utility>
 
-#include "app/text_to_speech_form.h"
+#include "app/reader_program.h"
 #include "framework/message_box.h"
 
 namespace {
@@ -58,18 +59,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int)
         };
     }
 
-    Application->Initialize();
-    try {
-        Application->CreateForm<TfrmTextToSpeech>(options);
-    } catch (...) {
-        // The voice could not be obtained while the window loaded: report
-        // the platform's error and end before the window opens.
-        Application->HandleException(nullptr);
-        return 1;
-    }
-    Application->Run();
-    // The forms go while the progress log is still open, not during the
-    // program's exit-time destruction.
-    Application->DestroyForms();
-    return 0;
+    const int exitCode = RunReaderProgram(std::move(options));
+    // Everything the program made is gone by now. Under Wine, a plain return
+    // lets the process be killed in its exit-time teardown (measured: exit
+    // status 137 whether the window was closed or never opened), so the
+    // program ends here with its own exit code.
+    std::fflush(nullptr);
+    TerminateProcess(GetCurrentProcess(), static_cast<UINT>(exitCode));
+    return exitCode;
 }

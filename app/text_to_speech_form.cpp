@@ -2,7 +2,9 @@
 
 #include <richedit.h>
 
+#include <algorithm>
 #include <climits>
+#include <cstring>
 #include <stdexcept>
 #include <string>
 
@@ -71,6 +73,52 @@ std::u16string ReadClipboardText(HWND owner)
     }
     CloseClipboard();
     return text;
+}
+
+// Whether the clipboard holds a copy its maker marked private, as password
+// managers do so that clipboard watchers leave it alone: on Windows by the
+// formats "ExcludeClipboardContentFromMonitorProcessing" and "Clipboard
+// Viewer Ignore", or "CanIncludeInClipboardHistory" holding 0; on X11 by the
+// target "x-kde-passwordManagerHint" holding "secret", which Wine offers as
+// a registered format of that name with the target's bytes. Only the marks
+// are read, never the copy.
+bool ClipboardHoldsPrivateCopy(HWND owner)
+{
+    static const UINT exclude = RegisterClipboardFormatW(L"ExcludeClipboardContentFromMonitorProcessing");
+    static const UINT viewerIgnore = RegisterClipboardFormatW(L"Clipboard Viewer Ignore");
+    static const UINT history = RegisterClipboardFormatW(L"CanIncludeInClipboardHistory");
+    static const UINT passwordHint = RegisterClipboardFormatW(L"x-kde-passwordManagerHint");
+    if ((exclude && IsClipboardFormatAvailable(exclude)) || (viewerIgnore && IsClipboardFormatAvailable(viewerIgnore)))
+        return true;
+    const bool hasHistory = history && IsClipboardFormatAvailable(history);
+    const bool hasHint = passwordHint && IsClipboardFormatAvailable(passwordHint);
+    if (!hasHistory && !hasHint) return false;
+
+    if (!OpenClipboard(owner)) throw Exception("Cannot open clipboard");
+    auto bytesOf = [](UINT format) {
+        std::string bytes;
+        if (HANDLE data = GetClipboardData(format)) {
+            if (const auto* memory = static_cast<const char*>(GlobalLock(data))) {
+                bytes.assign(memory, std::min<SIZE_T>(GlobalSize(data), 64));
+                GlobalUnlock(data);
+            }
+        }
+        return bytes;
+    };
+    bool marked = false;
+    if (hasHistory) {
+        const std::string value = bytesOf(history);
+        DWORD allowed = 1;
+        if (value.size() >= sizeof allowed) std::memcpy(&allowed, value.data(), sizeof allowed);
+        marked = allowed == 0;
+    }
+    if (hasHint && !marked) {
+        std::string value = bytesOf(passwordHint);
+        while (!value.empty() && value.back() == '\0') value.pop_back();
+        marked = value == "secret";
+    }
+    CloseClipboard();
+    return marked;
 }
 
 std::u16string ReadRichEdit(HWND richEdit)
@@ -370,7 +418,12 @@ void TfrmTextToSpeech::BuildControls()
 
 void TfrmTextToSpeech::BeforeDestruction()
 {
-    // No voice event may reach the handlers once the controls start to go.
+    // The window leaves the viewer chain first, while everything its
+    // handlers use is still there: a copy notice can reach it while it waits
+    // in ChangeClipboardChain. Then the voice goes, so that no voice event
+    // reaches the handlers once the controls start to go; from then on the
+    // handlers find no voice and do nothing.
+    LeaveClipboardChain();
     spVoice_.reset();
     TForm::BeforeDestruction();
 }
@@ -490,6 +543,15 @@ void TfrmTextToSpeech::WmDrawClipboard(TMessage& message)
     message.result = 0;
     if (NextClipboardViewer) SendMessageW(NextClipboardViewer, WM_DRAWCLIPBOARD, message.wParam, message.lParam);
     if (!IsClipboardFormatAvailable(CF_TEXT) && !IsClipboardFormatAvailable(CF_OEMTEXT)) return;
+    if (!spVoice_) return;  // the window is going away
+    if (ClipboardHoldsPrivateCopy(Handle())) {
+        // What was being said stops as for any copy; the copy itself is
+        // neither read nor shown nor spoken.
+        CutSpeechShort();
+        RepeatArmed = false;
+        LogProgress(std::string(reader::kPrivateCopySkippedLine));
+        return;
+    }
     SetReText(ReadClipboardText(Handle()));
     CutSpeechShort();
     RepeatArmed = false;
@@ -568,6 +630,7 @@ void TfrmTextToSpeech::FillNextChunk(WPARAM generation)
 
 void TfrmTextToSpeech::btnPlayClick(TObject*)
 {
+    if (!spVoice_) return;
     if (Paused) {
         spVoice_->Resume();
         Paused = false;
@@ -579,12 +642,14 @@ void TfrmTextToSpeech::btnPlayClick(TObject*)
 
 void TfrmTextToSpeech::btnPauseClick(TObject*)
 {
+    if (!spVoice_) return;
     if (!Paused) spVoice_->Pause();
     Paused = true;
 }
 
 void TfrmTextToSpeech::btnStopClick(TObject*)
 {
+    if (!spVoice_) return;
     CutSpeechShort();
     RepeatArmed = false;
 }
@@ -617,6 +682,7 @@ void TfrmTextToSpeech::FillVoiceInfo()
 {
     lstEngineInfo->Items()->Clear();
     const int index = cbVoices->ItemIndex();
+    if (!spVoice_) return;
     if (index < 0) return;
     auto* token = static_cast<ISpeechObjectToken*>(cbVoices->Items()->Objects(index));
     if (!token) return;
@@ -632,6 +698,7 @@ void TfrmTextToSpeech::FillVoiceInfo()
 
 void TfrmTextToSpeech::tbRateChange(TObject*)
 {
+    if (!spVoice_) return;
     btnStopClick(btnStop);
     spVoice_->SetRate(tbRate->Position());
     lblRate->SetCaption(Decimal(tbRate->Position()));
@@ -639,6 +706,7 @@ void TfrmTextToSpeech::tbRateChange(TObject*)
 
 void TfrmTextToSpeech::tbVolumeChange(TObject*)
 {
+    if (!spVoice_) return;
     btnStopClick(btnStop);
     spVoice_->SetVolume(tbVolume->Position());
     lblVolume->SetCaption(Decimal(tbVolume->Position()));

@@ -8,9 +8,11 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "app/reader_program.h"
 #include "app/reader_texts.h"
 #include "tests/app/reader_test_support.h"
 
@@ -135,6 +137,74 @@ TEST_F(ReaderWindow, StartUpRunsItsStepsInOrder)
     EXPECT_EQ(Application->Title(), "Quorvane");
     EXPECT_EQ(form_->Caption(), "Quorvane[选中要朗读的文字，按Ctrl+C键或复制菜单项]");
     EXPECT_FALSE(RepeatArmed);
+}
+
+// ----- no voice service -------------------------------------------------------
+
+// The voice service cannot start, as on a machine without one.
+class NoVoiceService {
+public:
+    NoVoiceService()
+    {
+        RegisterRunningVoiceService(nullptr);
+        previous_ = SetVoiceServiceFactory([]() -> std::shared_ptr<VoiceService> {
+            throw EOleException("No espeak-ng voice is installed");
+        });
+    }
+    ~NoVoiceService() { SetVoiceServiceFactory(std::move(previous_)); }
+
+private:
+    VoiceServiceFactory previous_;
+};
+
+TEST_F(ReaderWindow, WithoutAVoiceServiceTheWindowIsFreedUnopenedWithItsComponents)
+{
+    NoVoiceService none;
+    ReaderOptions options;
+    options.markerDirectory = markerDirectory_;
+    options.progressSink = [this](const std::string& line) { progress_.push_back(line); };
+    auto createReader = [&] {
+        try {
+            Application->CreateForm<TfrmTextToSpeech>(options);
+            ADD_FAILURE() << "the window was created";
+            Application->DestroyForms();
+        } catch (const EOleException& e) {
+            EXPECT_STREQ(e.what(), "No espeak-ng voice is installed");
+        }
+    };
+    createReader();  // what the first form of a process sets up for good
+    const int forms = Screen->FormCount();
+    const GuiObjectCount before = CountGuiObjects();
+    createReader();
+    const GuiObjectCount after = CountGuiObjects();
+    EXPECT_EQ(Screen->FormCount(), forms);
+    EXPECT_EQ(Application->MainForm(), nullptr);
+    EXPECT_EQ(FindWindowW(L"TfrmTextToSpeech", nullptr), nullptr);
+    EXPECT_EQ(after.gdi, before.gdi) << "the skin data and the controls were not freed";
+    EXPECT_EQ(after.user, before.user);
+    EXPECT_TRUE(boxes_.empty()) << "whoever creates the window reports the error";
+    EXPECT_TRUE(progress_.empty()) << "the start-up sequence ran";
+}
+
+void CALLBACK CloseMainForm(HWND, UINT, UINT_PTR, DWORD)
+{
+    if (TForm* form = Application->MainForm()) form->Close();
+}
+
+TEST_F(ReaderWindow, WithoutAVoiceServiceTheProgramReportsOnceAndEndsBeforeItsWindowOpens)
+{
+    NoVoiceService none;
+    ReaderOptions options;
+    options.markerDirectory = markerDirectory_;
+    // Should the window open after all, it closes so that the test ends.
+    const UINT_PTR timer = SetTimer(nullptr, 0, 3000, CloseMainForm);
+    const int exitCode = RunReaderProgram(options);
+    KillTimer(nullptr, timer);
+    EXPECT_EQ(exitCode, 1);
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].text, "No espeak-ng voice is installed.");
+    EXPECT_EQ(boxes_[0].caption, "Quorvane");
+    EXPECT_EQ(boxes_[0].flags & (MB_ICONMASK | MB_TYPEMASK), static_cast<UINT>(MB_ICONSTOP | MB_OK));
 }
 
 TEST_F(ReaderWindow, WindowSitsAtTheTopRightOfThePrimaryScreen)
@@ -739,6 +809,159 @@ TEST_F(ReaderWindow, ChainStaysIntactWhenViewersLeave)
     EXPECT_EQ(GetClipboardViewer(), otherNext) << "the reader left the chain";
     DestroyWindow(other);
     UnregisterClassW(wc.lpszClassName, wc.hInstance);
+}
+
+// A viewer that joined the chain after the reader: when the reader leaves,
+// ChangeClipboardChain tells this one, and it hands the reader a copy notice
+// right then, as a notice arriving during that call would reach it.
+struct LeavingProbe {
+    TfrmTextToSpeech* reader = nullptr;
+    HWND next = nullptr;
+    bool told = false;
+    bool voiceThere = false;
+};
+LeavingProbe* gLeaving = nullptr;
+
+LRESULT CALLBACK ViewerBeforeTheReader(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_CHANGECBCHAIN && gLeaving) {
+        gLeaving->told = true;
+        gLeaving->voiceThere = gLeaving->reader->SpVoice() != nullptr;
+        if (gLeaving->voiceThere) SendMessageW(gLeaving->reader->Handle(), WM_DRAWCLIPBOARD, 0, 0);
+        if (reinterpret_cast<HWND>(wParam) == gLeaving->next) gLeaving->next = reinterpret_cast<HWND>(lParam);
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+TEST_F(ReaderWindow, ReaderLeavesTheChainWhileItsVoiceIsStillThere)
+{
+    StartReader();
+    SetClipboardText(u"Copied while the reader leaves.");
+    PumpPending();
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = ViewerBeforeTheReader;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"QuorvaneTestViewerBefore";
+    RegisterClassW(&wc);
+    HWND viewer = CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, wc.hInstance, nullptr);
+    LeavingProbe probe;
+    probe.reader = form_;
+    probe.next = SetClipboardViewer(viewer);
+    EXPECT_EQ(probe.next, form_->Handle());
+    PumpPending();
+    gLeaving = &probe;
+    auto service = service_;
+    service->ClearCalls();
+    StopReader();
+    gLeaving = nullptr;
+    EXPECT_TRUE(probe.told);
+    EXPECT_TRUE(probe.voiceThere) << "the voice went before the window left the chain";
+    EXPECT_EQ(CountOf(service->Calls(), "Speak(\"Copied while the reader leaves.\""), 1);
+    EXPECT_TRUE(boxes_.empty());
+    ChangeClipboardChain(viewer, probe.next);
+    DestroyWindow(viewer);
+    UnregisterClassW(wc.lpszClassName, wc.hInstance);
+}
+
+TEST_F(ReaderWindow, HandlersDoNothingOnceTheVoiceIsGone)
+{
+    StartReader();
+    Copy(u"Spoken before the end.");
+    auto service = service_;
+    const size_t calls = service->Calls().size();
+    bool voiceGone = false;
+    TfrmTextToSpeech* form = form_;
+    const TNotifyEvent formDestroy = form->OnDestroy;
+    form->OnDestroy = [&, form](TObject* sender) {
+        voiceGone = form->SpVoice() == nullptr;
+        SendMessageW(form->Handle(), WM_DRAWCLIPBOARD, 0, 0);
+        form->btnPlay->Click();
+        form->btnPause->Click();
+        form->btnStop->Click();
+        form->tbRate->SetPosition(form->tbRate->Position() + 1);
+        form->tbVolume->SetPosition(form->tbVolume->Position() - 1);
+        form->cbVoicesChange(form->cbVoices);
+        formDestroy(sender);
+    };
+    StopReader();
+    EXPECT_TRUE(voiceGone);
+    EXPECT_EQ(service->Calls().size(), calls);
+    EXPECT_TRUE(boxes_.empty());
+}
+
+// ----- private copies --------------------------------------------------------
+
+// Puts text on the clipboard together with a registered format holding
+// `mark`, in one change of the clipboard.
+void SetMarkedClipboardText(const std::u16string& text, const wchar_t* markFormat, const std::string& mark)
+{
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    auto put = [](UINT format, const void* bytes, size_t size) {
+        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, std::max<size_t>(size, 1));
+        if (!memory) return;
+        std::memcpy(GlobalLock(memory), bytes, size);
+        GlobalUnlock(memory);
+        SetClipboardData(format, memory);
+    };
+    put(CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(char16_t));
+    put(RegisterClipboardFormatW(markFormat), mark.data(), mark.size());
+    CloseClipboard();
+}
+
+std::string DwordBytes(DWORD value)
+{
+    return std::string(reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+TEST_F(ReaderWindow, PrivateCopiesAreNeitherReadNorSpokenButStopWhatWasSaid)
+{
+    struct Case {
+        const wchar_t* format;
+        std::string mark;
+        bool isPrivate;
+    };
+    const Case cases[] = {
+        {L"ExcludeClipboardContentFromMonitorProcessing", "", true},
+        {L"Clipboard Viewer Ignore", "", true},
+        {L"CanIncludeInClipboardHistory", DwordBytes(0), true},
+        {L"CanIncludeInClipboardHistory", DwordBytes(1), false},
+        {L"x-kde-passwordManagerHint", "secret", true},
+        {L"x-kde-passwordManagerHint", std::string("secret", 7), true},  // with its terminating zero
+        {L"x-kde-passwordManagerHint", "public", false},
+    };
+    const std::string skipped(reader::kPrivateCopySkippedLine);
+    StartReader();
+    form_->CBChongFu->SetChecked(true);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(Utf16ToUtf8(reinterpret_cast<const char16_t*>(c.format)) + (c.isPrivate ? " private" : " public"));
+        Copy(u"Public text.");
+        ASSERT_EQ(service_->QueuedStreams().size(), 1u);
+        const size_t calls = service_->Calls().size();
+        const size_t lines = progress_.size();
+        SetMarkedClipboardText(u"hunter2 is my password", c.format, c.mark);
+        ASSERT_TRUE(PumpUntil([&] { return service_->Calls().size() > calls; })) << "the copy changed nothing";
+        Deliver();
+        const Calls all = service_->Calls();
+        const Calls after(all.begin() + static_cast<long>(calls), all.end());
+        const std::vector<std::string> newLines(progress_.begin() + static_cast<long>(lines), progress_.end());
+        if (c.isPrivate) {
+            EXPECT_EQ(ReText(), u"Public text.") << "the private copy went into the text box";
+            EXPECT_EQ(CountOf(after, "Speak("), 0) << "the private copy was spoken";
+            EXPECT_TRUE(service_->QueuedStreams().empty()) << "what was being said goes on";
+            EXPECT_FALSE(RepeatArmed);
+            EXPECT_EQ(std::count(newLines.begin(), newLines.end(), skipped), 1);
+        } else {
+            EXPECT_EQ(ReText(), u"hunter2 is my password");
+            EXPECT_EQ(CountOf(after, "Speak(\"hunter2 is my password\""), 1);
+            EXPECT_EQ(std::count(newLines.begin(), newLines.end(), skipped), 0);
+        }
+        if (c.isPrivate) {
+            for (const std::string& line : newLines) EXPECT_EQ(line.find("hunter2"), std::string::npos) << line;
+            for (const std::string& call : after) EXPECT_EQ(call.find("hunter2"), std::string::npos) << call;
+        }
+    }
 }
 
 // ----- large copies and leaks -----------------------------------------------

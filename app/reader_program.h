@@ -1,0 +1,15 @@
+// The reader program once its command line is read.
+#pragma once
+
+#include "app/text_to_speech_form.h"
+
+namespace quorvane {
+
+// Initialises the application, creates the reader window (its components
+// load first, then its start-up sequence runs) and runs the message loop
+// until the window closes; returns the exit code. When the window cannot
+// load (no voice service), its error is shown once in the standard error box
+// and the program ends with 1 before the window opens.
+int RunReaderProgram(ReaderOptions options);
+
+}  // namespace quorvane
