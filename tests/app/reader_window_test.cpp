@@ -109,33 +109,61 @@ TEST_F(ReaderWindow, StartUpPicksTheFourthVoiceInSortedOrderOnlyWithFourOrMore)
 
 TEST_F(ReaderWindow, StartUpRunsItsStepsInOrder)
 {
+    Application->SetTitle("Not the reader's title");
+    SetClipboardText(u"On the clipboard.");
     StartReader();
-    const Calls calls = service_->Calls();
-    auto at = [&](const std::string& prefix) {
-        for (size_t i = 0; i < calls.size(); ++i)
-            if (calls[i].rfind(prefix, 0) == 0) return static_cast<int>(i);
-        return -1;
+    // Every voice call of the start-up, in order: connecting; the event
+    // interests; the voices and the first one made current; rate and volume,
+    // where the volume bar's move from 0 stops speech and sets the volume
+    // again; joining the clipboard chain, which speaks the clipboard's text;
+    // the skip that cuts it short; the fourth voice made current; and the
+    // skip of the cut stream's end handler.
+    const std::string skip = kSkipAll;
+    const std::string tokens = "SetVoice(\"HKEY_LOCAL_MACHINE\\\\SOFTWARE\\\\Quorvane\\\\Voices\\\\Tokens\\\\Scripted_";
+    const Calls expected = {
+        "SetEventInterests(33278)",
+        "SetEventInterests(33790)",
+        "Voices()",
+        tokens + "en-us\")",
+        "Rate()",
+        "Volume()",
+        skip,
+        "SetVolume(100)",
+        skip,
+        "Speak(\"On the clipboard.\", 1) -> 1",
+        skip,
+        tokens + "cmn\")",
+        skip,
     };
-    ASSERT_GE(at("SetEventInterests(33790)"), 0);
-    EXPECT_LT(at("SetEventInterests(33790)"), at("Voices()"));
-    EXPECT_LT(at("Voices()"), at("SetVoice("));
-    EXPECT_LT(at("SetVoice("), at("Rate()"));
-    EXPECT_LT(at("Rate()"), at("Volume()"));
-    EXPECT_LT(at("Volume()"), at("Skip("));
+    EXPECT_EQ(service_->Calls(), expected);
+    EXPECT_EQ(service_->LastSkipEndingStream(), 1) << "the last skip is the end handler's";
+
+    // The log lines fall between those calls.
     const std::vector<std::string> expectedLog = {"About to enumerate voices", "Enumerated voices",
                                                   "About to check attributes", "Checked attributes"};
+    const std::vector<size_t> expectedCallsAtLine = {2, 4, 4, 8};
     const std::vector<std::string> log = LogLines();
     ASSERT_GE(log.size(), expectedLog.size());
     EXPECT_TRUE(std::equal(expectedLog.begin(), expectedLog.end(), log.begin()));
+    ASSERT_GE(callsAtLine_.size(), expectedCallsAtLine.size());
+    EXPECT_TRUE(std::equal(expectedCallsAtLine.begin(), expectedCallsAtLine.end(), callsAtLine_.begin()));
     EXPECT_EQ(progress_, log) << "the mirror sees every line";
+
     // Scripted volume is 100: the bar moved from 0, which stops speech and sets it again.
     EXPECT_EQ(form_->tbVolume->Position(), 100);
     EXPECT_EQ(form_->lblVolume->Caption(), "100");
-    EXPECT_TRUE(Contains(calls, "SetVolume(100)"));
     EXPECT_EQ(form_->tbRate->Position(), 0);
-    EXPECT_FALSE(Contains(calls, "SetRate(0)")) << "an unchanged rate raises no change";
     EXPECT_EQ(Application->Title(), "Quorvane");
     EXPECT_EQ(form_->Caption(), "Quorvane[选中要朗读的文字，按Ctrl+C键或复制菜单项]");
+    EXPECT_EQ(ReText(), u"On the clipboard.");
+    EXPECT_EQ(form_->cbVoices->ItemIndex(), 3);
+}
+
+TEST_F(ReaderWindow, StartUpWithAnEmptyClipboardSpeaksNothingAndLeavesRepeatDisarmed)
+{
+    RepeatArmed = true;
+    StartReader();
+    EXPECT_EQ(CountOf(service_->Calls(), "Speak("), 0);
     EXPECT_FALSE(RepeatArmed);
 }
 
