@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <mutex>
 
 #include "speech/audio_output.h"
 #include "speech/espeak_voice_service.h"
@@ -535,6 +536,57 @@ TEST_F(EspeakServiceTest, AudioLevelsFollowTheSoundWithinTheirRange)
     EXPECT_NEAR(static_cast<double>(Of(kEventAudioLevel, loud).size()), seconds * 10, 1.5);
     EXPECT_GT(loudMax, 30);
     EXPECT_LT(quietMax, loudMax / 5);
+}
+
+// A subscriber that takes the end of a stream but cannot pass it on at once
+// (its thread's message queue is full) gets it offered again until it can:
+// the service does not fall idle with the end of the stream undelivered.
+TEST(EspeakDelivery, AnEndOfStreamThatCouldNotBePassedOnIsOfferedAgain)
+{
+    struct SlowSink : VoiceEventSink {
+        std::mutex mutex;
+        bool pending = false;
+        int retries = 0;
+        bool delivered = false;
+        void OnVoiceEvent(const VoiceEvent& event) noexcept override
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            if (event.id == kEventEndStream) pending = true;
+        }
+        bool RetryDelivery() noexcept override
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            if (!pending) return true;
+            if (++retries < 5) return false;
+            pending = false;
+            delivered = true;
+            return true;
+        }
+    };
+    auto service = std::make_shared<EspeakVoiceService>(std::make_unique<PacedAudioOutput>());
+    auto sink = std::make_shared<SlowSink>();
+    service->Subscribe(sink);
+    service->Speak(u"Yes.", SVSFlagsAsync);
+    const DWORD start = GetTickCount();
+    for (;;) {
+        {
+            std::lock_guard<std::mutex> lock(sink->mutex);
+            if (sink->delivered || GetTickCount() - start > 5000) break;
+        }
+        Sleep(5);
+    }
+    std::lock_guard<std::mutex> lock(sink->mutex);
+    EXPECT_TRUE(sink->delivered) << "the end of the stream was left waiting";
+    EXPECT_EQ(sink->retries, 5);
+    service->Unsubscribe(sink.get());
+}
+
+// The service's start-up runs on its synthesis thread; when it fails, the
+// constructor reports it, and the next service can start.
+TEST(EspeakDelivery, AFailedStartLeavesRoomForTheNextService)
+{
+    EXPECT_THROW(EspeakVoiceService(std::make_unique<PacedAudioOutput>(), {"nonesuch"}), EOleException);
+    EXPECT_NO_THROW(EspeakVoiceService(std::make_unique<PacedAudioOutput>()));
 }
 
 TEST(EspeakVoices, DefaultsAreThreeEnglishAndMandarinFourthInSortedOrder)
