@@ -799,6 +799,32 @@ TEST_F(ReaderWindow, EscClosesTheRealHelpAndAboutBoxes)
 
 // ----- the clipboard-viewer chain --------------------------------------------
 
+// A plain window of its own class, for a test's own clipboard viewer.
+class TestWindow {
+public:
+    TestWindow(WNDPROC procedure, const wchar_t* className) : className_(className)
+    {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = procedure;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = className;
+        RegisterClassW(&wc);
+        window_ = CreateWindowExW(0, className, L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, wc.hInstance, nullptr);
+    }
+    ~TestWindow()
+    {
+        DestroyWindow(window_);
+        UnregisterClassW(className_, GetModuleHandleW(nullptr));
+    }
+    TestWindow(const TestWindow&) = delete;
+    TestWindow& operator=(const TestWindow&) = delete;
+    HWND Handle() const { return window_; }
+
+private:
+    const wchar_t* className_;
+    HWND window_ = nullptr;
+};
+
 int gNextViewerNotices = 0;
 LRESULT CALLBACK CountingViewer(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -811,12 +837,8 @@ LRESULT CALLBACK CountingViewer(HWND window, UINT message, WPARAM wParam, LPARAM
 
 TEST_F(ReaderWindow, ChainStaysIntactWhenViewersLeave)
 {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = CountingViewer;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"QuorvaneTestViewer";
-    RegisterClassW(&wc);
-    HWND other = CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, wc.hInstance, nullptr);
+    const TestWindow otherWindow(CountingViewer, L"QuorvaneTestViewer");
+    const HWND other = otherWindow.Handle();
     const HWND otherNext = SetClipboardViewer(other);
     PumpPending();
     StartReader();
@@ -835,8 +857,6 @@ TEST_F(ReaderWindow, ChainStaysIntactWhenViewersLeave)
 
     StopReader();
     EXPECT_EQ(GetClipboardViewer(), otherNext) << "the reader left the chain";
-    DestroyWindow(other);
-    UnregisterClassW(wc.lpszClassName, wc.hInstance);
 }
 
 // A viewer that joined the chain after the reader: when the reader leaves,
@@ -867,12 +887,8 @@ TEST_F(ReaderWindow, ReaderLeavesTheChainWhileItsVoiceIsStillThere)
     StartReader();
     SetClipboardText(u"Copied while the reader leaves.");
     PumpPending();
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = ViewerBeforeTheReader;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"QuorvaneTestViewerBefore";
-    RegisterClassW(&wc);
-    HWND viewer = CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, wc.hInstance, nullptr);
+    const TestWindow viewerWindow(ViewerBeforeTheReader, L"QuorvaneTestViewerBefore");
+    const HWND viewer = viewerWindow.Handle();
     LeavingProbe probe;
     probe.reader = form_;
     probe.next = SetClipboardViewer(viewer);
@@ -888,8 +904,6 @@ TEST_F(ReaderWindow, ReaderLeavesTheChainWhileItsVoiceIsStillThere)
     EXPECT_EQ(CountOf(service->Calls(), "Speak(\"Copied while the reader leaves.\""), 1);
     EXPECT_TRUE(boxes_.empty());
     ChangeClipboardChain(viewer, probe.next);
-    DestroyWindow(viewer);
-    UnregisterClassW(wc.lpszClassName, wc.hInstance);
 }
 
 TEST_F(ReaderWindow, HandlersDoNothingOnceTheVoiceIsGone)
