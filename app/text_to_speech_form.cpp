@@ -81,7 +81,8 @@ std::u16string ReadClipboardText(HWND owner)
 // Viewer Ignore", or "CanIncludeInClipboardHistory" holding 0; on X11 by the
 // target "x-kde-passwordManagerHint" holding "secret", which Wine offers as
 // a registered format of that name with the target's bytes. Only the marks
-// are read, never the copy.
+// are read, never the copy. A mark whose value cannot be read counts as
+// private: better a copy left unspoken than a password read out.
 bool ClipboardHoldsPrivateCopy(HWND owner)
 {
     static const UINT exclude = RegisterClipboardFormatW(L"ExcludeClipboardContentFromMonitorProcessing");
@@ -108,14 +109,14 @@ bool ClipboardHoldsPrivateCopy(HWND owner)
     bool marked = false;
     if (hasHistory) {
         const std::string value = bytesOf(history);
-        DWORD allowed = 1;
+        DWORD allowed = 0;
         if (value.size() >= sizeof allowed) std::memcpy(&allowed, value.data(), sizeof allowed);
         marked = allowed == 0;
     }
     if (hasHint && !marked) {
         std::string value = bytesOf(passwordHint);
         while (!value.empty() && value.back() == '\0') value.pop_back();
-        marked = value == "secret";
+        marked = value.empty() || value == "secret";
     }
     CloseClipboard();
     return marked;

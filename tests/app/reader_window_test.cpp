@@ -941,7 +941,7 @@ void SetMarkedClipboardText(const std::u16string& text, const wchar_t* markForma
     ASSERT_TRUE(OpenClipboard(nullptr));
     EmptyClipboard();
     auto put = [](UINT format, const void* bytes, size_t size) {
-        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, std::max<size_t>(size, 1));
+        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, std::max<size_t>(size, 1));
         if (!memory) return;
         std::memcpy(GlobalLock(memory), bytes, size);
         GlobalUnlock(memory);
@@ -969,9 +969,11 @@ TEST_F(ReaderWindow, PrivateCopiesAreNeitherReadNorSpokenButStopWhatWasSaid)
         {L"Clipboard Viewer Ignore", "", true},
         {L"CanIncludeInClipboardHistory", DwordBytes(0), true},
         {L"CanIncludeInClipboardHistory", DwordBytes(1), false},
+        {L"CanIncludeInClipboardHistory", "", true},  // unreadable: private to be safe
         {L"x-kde-passwordManagerHint", "secret", true},
         {L"x-kde-passwordManagerHint", std::string("secret", 7), true},  // with its terminating zero
         {L"x-kde-passwordManagerHint", "public", false},
+        {L"x-kde-passwordManagerHint", "", true},  // unreadable: private to be safe
     };
     const std::string skipped(reader::kPrivateCopySkippedLine);
     StartReader();
