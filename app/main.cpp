@@ -13,10 +13,10 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <utility>
 
+#include "app/reader_program.h"
 #include "app/startup_trace.h"
-#include "app/text_to_speech_form.h"
-#include "framework/host_paths.h"
 #include "framework/message_box.h"
 
 namespace {
@@ -79,29 +79,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int)
         };
     }
 
-    Application->Initialize();
-    try {
-        Application->CreateForm<TfrmTextToSpeech>(options);
-    } catch (...) {
-        // The voice could not be obtained while the window loaded: report
-        // the platform's error and end before the window opens.
-        Application->HandleException(nullptr);
-        return 1;
-    }
-    if (!skinPath.empty()) {
-        // Every window takes the package: the main one as it is shown,
-        // the others as they open. One that does not load leaves the stored skin.
-        if (auto* reader = As<TfrmTextToSpeech>(Application->MainForm())) {
-            reader->SkinData1->SetSkinFile(HostPathToWindows(skinPath));
-            if (!reader->SkinData1->SkinFileError().empty())
-                std::fprintf(stderr, "quorvane: %s; keeping the current skin\n", reader->SkinData1->SkinFileError().c_str());
-        }
-    }
-    StartupMilestone("created");
-    if (Application->MainForm()) WatchFirstPaint(Application->MainForm()->Handle());
-    Application->Run();
-    // The forms go while the progress log is still open, not during the
-    // program's exit-time destruction.
-    Application->DestroyForms();
-    return 0;
+    const int exitCode = RunReaderProgram(std::move(options), skinPath);
+    // Everything the program made is gone by now. Under Wine, a plain return
+    // lets the process be killed in its exit-time teardown (measured: exit
+    // status 137 whether the window was closed or never opened), so the
+    // program ends here with its own exit code.
+    std::fflush(nullptr);
+    TerminateProcess(GetCurrentProcess(), static_cast<UINT>(exitCode));
+    return exitCode;
 }

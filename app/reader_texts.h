@@ -25,6 +25,10 @@ std::string StatusBarText();
 std::string HelpText();
 std::string AboutText();
 
+// Progress log line for a copy marked private (a password manager's), which
+// is neither read nor spoken. It carries nothing of the copy.
+inline constexpr std::string_view kPrivateCopySkippedLine = "Private copy skipped: not read, not spoken";
+
 // Progress log lines of the voice events.
 std::string StartStreamLine(int stream, int position);
 std::string EndStreamLine(int stream, int position);

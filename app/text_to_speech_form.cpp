@@ -2,7 +2,9 @@
 
 #include <richedit.h>
 
+#include <algorithm>
 #include <climits>
+#include <cstring>
 #include <stdexcept>
 #include <string>
 
@@ -71,6 +73,53 @@ std::u16string ReadClipboardText(HWND owner)
     }
     CloseClipboard();
     return text;
+}
+
+// Whether the clipboard holds a copy its maker marked private, as password
+// managers do so that clipboard watchers leave it alone: on Windows by the
+// formats "ExcludeClipboardContentFromMonitorProcessing" and "Clipboard
+// Viewer Ignore", or "CanIncludeInClipboardHistory" holding 0; on X11 by the
+// target "x-kde-passwordManagerHint" holding "secret", which Wine offers as
+// a registered format of that name with the target's bytes. Only the marks
+// are read, never the copy. A mark whose value cannot be read counts as
+// private: better a copy left unspoken than a password read out.
+bool ClipboardHoldsPrivateCopy(HWND owner)
+{
+    static const UINT exclude = RegisterClipboardFormatW(L"ExcludeClipboardContentFromMonitorProcessing");
+    static const UINT viewerIgnore = RegisterClipboardFormatW(L"Clipboard Viewer Ignore");
+    static const UINT history = RegisterClipboardFormatW(L"CanIncludeInClipboardHistory");
+    static const UINT passwordHint = RegisterClipboardFormatW(L"x-kde-passwordManagerHint");
+    if ((exclude && IsClipboardFormatAvailable(exclude)) || (viewerIgnore && IsClipboardFormatAvailable(viewerIgnore)))
+        return true;
+    const bool hasHistory = history && IsClipboardFormatAvailable(history);
+    const bool hasHint = passwordHint && IsClipboardFormatAvailable(passwordHint);
+    if (!hasHistory && !hasHint) return false;
+
+    if (!OpenClipboard(owner)) throw Exception("Cannot open clipboard");
+    auto bytesOf = [](UINT format) {
+        std::string bytes;
+        if (HANDLE data = GetClipboardData(format)) {
+            if (const auto* memory = static_cast<const char*>(GlobalLock(data))) {
+                bytes.assign(memory, std::min<SIZE_T>(GlobalSize(data), 64));
+                GlobalUnlock(data);
+            }
+        }
+        return bytes;
+    };
+    bool marked = false;
+    if (hasHistory) {
+        const std::string value = bytesOf(history);
+        DWORD allowed = 0;
+        if (value.size() >= sizeof allowed) std::memcpy(&allowed, value.data(), sizeof allowed);
+        marked = allowed == 0;
+    }
+    if (hasHint && !marked) {
+        std::string value = bytesOf(passwordHint);
+        while (!value.empty() && value.back() == '\0') value.pop_back();
+        marked = value.empty() || value == "secret";
+    }
+    CloseClipboard();
+    return marked;
 }
 
 std::u16string ReadRichEdit(HWND richEdit)
@@ -370,7 +419,12 @@ void TfrmTextToSpeech::BuildControls()
 
 void TfrmTextToSpeech::BeforeDestruction()
 {
-    // No voice event may reach the handlers once the controls start to go.
+    // The window leaves the viewer chain first, while everything its
+    // handlers use is still there: a copy notice can reach it while it waits
+    // in ChangeClipboardChain. Then the voice goes, so that no voice event
+    // reaches the handlers once the controls start to go; from then on the
+    // handlers find no voice and do nothing.
+    LeaveClipboardChain();
     spVoice_.reset();
     TForm::BeforeDestruction();
 }
@@ -427,7 +481,7 @@ void TfrmTextToSpeech::FormCreate(TObject*)
         // the clipboard is spoken.
         inChain_ = true;
         NextClipboardViewer = SetClipboardViewer(Handle());
-        spVoice_->Skip("Sentence", kSkipAll);
+        CutSpeechShort();
 
         SetBounds(Screen->Width() - Width(), 0, Width(), Height());
 
@@ -490,10 +544,19 @@ void TfrmTextToSpeech::WmDrawClipboard(TMessage& message)
     message.result = 0;
     if (NextClipboardViewer) SendMessageW(NextClipboardViewer, WM_DRAWCLIPBOARD, message.wParam, message.lParam);
     if (!IsClipboardFormatAvailable(CF_TEXT) && !IsClipboardFormatAvailable(CF_OEMTEXT)) return;
+    if (!spVoice_) return;  // the window is going away
+    if (ClipboardHoldsPrivateCopy(Handle())) {
+        // What was being said stops as for any copy; the copy itself is
+        // neither read nor shown nor spoken.
+        CutSpeechShort();
+        RepeatArmed = false;
+        LogProgress(std::string(reader::kPrivateCopySkippedLine));
+        return;
+    }
     SetReText(ReadClipboardText(Handle()));
-    spVoice_->Skip("Sentence", kSkipAll);
+    CutSpeechShort();
     RepeatArmed = false;
-    spVoice_->Speak(textToSpeak_, SVSFlagsAsync);
+    SpeakText();
     RepeatArmed = true;
 }
 
@@ -568,25 +631,43 @@ void TfrmTextToSpeech::FillNextChunk(WPARAM generation)
 
 void TfrmTextToSpeech::btnPlayClick(TObject*)
 {
+    if (!spVoice_) return;
     if (Paused) {
         spVoice_->Resume();
         Paused = false;
     } else {
-        spVoice_->Speak(textToSpeak_, SVSFlagsAsync);
+        SpeakText();
     }
     RepeatArmed = CBChongFu->Checked();
 }
 
 void TfrmTextToSpeech::btnPauseClick(TObject*)
 {
+    if (!spVoice_) return;
     if (!Paused) spVoice_->Pause();
     Paused = true;
 }
 
 void TfrmTextToSpeech::btnStopClick(TObject*)
 {
-    spVoice_->Skip("Sentence", kSkipAll);
+    if (!spVoice_) return;
+    CutSpeechShort();
     RepeatArmed = false;
+}
+
+// Skips the rest of the text being spoken. The voice ends that stream a
+// little later, when the reader may already have started another text; its
+// end must not speak anything again.
+void TfrmTextToSpeech::CutSpeechShort()
+{
+    repeatStream_ = 0;
+    spVoice_->Skip("Sentence", kSkipAll);
+}
+
+// Speaks reText's text behind whatever is still being spoken.
+void TfrmTextToSpeech::SpeakText()
+{
+    repeatStream_ = spVoice_->Speak(textToSpeak_, SVSFlagsAsync);
 }
 
 // ---------------------------------------------------------------------------
@@ -602,6 +683,7 @@ void TfrmTextToSpeech::FillVoiceInfo()
 {
     lstEngineInfo->Items()->Clear();
     const int index = cbVoices->ItemIndex();
+    if (!spVoice_) return;
     if (index < 0) return;
     auto* token = static_cast<ISpeechObjectToken*>(cbVoices->Items()->Objects(index));
     if (!token) return;
@@ -617,6 +699,7 @@ void TfrmTextToSpeech::FillVoiceInfo()
 
 void TfrmTextToSpeech::tbRateChange(TObject*)
 {
+    if (!spVoice_) return;
     btnStopClick(btnStop);
     spVoice_->SetRate(tbRate->Position());
     lblRate->SetCaption(Decimal(tbRate->Position()));
@@ -624,6 +707,7 @@ void TfrmTextToSpeech::tbRateChange(TObject*)
 
 void TfrmTextToSpeech::tbVolumeChange(TObject*)
 {
+    if (!spVoice_) return;
     btnStopClick(btnStop);
     spVoice_->SetVolume(tbVolume->Position());
     lblVolume->SetCaption(Decimal(tbVolume->Position()));
@@ -721,8 +805,11 @@ void TfrmTextToSpeech::SpVoiceEndStream(TSpVoice*, int streamNumber, StreamPosit
     LogProgress(reader::EndStreamLine(streamNumber, Position32(streamPosition)));
     SelectTextRange(0, 0);
     StyleTextRange(SentenceStart, SentenceLength, 0);
-    if (CBChongFu->Checked() && RepeatArmed)
-        spVoice_->Speak(textToSpeak_, SVSFlagsAsync);
+    // Only the stream started last repeats: the end of a stream that was cut
+    // short, or of a text queued before the last one, arrives after the text
+    // that followed it was started and would queue that text a second time.
+    if (CBChongFu->Checked() && RepeatArmed && streamNumber == repeatStream_ && repeatStream_ != 0)
+        SpeakText();
     else
         spVoice_->Skip("Sentence", kSkipAll);
 }

@@ -152,6 +152,8 @@ private:
     void WmDrawClipboard(TMessage& message);
     void WmChangeCbChain(TMessage& message);
     void LeaveClipboardChain();
+    void CutSpeechShort();
+    void SpeakText();
     void SetReText(std::u16string text);
     void FillNextChunk(WPARAM generation);
     void AppendPhonemeText(const std::string& text);
@@ -164,6 +166,9 @@ private:
     size_t fillOffset_ = 0;
     WPARAM fillGeneration_ = 0;
     bool inChain_ = false;
+    // The stream of the reader's latest Speak, the only one whose end may
+    // speak the text again; 0 once speech has been cut short.
+    int repeatStream_ = 0;
     VoiceExceptionHandler previousVoiceHandler_;
 };
 

@@ -149,13 +149,24 @@ void TComponent::BeginLoading()
 
 void TComponent::EndLoading()
 {
-    if (IsLoading()) {
-        state_ &= ~(1u << csLoading);
-        Loaded();
+    try {
+        if (IsLoading()) {
+            state_ &= ~(1u << csLoading);
+            Loaded();
+        }
+        const std::vector<TComponent*> owned = components_;
+        for (TComponent* c : owned)
+            if (std::find(components_.begin(), components_.end(), c) != components_.end()) c->EndLoading();
+    } catch (...) {
+        AbandonLoading();
+        throw;
     }
-    const std::vector<TComponent*> owned = components_;
-    for (TComponent* c : owned)
-        if (std::find(components_.begin(), components_.end(), c) != components_.end()) c->EndLoading();
+}
+
+void TComponent::AbandonLoading()
+{
+    state_ &= ~(1u << csLoading);
+    for (TComponent* c : components_) c->AbandonLoading();
 }
 
 void TComponent::Loaded() {}

@@ -62,7 +62,9 @@ public:
 
     // Marks this component and every owned one as loading (stored properties
     // are being applied), and ends it: Loaded on self, then on the owned
-    // components in creation order.
+    // components in creation order. A Loaded that throws ends it there: the
+    // components not yet loaded leave the loading state without their Loaded
+    // and the exception goes on to the caller.
     void BeginLoading();
     void EndLoading();
 
@@ -80,6 +82,7 @@ protected:
     virtual void Loaded();
 
 private:
+    void AbandonLoading();
     void Insert(TComponent* component);
     void Remove(TComponent* component);
 

@@ -131,11 +131,7 @@ void TForm::BeforeDestruction()
 void TForm::AfterConstruction()
 {
     if (created_) return;
-    try {
-        EndLoading();
-    } catch (...) {
-        HandleCurrentException(this);
-    }
+    EndLoading();
     DoCreate();
 }
 
@@ -831,7 +827,14 @@ void TApplication::Initialize()
 
 void TApplication::FormCreated(TForm* form)
 {
-    form->AfterConstruction();
+    try {
+        form->AfterConstruction();
+    } catch (...) {
+        // A form that could not load is never created: it goes, unopened,
+        // and its creator gets the error.
+        Free(form);
+        throw;
+    }
     if (!mainForm_) {
         mainForm_ = form;
         form->FreeNotification(this);

@@ -115,7 +115,8 @@ public:
 
     // Ends loading (Loaded on the form, then its components) and runs
     // OnCreate; once. TApplication::CreateForm calls it; a form made with
-    // new must call it after construction.
+    // new must call it after construction. An exception from a Loaded ends
+    // it there and goes to the caller; OnCreate does not run.
     void AfterConstruction();
     // Runs OnCreate; an exception ends OnCreate and shows the error box.
     void DoCreate();
@@ -206,7 +207,9 @@ public:
 
     void Initialize();
     // Creates a form owned by the application and finishes its loading
-    // (Loaded, then OnCreate). The first one becomes MainForm.
+    // (Loaded, then OnCreate). The first one becomes MainForm. When a Loaded
+    // throws, the form is freed without its window ever opening and the
+    // exception goes to the caller.
     template <class T, class... Args>
     T* CreateForm(Args&&... args)
     {

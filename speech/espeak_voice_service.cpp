@@ -16,7 +16,10 @@
 
 namespace quorvane {
 
-const char kDefaultVoices[] = "en-us,en-gb,en-gb-scotland,cmn";
+// Mandarin is espeak-ng's "latin as Pinyin" voice: its plain "cmn" voice
+// turns each Han character into pinyin with a tone digit and then reads that
+// by the English rules ("hao three" for 好).
+const char kDefaultVoices[] = "en-us,en-gb,en-gb-scotland,cmn-latn-pinyin";
 
 namespace {
 
@@ -72,26 +75,48 @@ std::string LanguageId(const std::string& language)
 std::string DisplayName(const std::string& language, const std::string& espeakName)
 {
     const std::string lower = Lower(language);
-    if (lower == "cmn" || lower == "zh" || lower == "zh-cmn") return "Mandarin Chinese";
+    if (lower == "cmn" || lower == "cmn-latn-pinyin" || lower == "zh" || lower == "zh-cmn") return "Mandarin Chinese";
     if (lower == "yue" || lower == "zh-yue") return "Cantonese Chinese";
     return espeakName;
 }
 
-// Describes the espeak-ng voice that the name selects (language names pick
-// espeak's own voice for the language, never an MBROLA one).
+// The priority (lower is better) with which the voice speaks `language`, or
+// 0 when it does not. espeak-ng lists a voice's languages as a priority byte
+// and a name, repeated, ending with a zero byte: "fr" is a second language of
+// the voice whose own language is "fr-fr".
+int LanguagePriority(const espeak_VOICE* voice, const std::string& language)
+{
+    for (const char* entry = voice->languages; entry && *entry; entry += std::strlen(entry + 1) + 2)
+        if (Lower(entry + 1) == language) return std::max(1, static_cast<int>(static_cast<unsigned char>(*entry)));
+    return 0;
+}
+
+// Describes the espeak-ng voice that the name selects: the voice whose own
+// language it is, else the one that speaks it with the best priority, else
+// the voice of that name or file. Language names pick espeak's own voices,
+// never an MBROLA one.
 bool DescribeVoice(const std::string& name, VoiceInfo& info)
 {
     const espeak_VOICE** all = espeak_ListVoices(nullptr);
     const espeak_VOICE* found = nullptr;
     const std::string wanted = Lower(name);
-    for (int pass = 0; pass < 2 && !found; ++pass) {
+    int bestPriority = 0;
+    for (int pass = 0; pass < 3 && !found; ++pass) {
         for (int i = 0; all && all[i]; ++i) {
             const espeak_VOICE* v = all[i];
             if (v->identifier && std::strncmp(v->identifier, "mb/", 3) == 0) continue;
-            const bool match = pass == 0 ? (v->languages && Lower(v->languages + 1) == wanted)
-                                         : ((v->name && Lower(v->name) == wanted) ||
-                                            (v->identifier && Lower(v->identifier) == wanted));
-            if (match) {
+            if (pass == 0 && v->languages && Lower(v->languages + 1) == wanted) {
+                found = v;
+                break;
+            }
+            if (pass == 1) {
+                const int priority = LanguagePriority(v, wanted);
+                if (priority > 0 && (!found || priority < bestPriority)) {
+                    found = v;
+                    bestPriority = priority;
+                }
+            }
+            if (pass == 2 && ((v->name && Lower(v->name) == wanted) || (v->identifier && Lower(v->identifier) == wanted))) {
                 found = v;
                 break;
             }
@@ -105,7 +130,7 @@ bool DescribeVoice(const std::string& name, VoiceInfo& info)
     info.description = info.name;
     info.vendor = "eSpeak NG";
     info.age = "Adult";
-    info.gender = found->gender == 2 ? "Female" : "Male";
+    info.gender = found->gender == 1 ? "Male" : found->gender == 2 ? "Female" : "Neutral";
     info.language = LanguageId(language);
     info.id = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Quorvane\\Speech\\Voices\\Tokens\\eSpeakNG_" + name;
     return true;
@@ -175,44 +200,34 @@ EspeakVoiceService::EspeakVoiceService(std::unique_ptr<AudioOutput> output, std:
     EspeakVoiceService* expected = nullptr;
     if (!gActiveService.compare_exchange_strong(expected, this))
         throw EOleException("The espeak-ng voice service is already running in this process", E_FAIL);
+    // Whatever fails from here on gives espeak-ng back to the process.
+    struct ActiveGuard {
+        bool keep = false;
+        ~ActiveGuard()
+        {
+            if (!keep) gActiveService = nullptr;
+        }
+    } active;
     if (voiceNames.empty()) voiceNames = ConfiguredVoiceNames();
 
-    // espeak-ng is only ever called from the synthesis thread.
-    synthThread_.Start([this, voiceNames] {
-        std::string error;
-        if (gEspeakSampleRate <= 0) {
-            gEspeakSampleRate = espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 50, nullptr,
-                                                  espeakINITIALIZE_PHONEME_EVENTS | espeakINITIALIZE_DONT_EXIT);
-        }
-        if (gEspeakSampleRate <= 0) {
-            error = "espeak-ng could not be initialised (is espeak-ng-data installed?)";
-        } else {
-            espeak_SetSynthCallback(&EspeakCallback);
-            for (const std::string& name : voiceNames) {
-                VoiceInfo info;
-                if (DescribeVoice(name, info)) voices_.push_back(info);
-                else std::fprintf(stderr, "quorvane: espeak-ng has no voice \"%s\"; it is not installed\n", name.c_str());
+    // espeak-ng is only ever called from the synthesis thread, which starts
+    // it and lists the voices before it takes texts. A start-up that throws
+    // or ends the thread is reported like any other failure to start.
+    const std::string error = synthThread_.StartAndAwait(
+        [this, voiceNames]() -> std::string {
+            try {
+                return StartEspeak(voiceNames);
+            } catch (const std::exception& e) {
+                return std::string("espeak-ng could not be started: ") + e.what();
             }
-            if (voices_.empty()) error = "No espeak-ng voice is installed";
-        }
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            sampleRate_ = gEspeakSampleRate;
-            initError_ = error;
-            initDone_ = true;
-        }
-        synthWake_.notify_all();
-        if (error.empty()) SynthesisThread();
-    });
+        },
+        [this] { SynthesisThread(); });
+    if (!error.empty()) {
+        synthThread_.Join();
+        throw EOleException(error, E_FAIL);
+    }
     {
-        std::unique_lock<std::mutex> lock(mutex_);
-        synthWake_.wait(lock, [this] { return initDone_; });
-        if (!initError_.empty()) {
-            lock.unlock();
-            synthThread_.Join();
-            gActiveService = nullptr;
-            throw EOleException(initError_, E_FAIL);
-        }
+        std::lock_guard<std::mutex> lock(mutex_);
         voice_ = std::make_shared<VoiceInfo>(voices_.front());
         voiceLoadPending_ = true;
     }
@@ -220,7 +235,41 @@ EspeakVoiceService::EspeakVoiceService(std::unique_ptr<AudioOutput> output, std:
 
     // Open the output on the audio thread, which is the only one to use it
     // apart from pause and resume.
-    audioThread_.Start([this] { AudioThread(); });
+    try {
+        audioThread_.Start([this] { AudioThread(); });
+    } catch (...) {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            shutdown_ = true;
+        }
+        synthWake_.notify_all();
+        synthThread_.Join();
+        throw EOleException("The espeak-ng voice service could not start its audio thread", E_FAIL);
+    }
+    active.keep = true;
+}
+
+// The synthesis thread's start: espeak-ng once per process, then the voices.
+// Returns the reason it cannot speak, or nothing.
+std::string EspeakVoiceService::StartEspeak(const std::vector<std::string>& voiceNames)
+{
+    if (gEspeakSampleRate <= 0) {
+        gEspeakSampleRate = espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 50, nullptr,
+                                              espeakINITIALIZE_PHONEME_EVENTS | espeakINITIALIZE_DONT_EXIT);
+    }
+    if (gEspeakSampleRate <= 0) return "espeak-ng could not be initialised (is espeak-ng-data installed?)";
+    espeak_SetSynthCallback(&EspeakCallback);
+    std::vector<VoiceInfo> voices;
+    for (const std::string& name : voiceNames) {
+        VoiceInfo info;
+        if (DescribeVoice(name, info)) voices.push_back(info);
+        else std::fprintf(stderr, "quorvane: espeak-ng has no voice \"%s\"; it is not installed\n", name.c_str());
+    }
+    if (voices.empty()) return "No espeak-ng voice is installed";
+    std::lock_guard<std::mutex> lock(mutex_);
+    sampleRate_ = gEspeakSampleRate;
+    voices_ = std::move(voices);
+    return {};
 }
 
 EspeakVoiceService::~EspeakVoiceService()
@@ -609,9 +658,12 @@ void EspeakVoiceService::AudioThread()
             ReplaceFailedOutput(e.what());
         }
         spaceFree_.notify_all();
-        // With nothing to play the thread sleeps until Speak, Skip, Resume
-        // or the end of the service wakes it; otherwise it ticks.
-        const bool idle = items_.empty() && due_.empty() && feedStream_ == 0 && streamBases_.empty() &&
+        // Events a subscriber took but could not pass on yet (its thread's
+        // message queue was full) are offered again on every tick.
+        const bool delivered = RetryDeliveries();
+        // With nothing to play or deliver the thread sleeps until Speak,
+        // Skip, Resume or the end of the service wakes it; otherwise it ticks.
+        const bool idle = delivered && items_.empty() && due_.empty() && feedStream_ == 0 && streamBases_.empty() &&
                           output_->Written() == output_->Played();
         if (idle) {
             output_->Idle();

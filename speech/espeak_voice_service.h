@@ -78,6 +78,7 @@ private:
         bool voiceChanged = false;               // StreamStart
     };
 
+    std::string StartEspeak(const std::vector<std::string>& voiceNames);
     void SynthesisThread();
     void AudioThread();
     void Synthesize(const Utterance& utterance);
@@ -100,8 +101,6 @@ private:
     std::condition_variable audioWake_;
     std::condition_variable spaceFree_;
     bool shutdown_ = false;
-    bool initDone_ = false;
-    std::string initError_;
 
     // Settings for the next Speak.
     std::shared_ptr<const VoiceInfo> voice_;

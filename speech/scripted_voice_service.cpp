@@ -1,5 +1,7 @@
 #include "speech/scripted_voice_service.h"
 
+#include <algorithm>
+
 #include "speech/speech_text.h"
 
 #include "speech/speech_lib_tlb.h"
@@ -153,6 +155,10 @@ void ScriptedVoiceService::RaiseStartStream(int stream, std::int64_t position)
 
 void ScriptedVoiceService::RaiseEndStream(int stream, std::int64_t position)
 {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        queued_.erase(std::remove(queued_.begin(), queued_.end(), stream), queued_.end());
+    }
     VoiceEvent e;
     e.id = kEventEndStream;
     e.stream = stream;
@@ -338,6 +344,7 @@ int ScriptedVoiceService::Speak(const std::u16string& text, int flags)
     }
     const int stream = nextStream_++;
     lastText_ = text;
+    queued_.push_back(stream);
     Log(call + " -> " + std::to_string(stream));
     return stream;
 }
@@ -348,19 +355,45 @@ int ScriptedVoiceService::LastSkipEndingStream() const
     return lastSkipEndingStream_;
 }
 
-int ScriptedVoiceService::Skip(const std::string& itemType, int numItems, int endingStream)
+std::vector<int> ScriptedVoiceService::QueuedStreams() const
 {
     std::lock_guard<std::mutex> lock(mutex_);
-    lastSkipEndingStream_ = endingStream;
-    const std::string call = "Skip(" + Quote(itemType) + ", " + std::to_string(numItems) + ")";
-    try {
-        CheckFailure("Skip");
-    } catch (...) {
-        Log(call + " failed");
-        throw;
+    return {queued_.begin(), queued_.end()};
+}
+
+int ScriptedVoiceService::FinishStream(std::int64_t position)
+{
+    int stream = 0;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (queued_.empty()) return 0;
+        stream = queued_.front();
     }
-    Log(call + " -> " + std::to_string(skipResult_));
-    return skipResult_;
+    RaiseEndStream(stream, position);
+    return stream;
+}
+
+int ScriptedVoiceService::Skip(const std::string& itemType, int numItems, int endingStream)
+{
+    int cut = 0;
+    int result = 0;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        lastSkipEndingStream_ = endingStream;
+        const std::string call = "Skip(" + Quote(itemType) + ", " + std::to_string(numItems) + ")";
+        try {
+            CheckFailure("Skip");
+        } catch (...) {
+            Log(call + " failed");
+            throw;
+        }
+        Log(call + " -> " + std::to_string(skipResult_));
+        result = skipResult_;
+        if (endingStream == 0 && numItems > 0 && !queued_.empty()) cut = queued_.front();
+    }
+    // The cut stream ends now, at whatever position it had reached.
+    if (cut != 0) RaiseEndStream(cut, 0);
+    return result;
 }
 
 void ScriptedVoiceService::Pause()

@@ -14,10 +14,18 @@
 // component's sink and a posted message, so they reach the handlers when the
 // test pumps messages on the component's thread (or calls
 // TSpVoice::DispatchPendingEvents).
+//
+// Texts queue as they do in the espeak-ng service: each Speak adds a stream
+// behind those not yet ended, and the oldest one is sounding. A Skip of one
+// sentence or more cuts that stream short and raises its end at once (a text
+// not yet started ends the same way); a Skip made while an end of stream is
+// being handled refers to that ended stream and cuts nothing. The test ends
+// the sounding stream normally with FinishStream (or RaiseEndStream).
 #pragma once
 
 #include <windows.h>
 
+#include <deque>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -59,6 +67,11 @@ public:
     void SetSkipResult(int result);  // what Skip returns (default 0)
     // The stream whose end was being handled when Skip was last called (0: none).
     int LastSkipEndingStream() const;
+    // Streams spoken and not yet ended, the sounding one first.
+    std::vector<int> QueuedStreams() const;
+    // The sounding stream plays to its end: its end of stream is raised.
+    // Returns its number (0: nothing was queued).
+    int FinishStream(std::int64_t position = 0);
 
     // ----- events, raised now to every subscriber
     void RaiseStartStream(int stream, std::int64_t position = 0);
@@ -103,6 +116,7 @@ private:
     int lastSkipEndingStream_ = 0;
     bool paused_ = false;
     std::u16string lastText_;
+    std::deque<int> queued_;
     std::vector<std::string> calls_;
     struct Failure {
         std::string message;

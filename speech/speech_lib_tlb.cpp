@@ -1,9 +1,9 @@
 #include "speech/speech_lib_tlb.h"
 
 #include <cstdio>
-#include <deque>
 #include <mutex>
 
+#include "speech/voice_event_queue.h"
 #include "speech/voice_service.h"
 
 namespace quorvane {
@@ -155,38 +155,18 @@ ISpeechObjectTokenPtr ISpeechObjectTokens::Item(int index) const
 
 class TSpVoice::EventSink : public VoiceEventSink {
 public:
-    explicit EventSink(HWND window) : window_(window) {}
-
-    void OnVoiceEvent(const VoiceEvent& event) noexcept override
+    explicit EventSink(HWND window)
+        : queue_([window] { return PostMessageW(window, kVoiceEventMessage, 0, 0) != FALSE; })
     {
-        try {
-            std::lock_guard<std::mutex> lock(mutex_);
-            queue_.push_back(event);
-        } catch (...) {
-            return;  // out of memory: the event is lost, nothing else is
-        }
-        PostMessageW(window_, kVoiceEventMessage, 0, 0);
     }
 
-    bool Pop(VoiceEvent& event)
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        if (queue_.empty()) return false;
-        event = std::move(queue_.front());
-        queue_.pop_front();
-        return true;
-    }
-
-    void Clear()
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        queue_.clear();
-    }
+    void OnVoiceEvent(const VoiceEvent& event) noexcept override { queue_.Push(event); }
+    bool RetryDelivery() noexcept override { return queue_.RetryWakes(); }
+    bool Pop(VoiceEvent& event) { return queue_.Pop(event); }
+    void Clear() { queue_.Clear(); }
 
 private:
-    HWND window_;
-    std::mutex mutex_;
-    std::deque<VoiceEvent> queue_;
+    VoiceEventQueue queue_;
 };
 
 namespace {

@@ -31,6 +31,14 @@ void VoiceService::Raise(const VoiceEvent& event)
     for (const auto& sink : sinks_) sink->OnVoiceEvent(event);
 }
 
+bool VoiceService::RetryDeliveries()
+{
+    std::lock_guard<std::mutex> lock(sinksMutex_);
+    bool done = true;
+    for (const auto& sink : sinks_) done = sink->RetryDelivery() && done;
+    return done;
+}
+
 namespace {
 
 std::mutex gRegistryMutex;

@@ -45,6 +45,10 @@ public:
     virtual ~VoiceEventSink() = default;
     // Called on any thread; must be quick and must not throw.
     virtual void OnVoiceEvent(const VoiceEvent& event) noexcept = 0;
+    // Tries again to hand on events it took but could not pass on yet;
+    // true when none is left waiting. A service calls it until it answers
+    // true before it falls idle.
+    virtual bool RetryDelivery() noexcept { return true; }
 };
 
 class VoiceService {
@@ -77,6 +81,8 @@ public:
 
 protected:
     void Raise(const VoiceEvent& event);
+    // Every subscriber's RetryDelivery; true when all have handed on all.
+    bool RetryDeliveries();
 
 private:
     std::mutex sinksMutex_;

@@ -1,12 +1,20 @@
 #!/usr/bin/env bash
 # End to end: the reader program on the test display with the espeak-ng voice
-# recording to a WAV file; another program (xclip) copies a text; the reader
-# speaks it. Checks the recording is not silent and the progress log shows
+# recording to a WAV file. Before it starts, an X11 program copies a text
+# marked private the way password managers mark it (the target
+# x-kde-passwordManagerHint holding "secret", which Wine hands on as a
+# clipboard format of that name): the reader finds it when it joins the
+# clipboard chain, logs that it skipped a private copy, and neither speaks it
+# nor logs any of it. (The copy is made first because Wine sometimes
+# announces an X11 copy a second time soon after the first, and has been
+# seen to leave the mark out of that second announcement.) Then another
+# program (xclip) copies a text; the reader speaks it. Checks the recording is not silent and the progress log shows
 # the stream's start, its words and its end, in that order.
-#   reader_end_to_end_test.sh READER_EXE WORK_DIR
+#   reader_end_to_end_test.sh READER_EXE WORK_DIR X11_CLIPBOARD_TOOL
 set -u
 reader=$1
 work=$2
+tool=${3:-}
 rm -rf "$work" && mkdir -p "$work"
 wav=$work/speech.wav
 log=$work/progress.log
@@ -14,11 +22,14 @@ text="Quorvane reads this copied sentence aloud."
 
 pid=
 clip=
+secret=
 stop_all() {
   [ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
   [ -n "$clip" ] && kill "$clip" 2>/dev/null && wait "$clip" 2>/dev/null
+  [ -n "$secret" ] && kill "$secret" 2>/dev/null && wait "$secret" 2>/dev/null
   pid=
   clip=
+  secret=
 }
 
 fail() {
@@ -42,10 +53,19 @@ wait_for() {  # wait_for PATTERN SECONDS
   return 1
 }
 
+[ -x "$tool" ] || fail "no X11 clipboard tool at '$tool' (libx11-dev missing?)"
+"$tool" offer "hunter2 is the password" x-kde-passwordManagerHint=secret >"$work/offer.out" 2>&1 &
+secret=$!
+sleep 3  # Wine has taken in the copy, announcements and all
+
 QUORVANE_AUDIO="wav:$wav" "$reader" --progress-log "$log" &
 pid=$!
 wait_for "Checked attributes" 60 || fail "the reader did not start"
-sleep 2  # most of what the clipboard held at start-up has been dealt with
+sleep 2  # time enough for a stream to start, were the copy spoken
+grep -q "^Private copy skipped" "$log" || fail "the private copy was not skipped"
+grep -q "hunter2" "$log" && fail "the private copy's text reached the log"
+grep -q "^OnStartStream: " "$log" && fail "something was spoken at start-up"
+echo "private copy: $(grep -m1 "^Private copy skipped" "$log")"
 from=$(($(wc -l <"$log") + 1))
 
 printf '%s' "$text" | xclip -selection clipboard -i -quiet >/dev/null 2>&1 &

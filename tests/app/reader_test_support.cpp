@@ -207,7 +207,10 @@ void ReaderFixture::StartReader(std::vector<VoiceInfo> voices)
     service_ = ScriptedVoiceService::Install(std::move(voices));
     ReaderOptions options;
     options.markerDirectory = markerDirectory_;
-    options.progressSink = [this](const std::string& line) { progress_.push_back(line); };
+    options.progressSink = [this](const std::string& line) {
+        progress_.push_back(line);
+        callsAtLine_.push_back(service_->Calls().size());
+    };
     form_ = Application->CreateForm<TfrmTextToSpeech>(options);
     form_->Show();
     PumpPending();

@@ -65,6 +65,8 @@ protected:
     std::u16string markerDirectory_;
     std::vector<MessageBoxRequest> boxes_;
     std::vector<std::string> progress_;
+    // For each line of progress_: how many voice calls had been made then.
+    std::vector<size_t> callsAtLine_;
     MessageBoxHandler previousBoxes_;
 };
 

@@ -8,9 +8,11 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "app/reader_program.h"
 #include "app/reader_texts.h"
 #include "tests/app/reader_test_support.h"
 
@@ -107,34 +109,130 @@ TEST_F(ReaderWindow, StartUpPicksTheFourthVoiceInSortedOrderOnlyWithFourOrMore)
 
 TEST_F(ReaderWindow, StartUpRunsItsStepsInOrder)
 {
+    Application->SetTitle("Not the reader's title");
+    SetClipboardText(u"On the clipboard.");
     StartReader();
-    const Calls calls = service_->Calls();
-    auto at = [&](const std::string& prefix) {
-        for (size_t i = 0; i < calls.size(); ++i)
-            if (calls[i].rfind(prefix, 0) == 0) return static_cast<int>(i);
-        return -1;
+    // Every voice call of the start-up, in order: connecting; the event
+    // interests; the voices and the first one made current; rate and volume,
+    // where the volume bar's move from 0 stops speech and sets the volume
+    // again; joining the clipboard chain, which speaks the clipboard's text;
+    // the skip that cuts it short; the fourth voice made current; and the
+    // skip of the cut stream's end handler.
+    const std::string skip = kSkipAll;
+    const std::string tokens = "SetVoice(\"HKEY_LOCAL_MACHINE\\\\SOFTWARE\\\\Quorvane\\\\Voices\\\\Tokens\\\\Scripted_";
+    const Calls expected = {
+        "SetEventInterests(33278)",
+        "SetEventInterests(33790)",
+        "Voices()",
+        tokens + "en-us\")",
+        "Rate()",
+        "Volume()",
+        skip,
+        "SetVolume(100)",
+        skip,
+        "Speak(\"On the clipboard.\", 1) -> 1",
+        skip,
+        tokens + "cmn\")",
+        skip,
     };
-    ASSERT_GE(at("SetEventInterests(33790)"), 0);
-    EXPECT_LT(at("SetEventInterests(33790)"), at("Voices()"));
-    EXPECT_LT(at("Voices()"), at("SetVoice("));
-    EXPECT_LT(at("SetVoice("), at("Rate()"));
-    EXPECT_LT(at("Rate()"), at("Volume()"));
-    EXPECT_LT(at("Volume()"), at("Skip("));
+    EXPECT_EQ(service_->Calls(), expected);
+    EXPECT_EQ(service_->LastSkipEndingStream(), 1) << "the last skip is the end handler's";
+
+    // The log lines fall between those calls.
     const std::vector<std::string> expectedLog = {"About to enumerate voices", "Enumerated voices",
                                                   "About to check attributes", "Checked attributes"};
+    const std::vector<size_t> expectedCallsAtLine = {2, 4, 4, 8};
     const std::vector<std::string> log = LogLines();
     ASSERT_GE(log.size(), expectedLog.size());
     EXPECT_TRUE(std::equal(expectedLog.begin(), expectedLog.end(), log.begin()));
+    ASSERT_GE(callsAtLine_.size(), expectedCallsAtLine.size());
+    EXPECT_TRUE(std::equal(expectedCallsAtLine.begin(), expectedCallsAtLine.end(), callsAtLine_.begin()));
     EXPECT_EQ(progress_, log) << "the mirror sees every line";
+
     // Scripted volume is 100: the bar moved from 0, which stops speech and sets it again.
     EXPECT_EQ(form_->tbVolume->Position(), 100);
     EXPECT_EQ(form_->lblVolume->Caption(), "100");
-    EXPECT_TRUE(Contains(calls, "SetVolume(100)"));
     EXPECT_EQ(form_->tbRate->Position(), 0);
-    EXPECT_FALSE(Contains(calls, "SetRate(0)")) << "an unchanged rate raises no change";
     EXPECT_EQ(Application->Title(), "Quorvane");
     EXPECT_EQ(form_->Caption(), "Quorvane[选中要朗读的文字，按Ctrl+C键或复制菜单项]");
+    EXPECT_EQ(ReText(), u"On the clipboard.");
+    EXPECT_EQ(form_->cbVoices->ItemIndex(), 3);
+}
+
+TEST_F(ReaderWindow, StartUpWithAnEmptyClipboardSpeaksNothingAndLeavesRepeatDisarmed)
+{
+    RepeatArmed = true;
+    StartReader();
+    EXPECT_EQ(CountOf(service_->Calls(), "Speak("), 0);
     EXPECT_FALSE(RepeatArmed);
+}
+
+// ----- no voice service -------------------------------------------------------
+
+// The voice service cannot start, as on a machine without one.
+class NoVoiceService {
+public:
+    NoVoiceService()
+    {
+        RegisterRunningVoiceService(nullptr);
+        previous_ = SetVoiceServiceFactory([]() -> std::shared_ptr<VoiceService> {
+            throw EOleException("No espeak-ng voice is installed");
+        });
+    }
+    ~NoVoiceService() { SetVoiceServiceFactory(std::move(previous_)); }
+
+private:
+    VoiceServiceFactory previous_;
+};
+
+TEST_F(ReaderWindow, WithoutAVoiceServiceTheWindowIsFreedUnopenedWithItsComponents)
+{
+    NoVoiceService none;
+    ReaderOptions options;
+    options.markerDirectory = markerDirectory_;
+    options.progressSink = [this](const std::string& line) { progress_.push_back(line); };
+    auto createReader = [&] {
+        try {
+            Application->CreateForm<TfrmTextToSpeech>(options);
+            ADD_FAILURE() << "the window was created";
+            Application->DestroyForms();
+        } catch (const EOleException& e) {
+            EXPECT_STREQ(e.what(), "No espeak-ng voice is installed");
+        }
+    };
+    createReader();  // what the first form of a process sets up for good
+    const int forms = Screen->FormCount();
+    const GuiObjectCount before = CountGuiObjects();
+    createReader();
+    const GuiObjectCount after = CountGuiObjects();
+    EXPECT_EQ(Screen->FormCount(), forms);
+    EXPECT_EQ(Application->MainForm(), nullptr);
+    EXPECT_EQ(FindWindowW(L"TfrmTextToSpeech", nullptr), nullptr);
+    EXPECT_EQ(after.gdi, before.gdi) << "the skin data and the controls were not freed";
+    EXPECT_EQ(after.user, before.user);
+    EXPECT_TRUE(boxes_.empty()) << "whoever creates the window reports the error";
+    EXPECT_TRUE(progress_.empty()) << "the start-up sequence ran";
+}
+
+void CALLBACK CloseMainForm(HWND, UINT, UINT_PTR, DWORD)
+{
+    if (TForm* form = Application->MainForm()) form->Close();
+}
+
+TEST_F(ReaderWindow, WithoutAVoiceServiceTheProgramReportsOnceAndEndsBeforeItsWindowOpens)
+{
+    NoVoiceService none;
+    ReaderOptions options;
+    options.markerDirectory = markerDirectory_;
+    // Should the window open after all, it closes so that the test ends.
+    const UINT_PTR timer = SetTimer(nullptr, 0, 3000, CloseMainForm);
+    const int exitCode = RunReaderProgram(options);
+    KillTimer(nullptr, timer);
+    EXPECT_EQ(exitCode, 1);
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].text, "No espeak-ng voice is installed.");
+    EXPECT_EQ(boxes_[0].caption, "Quorvane");
+    EXPECT_EQ(boxes_[0].flags & (MB_ICONMASK | MB_TYPEMASK), static_cast<UINT>(MB_ICONSTOP | MB_OK));
 }
 
 TEST_F(ReaderWindow, WindowSitsAtTheTopRightOfThePrimaryScreen)
@@ -313,8 +411,8 @@ TEST_F(ReaderWindow, StopWithRepeatOnEndsTheRepetition)
     service_->ClearCalls();
     form_->btnStop->Click();
     EXPECT_FALSE(RepeatArmed);
-    service_->RaiseEndStream(stream, 100);
-    Deliver();
+    Deliver();  // the cut stream's end
+    EXPECT_EQ(service_->LastSkipEndingStream(), stream);
     Calls calls = service_->Calls();
     EXPECT_EQ(CountOf(calls, "Speak("), 0);
     EXPECT_EQ(CountOf(calls, "Skip("), 2) << "stop's skip and the end of stream's";
@@ -339,6 +437,82 @@ TEST_F(ReaderWindow, EndOfStreamSpeaksAgainOnlyWhenCheckedAndArmed)
     Calls calls = service_->Calls();
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].rfind("Speak(\"Round and round.\", 1)", 0), 0u) << calls[0];
+}
+
+// The voice queues texts and ends a cut stream a little later, after the
+// reader has already started the text that replaced it. Only the text
+// started last may repeat; the end of a cut stream queues nothing.
+TEST_F(ReaderWindow, CopyDuringSpeechWithRepeatOnQueuesTheNewTextOnceAndStopEndsIt)
+{
+    StartReader();
+    form_->CBChongFu->SetChecked(true);
+    Copy(u"First text.");
+    Copy(u"Second text.");
+    Deliver();
+    const int second = service_->LastStreamNumber();
+    EXPECT_EQ(service_->QueuedStreams(), std::vector<int>{second}) << "the new text is queued once";
+    EXPECT_EQ(CountOf(service_->Calls(), "Speak(\"Second text.\""), 1);
+
+    form_->btnStop->Click();
+    Deliver();
+    EXPECT_TRUE(service_->QueuedStreams().empty()) << "stop left something to play";
+    EXPECT_EQ(CountOf(service_->Calls(), "Speak(\"Second text.\""), 1);
+}
+
+TEST_F(ReaderWindow, StopWhilePausedLeavesNothingToHearOnPlay)
+{
+    StartReader();
+    form_->CBChongFu->SetChecked(true);
+    Copy(u"Paused text.");
+    Copy(u"Copied while speaking.");
+    form_->btnPause->Click();
+    Deliver();
+    form_->btnStop->Click();
+    Deliver();
+    EXPECT_TRUE(service_->QueuedStreams().empty());
+    form_->btnPlay->Click();  // resumes; nothing is waiting
+    Deliver();
+    EXPECT_FALSE(service_->IsPaused());
+    EXPECT_TRUE(service_->QueuedStreams().empty());
+    EXPECT_EQ(CountOf(service_->Calls(), "Speak("), 2);
+}
+
+TEST_F(ReaderWindow, RepeatReadingQueuesTheTextOnceAfterEachNaturalEnd)
+{
+    StartReader();
+    form_->CBChongFu->SetChecked(true);
+    Copy(u"Round again.");
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE(round);
+        const int ended = service_->FinishStream();
+        Deliver();
+        ASSERT_EQ(service_->QueuedStreams().size(), 1u);
+        EXPECT_GT(service_->QueuedStreams()[0], ended);
+        EXPECT_EQ(service_->LastSpokenText(), u"Round again.");
+    }
+    // Play during speech queues the text behind the sounding one: that one
+    // ends without repeating, the one queued last repeats.
+    form_->btnPlay->Click();
+    ASSERT_EQ(service_->QueuedStreams().size(), 2u);
+    const int queued = service_->QueuedStreams()[1];
+    service_->FinishStream();
+    Deliver();
+    EXPECT_EQ(service_->QueuedStreams(), std::vector<int>{queued});
+    service_->FinishStream();
+    Deliver();
+    ASSERT_EQ(service_->QueuedStreams().size(), 1u);
+    EXPECT_GT(service_->QueuedStreams()[0], queued);
+}
+
+TEST_F(ReaderWindow, TextCutShortAtStartUpIsNotRepeated)
+{
+    WriteFileBytes(markerDirectory_ + u"\\01.ini", "");
+    SetClipboardText(u"On the clipboard before the start.");
+    StartReader();
+    Deliver();
+    EXPECT_TRUE(form_->CBChongFu->Checked());
+    EXPECT_EQ(CountOf(service_->Calls(), "Speak("), 1);
+    EXPECT_TRUE(service_->QueuedStreams().empty());
 }
 
 // ----- rate, volume, repeat box ---------------------------------------------
@@ -625,6 +799,32 @@ TEST_F(ReaderWindow, EscClosesTheRealHelpAndAboutBoxes)
 
 // ----- the clipboard-viewer chain --------------------------------------------
 
+// A plain window of its own class, for a test's own clipboard viewer.
+class TestWindow {
+public:
+    TestWindow(WNDPROC procedure, const wchar_t* className) : className_(className)
+    {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = procedure;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = className;
+        RegisterClassW(&wc);
+        window_ = CreateWindowExW(0, className, L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, wc.hInstance, nullptr);
+    }
+    ~TestWindow()
+    {
+        DestroyWindow(window_);
+        UnregisterClassW(className_, GetModuleHandleW(nullptr));
+    }
+    TestWindow(const TestWindow&) = delete;
+    TestWindow& operator=(const TestWindow&) = delete;
+    HWND Handle() const { return window_; }
+
+private:
+    const wchar_t* className_;
+    HWND window_ = nullptr;
+};
+
 int gNextViewerNotices = 0;
 LRESULT CALLBACK CountingViewer(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -637,12 +837,8 @@ LRESULT CALLBACK CountingViewer(HWND window, UINT message, WPARAM wParam, LPARAM
 
 TEST_F(ReaderWindow, ChainStaysIntactWhenViewersLeave)
 {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = CountingViewer;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"QuorvaneTestViewer";
-    RegisterClassW(&wc);
-    HWND other = CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, wc.hInstance, nullptr);
+    const TestWindow otherWindow(CountingViewer, L"QuorvaneTestViewer");
+    const HWND other = otherWindow.Handle();
     const HWND otherNext = SetClipboardViewer(other);
     PumpPending();
     StartReader();
@@ -661,8 +857,155 @@ TEST_F(ReaderWindow, ChainStaysIntactWhenViewersLeave)
 
     StopReader();
     EXPECT_EQ(GetClipboardViewer(), otherNext) << "the reader left the chain";
-    DestroyWindow(other);
-    UnregisterClassW(wc.lpszClassName, wc.hInstance);
+}
+
+// A viewer that joined the chain after the reader: when the reader leaves,
+// ChangeClipboardChain tells this one, and it hands the reader a copy notice
+// right then, as a notice arriving during that call would reach it.
+struct LeavingProbe {
+    TfrmTextToSpeech* reader = nullptr;
+    HWND next = nullptr;
+    bool told = false;
+    bool voiceThere = false;
+};
+LeavingProbe* gLeaving = nullptr;
+
+LRESULT CALLBACK ViewerBeforeTheReader(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_CHANGECBCHAIN && gLeaving) {
+        gLeaving->told = true;
+        gLeaving->voiceThere = gLeaving->reader->SpVoice() != nullptr;
+        if (gLeaving->voiceThere) SendMessageW(gLeaving->reader->Handle(), WM_DRAWCLIPBOARD, 0, 0);
+        if (reinterpret_cast<HWND>(wParam) == gLeaving->next) gLeaving->next = reinterpret_cast<HWND>(lParam);
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+TEST_F(ReaderWindow, ReaderLeavesTheChainWhileItsVoiceIsStillThere)
+{
+    StartReader();
+    SetClipboardText(u"Copied while the reader leaves.");
+    PumpPending();
+    const TestWindow viewerWindow(ViewerBeforeTheReader, L"QuorvaneTestViewerBefore");
+    const HWND viewer = viewerWindow.Handle();
+    LeavingProbe probe;
+    probe.reader = form_;
+    probe.next = SetClipboardViewer(viewer);
+    EXPECT_EQ(probe.next, form_->Handle());
+    PumpPending();
+    gLeaving = &probe;
+    auto service = service_;
+    service->ClearCalls();
+    StopReader();
+    gLeaving = nullptr;
+    EXPECT_TRUE(probe.told);
+    EXPECT_TRUE(probe.voiceThere) << "the voice went before the window left the chain";
+    EXPECT_EQ(CountOf(service->Calls(), "Speak(\"Copied while the reader leaves.\""), 1);
+    EXPECT_TRUE(boxes_.empty());
+    ChangeClipboardChain(viewer, probe.next);
+}
+
+TEST_F(ReaderWindow, HandlersDoNothingOnceTheVoiceIsGone)
+{
+    StartReader();
+    Copy(u"Spoken before the end.");
+    auto service = service_;
+    const size_t calls = service->Calls().size();
+    bool voiceGone = false;
+    TfrmTextToSpeech* form = form_;
+    const TNotifyEvent formDestroy = form->OnDestroy;
+    form->OnDestroy = [&, form](TObject* sender) {
+        voiceGone = form->SpVoice() == nullptr;
+        SendMessageW(form->Handle(), WM_DRAWCLIPBOARD, 0, 0);
+        form->btnPlay->Click();
+        form->btnPause->Click();
+        form->btnStop->Click();
+        form->tbRate->SetPosition(form->tbRate->Position() + 1);
+        form->tbVolume->SetPosition(form->tbVolume->Position() - 1);
+        form->cbVoicesChange(form->cbVoices);
+        formDestroy(sender);
+    };
+    StopReader();
+    EXPECT_TRUE(voiceGone);
+    EXPECT_EQ(service->Calls().size(), calls);
+    EXPECT_TRUE(boxes_.empty());
+}
+
+// ----- private copies --------------------------------------------------------
+
+// Puts text on the clipboard together with a registered format holding
+// `mark`, in one change of the clipboard.
+void SetMarkedClipboardText(const std::u16string& text, const wchar_t* markFormat, const std::string& mark)
+{
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    auto put = [](UINT format, const void* bytes, size_t size) {
+        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, std::max<size_t>(size, 1));
+        if (!memory) return;
+        std::memcpy(GlobalLock(memory), bytes, size);
+        GlobalUnlock(memory);
+        SetClipboardData(format, memory);
+    };
+    put(CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(char16_t));
+    put(RegisterClipboardFormatW(markFormat), mark.data(), mark.size());
+    CloseClipboard();
+}
+
+std::string DwordBytes(DWORD value)
+{
+    return std::string(reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+TEST_F(ReaderWindow, PrivateCopiesAreNeitherReadNorSpokenButStopWhatWasSaid)
+{
+    struct Case {
+        const wchar_t* format;
+        std::string mark;
+        bool isPrivate;
+    };
+    const Case cases[] = {
+        {L"ExcludeClipboardContentFromMonitorProcessing", "", true},
+        {L"Clipboard Viewer Ignore", "", true},
+        {L"CanIncludeInClipboardHistory", DwordBytes(0), true},
+        {L"CanIncludeInClipboardHistory", DwordBytes(1), false},
+        {L"CanIncludeInClipboardHistory", "", true},  // unreadable: private to be safe
+        {L"x-kde-passwordManagerHint", "secret", true},
+        {L"x-kde-passwordManagerHint", std::string("secret", 7), true},  // with its terminating zero
+        {L"x-kde-passwordManagerHint", "public", false},
+        {L"x-kde-passwordManagerHint", "", true},  // unreadable: private to be safe
+    };
+    const std::string skipped(reader::kPrivateCopySkippedLine);
+    StartReader();
+    form_->CBChongFu->SetChecked(true);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(Utf16ToUtf8(reinterpret_cast<const char16_t*>(c.format)) + (c.isPrivate ? " private" : " public"));
+        Copy(u"Public text.");
+        ASSERT_EQ(service_->QueuedStreams().size(), 1u);
+        const size_t calls = service_->Calls().size();
+        const size_t lines = progress_.size();
+        SetMarkedClipboardText(u"hunter2 is my password", c.format, c.mark);
+        ASSERT_TRUE(PumpUntil([&] { return service_->Calls().size() > calls; })) << "the copy changed nothing";
+        Deliver();
+        const Calls all = service_->Calls();
+        const Calls after(all.begin() + static_cast<long>(calls), all.end());
+        const std::vector<std::string> newLines(progress_.begin() + static_cast<long>(lines), progress_.end());
+        if (c.isPrivate) {
+            EXPECT_EQ(ReText(), u"Public text.") << "the private copy went into the text box";
+            EXPECT_EQ(CountOf(after, "Speak("), 0) << "the private copy was spoken";
+            EXPECT_TRUE(service_->QueuedStreams().empty()) << "what was being said goes on";
+            EXPECT_FALSE(RepeatArmed);
+            EXPECT_EQ(std::count(newLines.begin(), newLines.end(), skipped), 1);
+        } else {
+            EXPECT_EQ(ReText(), u"hunter2 is my password");
+            EXPECT_EQ(CountOf(after, "Speak(\"hunter2 is my password\""), 1);
+            EXPECT_EQ(std::count(newLines.begin(), newLines.end(), skipped), 0);
+        }
+        if (c.isPrivate) {
+            for (const std::string& line : newLines) EXPECT_EQ(line.find("hunter2"), std::string::npos) << line;
+            for (const std::string& call : after) EXPECT_EQ(call.find("hunter2"), std::string::npos) << call;
+        }
+    }
 }
 
 // ----- large copies and leaks -----------------------------------------------

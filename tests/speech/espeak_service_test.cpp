@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <mutex>
 
 #include "speech/audio_output.h"
 #include "speech/espeak_voice_service.h"
@@ -103,6 +104,19 @@ protected:
         for (int i = 0; i < tokens.Count(); ++i)
             if (tokens.Item(i)->GetAttribute("Language") == language) return voice_->SetVoice(tokens.Item(i).Get());
         FAIL() << "no voice for " << language;
+    }
+
+    // The installed voice that espeak-ng knows by `engineName` (the end of its token's id).
+    void UseEngineVoice(const std::string& engineName)
+    {
+        ISpeechObjectTokens tokens = voice_->GetVoices();
+        const std::string suffix = "_" + engineName;
+        for (int i = 0; i < tokens.Count(); ++i) {
+            const std::string id = tokens.Item(i)->Id();
+            if (id.size() > suffix.size() && id.compare(id.size() - suffix.size(), suffix.size(), suffix) == 0)
+                return voice_->SetVoice(tokens.Item(i).Get());
+        }
+        FAIL() << "no voice " << engineName;
     }
 
     bool Ended(int stream) const
@@ -203,6 +217,71 @@ TEST_F(EspeakServiceTest, ChinesePositionsCountUtf16UnitsOfTheText)
     EXPECT_EQ(sentences, (std::vector<std::pair<int, int>>{{0, 6}, {6, 5}}));
     ASSERT_EQ(Of(kEventVoiceChange).size(), 1u);
     EXPECT_EQ(Of(kEventVoiceChange)[0].a, 804);
+}
+
+// Each default voice reads a sentence of its own language with that
+// language's sounds. The Mandarin voice once turned every Han character into
+// pinyin with a tone digit read by the English rules (好 as "hao three"):
+// five or six phones a character instead of two or three.
+TEST_F(EspeakServiceTest, DefaultVoicesReadASentenceOfTheirLanguage)
+{
+    struct Case {
+        const char* voice;
+        std::u16string text;
+        size_t words;
+        double minPhonesPerWord, maxPhonesPerWord;
+        double minSeconds, maxSeconds;
+    };
+    const std::u16string english = u"The quick brown fox jumps over the lazy dog.";
+    // Sixteen characters, fourteen of them Han characters.
+    const std::u16string chinese = u"\u4eca\u5929\u5929\u6c14\u5f88\u597d\uff0c\u6211\u4eec\u53bb\u516c\u56ed\u6563\u6b65\u5427\u3002";
+    const Case cases[] = {
+        {"en-us", english, 9, 2.5, 5.0, 1.5, 4.0},
+        {"en-gb", english, 9, 2.5, 5.0, 1.5, 4.0},
+        {"en-gb-scotland", english, 9, 2.5, 5.0, 1.5, 4.0},
+        {"cmn-latn-pinyin", chinese, 14, 1.5, 3.5, 2.5, 4.8},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.voice);
+        voice_.reset();
+        Open(TempWav("language"), 20);
+        UseEngineVoice(c.voice);
+        const int stream = voice_->Speak(c.text, SVSFlagsAsync);
+        ASSERT_TRUE(WaitForEnd(stream, 20000));
+        EXPECT_EQ(Of(kEventWord, stream).size(), c.words);
+        int phones = 0;
+        for (const Event& e : Of(kEventPhoneme, stream)) {
+            if (e.a == 7) continue;  // a pause
+            ++phones;
+            EXPECT_NE(e.a, 42) << "a \"th\": English number words";
+            if (c.text == english) {
+                EXPECT_TRUE(e.a >= 1 && e.a <= 49) << e.a;
+            }
+        }
+        const double perWord = static_cast<double>(phones) / static_cast<double>(c.words);
+        EXPECT_GE(perWord, c.minPhonesPerWord);
+        EXPECT_LE(perWord, c.maxPhonesPerWord);
+        voice_.reset();
+        const Wav wav = ReadWav(wavPath_);
+        EXPECT_GT(wav.Seconds(), c.minSeconds);
+        EXPECT_LT(wav.Seconds(), c.maxSeconds);
+        EXPECT_GT(wav.Peak(), 8000);
+        std::printf("[ measure  ] %s: %zu words, %.1f phones a word, %.2f s\n", c.voice, Of(kEventWord, stream).size(),
+                    perWord, wav.Seconds());
+    }
+
+    // One character alone: an initial and a final, no spelled-out tone.
+    Open(TempWav("hao"), 20);
+    UseEngineVoice("cmn-latn-pinyin");
+    const int stream = voice_->Speak(u"\u597d", SVSFlagsAsync);
+    ASSERT_TRUE(WaitForEnd(stream, 10000));
+    std::vector<int> phones;
+    for (const Event& e : Of(kEventPhoneme, stream))
+        if (e.a != 7) phones.push_back(e.a);
+    ASSERT_GE(phones.size(), 2u);
+    EXPECT_LE(phones.size(), 3u);
+    EXPECT_EQ(phones[0], 26) << "h";
+    for (int phone : phones) EXPECT_NE(phone, 42) << "a \"th\": the tone read as \"three\"";
 }
 
 TEST_F(EspeakServiceTest, VoiceChangeOnlyWhenTheStreamsVoiceDiffers)
@@ -459,6 +538,57 @@ TEST_F(EspeakServiceTest, AudioLevelsFollowTheSoundWithinTheirRange)
     EXPECT_LT(quietMax, loudMax / 5);
 }
 
+// A subscriber that takes the end of a stream but cannot pass it on at once
+// (its thread's message queue is full) gets it offered again until it can:
+// the service does not fall idle with the end of the stream undelivered.
+TEST(EspeakDelivery, AnEndOfStreamThatCouldNotBePassedOnIsOfferedAgain)
+{
+    struct SlowSink : VoiceEventSink {
+        std::mutex mutex;
+        bool pending = false;
+        int retries = 0;
+        bool delivered = false;
+        void OnVoiceEvent(const VoiceEvent& event) noexcept override
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            if (event.id == kEventEndStream) pending = true;
+        }
+        bool RetryDelivery() noexcept override
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            if (!pending) return true;
+            if (++retries < 5) return false;
+            pending = false;
+            delivered = true;
+            return true;
+        }
+    };
+    auto service = std::make_shared<EspeakVoiceService>(std::make_unique<PacedAudioOutput>());
+    auto sink = std::make_shared<SlowSink>();
+    service->Subscribe(sink);
+    service->Speak(u"Yes.", SVSFlagsAsync);
+    const DWORD start = GetTickCount();
+    for (;;) {
+        {
+            std::lock_guard<std::mutex> lock(sink->mutex);
+            if (sink->delivered || GetTickCount() - start > 5000) break;
+        }
+        Sleep(5);
+    }
+    std::lock_guard<std::mutex> lock(sink->mutex);
+    EXPECT_TRUE(sink->delivered) << "the end of the stream was left waiting";
+    EXPECT_EQ(sink->retries, 5);
+    service->Unsubscribe(sink.get());
+}
+
+// The service's start-up runs on its synthesis thread; when it fails, the
+// constructor reports it, and the next service can start.
+TEST(EspeakDelivery, AFailedStartLeavesRoomForTheNextService)
+{
+    EXPECT_THROW(EspeakVoiceService(std::make_unique<PacedAudioOutput>(), {"nonesuch"}), EOleException);
+    EXPECT_NO_THROW(EspeakVoiceService(std::make_unique<PacedAudioOutput>()));
+}
+
 TEST(EspeakVoices, DefaultsAreThreeEnglishAndMandarinFourthInSortedOrder)
 {
     auto service = std::make_shared<EspeakVoiceService>(std::make_unique<PacedAudioOutput>());
@@ -468,6 +598,8 @@ TEST(EspeakVoices, DefaultsAreThreeEnglishAndMandarinFourthInSortedOrder)
         return lstrcmpiA(a.description.c_str(), b.description.c_str()) < 0;
     });
     EXPECT_EQ(voices[3].language, "804");
+    EXPECT_EQ(voices[3].description, "eSpeak NG Mandarin Chinese");
+    EXPECT_EQ(voices[3].engineVoice, "cmn-latn-pinyin") << "the voice that reads Han characters in Mandarin";
     for (int i = 0; i < 3; ++i) EXPECT_TRUE(voices[static_cast<size_t>(i)].language == "409" || voices[static_cast<size_t>(i)].language == "809");
     for (const VoiceInfo& v : voices) {
         EXPECT_EQ(v.vendor, "eSpeak NG");
@@ -475,6 +607,51 @@ TEST(EspeakVoices, DefaultsAreThreeEnglishAndMandarinFourthInSortedOrder)
         EXPECT_FALSE(v.gender.empty());
     }
     EXPECT_THROW(EspeakVoiceService(std::make_unique<PacedAudioOutput>()), EOleException) << "a second instance";
+}
+
+// What a user reads in the voice list and the voice information: the
+// display name, vendor, age, gender and language of each voice, as espeak-ng
+// describes it (every voice here is one of its male voices).
+TEST(EspeakVoices, EachVoiceCarriesItsOwnAttributes)
+{
+    struct Expected {
+        const char* engine;
+        const char* name;
+        const char* gender;
+        const char* language;
+    };
+    const Expected expected[] = {
+        {"en-us", "eSpeak NG English (America)", "Male", "409"},
+        {"en-gb", "eSpeak NG English (Great Britain)", "Male", "809"},
+        {"en-gb-scotland", "eSpeak NG English (Scotland)", "Male", "809"},
+        {"cmn-latn-pinyin", "eSpeak NG Mandarin Chinese", "Male", "804"},
+        {"de", "eSpeak NG German", "Male", "407"},
+        {"fr", "eSpeak NG French (France)", "Male", "40C"},
+    };
+    std::vector<std::string> names;
+    for (const Expected& e : expected) names.push_back(e.engine);
+    SetVoiceServiceFactory([names]() -> std::shared_ptr<VoiceService> {
+        return std::make_shared<EspeakVoiceService>(std::make_unique<PacedAudioOutput>(), names);
+    });
+    TSpVoice voice;
+    const ISpeechObjectTokens tokens = voice.GetVoices();
+    ASSERT_EQ(tokens.Count(), static_cast<int>(std::size(expected)));
+    for (int i = 0; i < tokens.Count(); ++i) {
+        const Expected& e = expected[i];
+        SCOPED_TRACE(e.engine);
+        const ISpeechObjectTokenPtr token = tokens.Item(i);
+        EXPECT_EQ(token->GetDescription(), e.name);
+        EXPECT_EQ(token->GetAttribute("Name"), e.name);
+        EXPECT_EQ(token->GetAttribute("Vendor"), "eSpeak NG");
+        EXPECT_EQ(token->GetAttribute("Age"), "Adult");
+        EXPECT_EQ(token->GetAttribute("Gender"), e.gender);
+        EXPECT_EQ(token->GetAttribute("Language"), e.language);
+        EXPECT_EQ(token->Id(), std::string("HKEY_LOCAL_MACHINE\\SOFTWARE\\Quorvane\\Speech\\Voices\\Tokens\\eSpeakNG_") + e.engine);
+        // Choosing it makes it the voice of what is spoken next.
+        voice.SetVoice(token.Get());
+        EXPECT_EQ(voice.Voice()->Id(), token->Id());
+    }
+    SetVoiceServiceFactory(nullptr);
 }
 
 TEST(EspeakVoices, ConfiguredListReplacesTheDefaults)

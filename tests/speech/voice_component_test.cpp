@@ -3,10 +3,14 @@
 // component's thread through the message loop.
 #include <windows.h>
 
+#include <functional>
+#include <stdexcept>
+#include <string>
 #include <thread>
 
 #include "speech/scripted_voice_service.h"
 #include "speech/speech_lib_tlb.h"
+#include "speech/voice_event_queue.h"
 #include "speech/win_thread.h"
 #include "tests/support/gtest.h"
 
@@ -391,6 +395,79 @@ TEST_F(VoiceComponentTest, DispatchPendingEventsDeliversWithoutTheLoop)
     EXPECT_EQ(sentences, 2);
     PumpMessages();  // the posted messages find nothing left
     EXPECT_EQ(sentences, 2);
+}
+
+// ----- the pieces the voice services start and deliver with -------------------
+
+TEST(WinThreadStart, AStartUpThatFailsIsAnsweredAndNeverWaitedForForever)
+{
+    struct Case {
+        const char* name;
+        std::function<std::string()> startUp;
+        bool expectRun;
+        const char* expectedError;  // null: any non-empty text
+    };
+    const Case cases[] = {
+        {"started", [] { return std::string(); }, true, ""},
+        {"refused", [] { return std::string("no voice"); }, false, "no voice"},
+        {"threw", []() -> std::string { throw std::runtime_error("out of memory"); }, false, "out of memory"},
+        {"threw no exception class", []() -> std::string { throw 42; }, false, nullptr},
+        {"ended its thread", []() -> std::string {
+             ExitThread(0);
+             return {};
+         },
+         false, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        bool ran = false;
+        WinThread thread;
+        const DWORD start = GetTickCount();
+        const std::string error = thread.StartAndAwait(c.startUp, [&ran] { ran = true; });
+        thread.Join();
+        EXPECT_LT(GetTickCount() - start, 2000u);
+        EXPECT_EQ(ran, c.expectRun);
+        if (c.expectedError) EXPECT_EQ(error, c.expectedError);
+        else EXPECT_FALSE(error.empty());
+    }
+}
+
+// A message queue with room for two wake-ups, as a full queue refuses
+// PostMessage: the wake-ups it refused are sent later, and every event,
+// the last end of stream included, reaches the component in order.
+TEST(VoiceEventQueueDelivery, WakeUpsRefusedByAFullQueueAreSentLater)
+{
+    int messages = 0;
+    const int room = 2;
+    VoiceEventQueue queue([&] {
+        if (messages >= room) return false;
+        ++messages;
+        return true;
+    });
+    std::vector<int> delivered;
+    auto handleMessages = [&] {
+        for (; messages > 0; --messages) {
+            VoiceEvent event;
+            if (queue.Pop(event)) delivered.push_back(event.id);
+        }
+    };
+    const int ids[] = {kEventStartStream, kEventWord, kEventWord, kEventSentence, kEventEndStream};
+    bool allWoken = true;
+    for (int id : ids) {
+        VoiceEvent event;
+        event.id = id;
+        allWoken = queue.Push(event);
+    }
+    EXPECT_FALSE(allWoken);
+    EXPECT_EQ(queue.Owed(), 3u);
+    for (int round = 0; round < 10 && delivered.size() < std::size(ids); ++round) {
+        handleMessages();
+        queue.RetryWakes();
+    }
+    handleMessages();
+    EXPECT_EQ(delivered, std::vector<int>(std::begin(ids), std::end(ids)));
+    EXPECT_TRUE(queue.RetryWakes());
+    EXPECT_EQ(queue.Owed(), 0u);
 }
 
 }  // namespace

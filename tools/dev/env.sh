@@ -13,7 +13,7 @@ quorvane_packages=(
   googletest libgtest-dev libbenchmark-dev
   libespeak-ng-dev espeak-ng-data espeak-ng
   fonts-wqy-microhei fonts-wine
-  xvfb xauth x11-utils xclip imagemagick sox
+  xvfb xauth x11-utils xclip imagemagick sox libx11-dev
 )
 
 say() { printf '[quorvane] %s\n' "$*" >&2; }
