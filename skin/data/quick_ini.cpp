@@ -12,6 +12,8 @@ bool IsHeaderLine(const std::string& line)
     return !line.empty() && line.front() == '[' && line.back() == ']';
 }
 
+char FoldAscii(char ch) { return ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch - 'A' + 'a') : ch; }
+
 int HexDigit(char ch)
 {
     if (ch >= '0' && ch <= '9') return ch - '0';
@@ -20,6 +22,21 @@ int HexDigit(char ch)
     return -1;
 }
 }  // namespace
+
+size_t TQuickIni::FoldedHash::operator()(std::string_view text) const
+{
+    uint64_t hash = 14695981039346656037ull;  // FNV-1a
+    for (char ch : text) hash = (hash ^ static_cast<unsigned char>(FoldAscii(ch))) * 1099511628211ull;
+    return static_cast<size_t>(hash);
+}
+
+bool TQuickIni::FoldedEqual::operator()(std::string_view a, std::string_view b) const
+{
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
+    return true;
+}
 
 void TQuickIni::LoadFromStream(MemoryStream* stream)
 {
@@ -49,7 +66,7 @@ void TQuickIni::LoadFromText(const std::string& text)
         if (IsHeaderLine(kept)) {
             const int index = static_cast<int>(lines_.size() - 1);
             sections_.emplace_back(kept, index);
-            sectionIndex_.try_emplace(AsciiLower(std::string_view(kept).substr(1, kept.size() - 2)), index);
+            sectionIndex_.try_emplace(kept.substr(1, kept.size() - 2), index);
         }
         return true;
     });
@@ -58,7 +75,7 @@ void TQuickIni::LoadFromText(const std::string& text)
 int TQuickIni::SectionLine(const std::string& section) const
 {
     // The header "[" + section + "]" compared without regard to ASCII case.
-    const auto found = sectionIndex_.find(AsciiLower(section));
+    const auto found = sectionIndex_.find(std::string_view(section));
     return found == sectionIndex_.end() ? -1 : found->second;
 }
 
@@ -86,7 +103,7 @@ const TQuickIni::KeyIndex& TQuickIni::KeysOf(int header) const
         const size_t equals = line.find('=');
         const std::string_view key =
             equals == std::string::npos ? std::string_view() : TrimControls(std::string_view(line).substr(0, equals));
-        keys.try_emplace(AsciiLower(key), static_cast<int>(i));
+        keys.try_emplace(std::string(key), static_cast<int>(i));
     }
     return keys;
 }
@@ -98,7 +115,7 @@ std::string TQuickIni::ReadString(const std::string& section, const std::string&
     const int header = SectionLine(section);
     if (header < 0) return defaultValue;
     const KeyIndex& keys = KeysOf(header);
-    const auto found = keys.find(AsciiLower(key));
+    const auto found = keys.find(std::string_view(key));
     if (found == keys.end()) return defaultValue;
     const std::string& line = lines_[static_cast<size_t>(found->second)];
     const size_t equals = line.find('=');

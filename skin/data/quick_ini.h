@@ -43,16 +43,26 @@ public:
     bool Truncated() const { return truncated_; }
 
 private:
-    // Keys of one section (ASCII lower case) -> line of their first occurrence.
-    using KeyIndex = std::unordered_map<std::string, int>;
+    // Hashing and comparison with ASCII letters folded, usable with string
+    // views, so that a look-up builds no lower-case copy.
+    struct FoldedHash {
+        using is_transparent = void;
+        size_t operator()(std::string_view text) const;
+    };
+    struct FoldedEqual {
+        using is_transparent = void;
+        bool operator()(std::string_view a, std::string_view b) const;
+    };
+    // Keys of one section -> line of their first occurrence.
+    using KeyIndex = std::unordered_map<std::string, int, FoldedHash, FoldedEqual>;
     const KeyIndex& KeysOf(int header) const;
 
     std::vector<std::string> lines_;
     std::vector<std::pair<std::string, int>> sections_;
     bool truncated_ = false;
-    // Header text between the brackets (ASCII lower case) -> line of the
-    // first header with that name: only the first of equal names is read.
-    std::unordered_map<std::string, int> sectionIndex_;
+    // Header text between the brackets -> line of the first header with
+    // that name: only the first of equal names is read.
+    std::unordered_map<std::string, int, FoldedHash, FoldedEqual> sectionIndex_;
     // Built for a section the first time one of its keys is asked for.
     mutable std::unordered_map<int, KeyIndex> keyIndexes_;
 };

@@ -38,7 +38,11 @@ bool TSkinReader::ReadPackage(MemoryStream& package)
         sink.Finish();
     }
     MemoryStream content(std::move(decoded));
+    return ReadContent(content);
+}
 
+bool TSkinReader::ReadContent(MemoryStream& content)
+{
     content.Seek(0);
     header_.version = ReadInt32(content);
     header_.nameTableLength = ReadInt32(content);

@@ -46,6 +46,8 @@ public:
     // Returns false only for a version other than 20000, after showing the
     // version message. ElzhException propagates.
     bool ReadPackage(MemoryStream& package);
+    // The same for content already decoded (from its position 0).
+    bool ReadContent(MemoryStream& content);
 
     // Empties target, then copies the first member whose name equals
     // AsciiLower(name) into it and rewinds it. No match leaves it empty.

@@ -82,5 +82,26 @@ int main(int argc, char** argv)
     bmps[5].afterHeader = {0, 0, 0xFF, 0, 0, 0xFF, 0, 0, 0xFF, 0, 0, 0};
     bmps[5].pixels = {1, 2, 3, 4};
     for (size_t i = 0; i < bmps.size(); ++i) Write(dir + "/bmp/seed" + std::to_string(i), test::BuildBmp(bmps[i]));
+
+    // A description naming a picture in every kind of section, followed by
+    // the pictures (members 1.bmp to 6.bmp, separated by 00 01).
+    const std::string skin =
+        "[TitlebarSkin]\nSkinName=Seed\n[Personality]\nLeft=1.bmp\nRight=2.bmp\nTop=3.bmp\nTopFrame=2\n"
+        "Bottom=4.bmp\nTextBack=5.bmp\nmenuBar=6.bmp\nTileMenu=3\n[Colours]\nButtonFace=200,200,200\n"
+        "[COLOUR1]\ncolor=1,2,3\n[Customcolors]\nColor3=9,9,9\n[BUTTON.CLOSE]\nAction=0\nButtonImage=5.bmp\n"
+        "[BUTTON.SYS]\nAction=3\nButtonImage=6.bmp\n[BUTTON.HIDDEN]\nAction=-1\n[MDICONTROLS]\nImage=1.bmp\n"
+        "[Buttons]\nBitmap=2.bmp\nCheckButton=3.bmp\nRadioButton=4.bmp\nNormalColour2=1,2,3\n"
+        "[Progress]\nBitmap=1.bmp\nStyle=1\n[Tabs]\nImage=2.bmp\nBorder=3.bmp\n[Tab.Pane]\nImage=4.bmp\n"
+        "LeftWidth=9\n[ComboButton]\nImage=5.bmp\n[SunkEdge]\nImage=6.bmp\n[GroupBox]\nImage=1.bmp\n"
+        "BackgroundAlignment=2\n[UpDown.Horz]\nImage=2.bmp\nGlyphImage=3.bmp\n[HorzScrollThumb]\nImage=4.bmp\n"
+        "FrameCount=7\n[Track]\nImage=..\\5.bmp\n[Headerbar]\nImage=6.bmp\n";
+    std::vector<uint8_t> described(skin.begin(), skin.end());
+    for (const auto& spec : bmps) {
+        described.push_back(0);
+        described.push_back(1);
+        const std::vector<uint8_t> bytes = test::BuildBmp(spec);
+        described.insert(described.end(), bytes.begin(), bytes.end());
+    }
+    Write(dir + "/skin_description/seed", described);
     return 0;
 }
