@@ -192,12 +192,15 @@ void TSkinData::SetActive(bool value)
 void TSkinData::SetSkinFile(const std::string& path)
 {
     skinFile_ = path;
-    if (IsLoading() || path.empty()) return;
+    if (path.empty()) return;
     std::vector<uint8_t> bytes;
     // A file that does not exist (or cannot be read) is ignored: the loaded
     // skin stays loaded.
     if (!ReadWholeFile(path, bytes)) return;
+    // Loaded also while the form is being read; only applying the change
+    // waits, since Loaded skins the forms with whatever is loaded then.
     SetPackage(std::move(bytes));
+    if (IsLoading()) return;
     // Applying the changed skin to the skinned forms is the skin manager's
     // part (form engine module).
 }

@@ -445,6 +445,35 @@ TEST(SkinData, FormSkinFilter)
     EXPECT_EQ(changed, 1);
 }
 
+std::string WriteTempFile(const char* name, const std::vector<uint8_t>& bytes)
+{
+    char path[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, path);
+    const std::string file = std::string(path) + name;
+    HANDLE f = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    EXPECT_NE(f, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(f);
+    return file;
+}
+
+TEST(SkinData, SkinFileGivenWhileReadingIsLoadedBeforeLoaded)
+{
+    const std::string file = WriteTempFile("skin_data_reading.qskin", SmallPackage());
+    TSkinData data(nullptr);
+    data.BeginLoading();
+    data.SetActive(true);
+    data.SetSkinFile(file);
+    data.EndLoading();
+    DeleteFileA(file.c_str());
+    EXPECT_EQ(data.SkinFile(), file);
+    EXPECT_FALSE(data.NotLoaded());
+    EXPECT_EQ(data.SkinName, "Small");
+    EXPECT_TRUE(data.MenuItem);
+    EXPECT_TRUE(data.Active());  // a loaded skin keeps Active on at Loaded
+}
+
 TEST(SkinData, SkinFileLoadsExistingFilesAndIgnoresMissingOnes)
 {
     TSkinData data(nullptr);
@@ -453,15 +482,8 @@ TEST(SkinData, SkinFileLoadsExistingFilesAndIgnoresMissingOnes)
     EXPECT_FALSE(data.NotLoaded());
     EXPECT_EQ(data.SkinName, "Small");
 
-    char path[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, path);
-    const std::string file = std::string(path) + "skin_data_test.qskin";
     const std::vector<uint8_t> other = MakePackage("[TitlebarSkin]\nSkinName=Other\n");
-    HANDLE f = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(f, INVALID_HANDLE_VALUE);
-    DWORD written = 0;
-    WriteFile(f, other.data(), static_cast<DWORD>(other.size()), &written, nullptr);
-    CloseHandle(f);
+    const std::string file = WriteTempFile("skin_data_test.qskin", other);
     data.SetSkinFile(file);
     DeleteFileA(file.c_str());
     EXPECT_EQ(data.SkinFile(), file);
