@@ -36,6 +36,22 @@ void Replace(std::unique_ptr<Element>& slot, const std::optional<Description>& d
         static_cast<BoxLabelFields&>(*slot) = *description;
 }
 
+// The button strip for right-to-left combo boxes: each frame mirrored in
+// its own place, so that frame n still shows state n (mirroring the whole
+// strip would also reverse the order of the frames).
+UniqueBitmap MirroredFrames(HBITMAP strip, int frames)
+{
+    PixelBuffer pixels = ReadPixels(strip);
+    const int width = frames > 0 ? pixels.width / frames : 0;
+    if (width <= 0) return BitmapFromPixels(pixels);
+    for (int y = 0; y < pixels.height; ++y)
+        for (int frame = 0; frame < frames; ++frame) {
+            auto first = pixels.pixels.begin() + static_cast<ptrdiff_t>(y) * pixels.width + frame * width;
+            std::reverse(first, first + width);
+        }
+    return BitmapFromPixels(pixels);
+}
+
 }  // namespace
 
 SkinContent::SkinContent()
@@ -101,10 +117,8 @@ void SkinContent::BuildElements(const SkinDescription& d)
     Replace(ToolBars, d.ToolBars);
     Replace(ComboButton, d.ComboButton);
     Replace(SunkEdge, d.SunkEdge);
-    if (ComboButton && !IsEmptyBitmap(ComboButton->Bitmap)) {
-        ComboButton->Bitmap2 = CopyBitmap24(ComboButton->Bitmap.get());
-        MirrorHorizontal(ComboButton->Bitmap2);
-    }
+    if (ComboButton && !IsEmptyBitmap(ComboButton->Bitmap))
+        ComboButton->Bitmap2 = MirroredFrames(ComboButton->Bitmap.get(), ComboButton->Frame);
     Replace(ExtraImages, d.ExtraImages);
     Replace(Headerbar, d.Headerbar);
     Replace(MenuItem, d.MenuItem);
