@@ -436,7 +436,11 @@ int Run(int argc, char** argv) {
         return 1;
     }
     SkinContent content;
-    content.LoadElements(skin.Ini(), &skin.Reader());
+    try {
+        content.LoadElements(skin.Ini(), &skin.Reader());
+    } catch (const SkinLoadRefused&) {
+        return 1;  // LoadElements has said why on stderr
+    }
     const std::vector<ElementInfo> elements = ListElements(content);
     const COLORREF face = skin.Colour("ButtonFace", RGB(240, 240, 240));
     const COLORREF text = skin.Colour("ButtonText", 0);
