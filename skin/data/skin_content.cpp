@@ -5,8 +5,6 @@
 #include <type_traits>
 
 #include "skin/data/bitmap_utils.h"
-#include "skin/data/quick_ini.h"
-#include "skin/data/text_lines.h"
 #include "skin/form/paint_routines.h"
 
 namespace quorvane {
