@@ -118,65 +118,9 @@ UniqueBitmap BitmapFromPixels(const PixelBuffer& buffer) {
 UniqueBitmap CopyBitmap24(HBITMAP source) { return BitmapFromPixels(ReadPixels(source)); }
 
 UniqueBitmap LoadBitmapFromMemory(const uint8_t* data, size_t size) {
-    if (!data || size < sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)) return UniqueBitmap();
-    BITMAPFILEHEADER file;
-    std::memcpy(&file, data, sizeof(file));
-    if (file.bfType != 0x4D42) return UniqueBitmap();
-    const size_t infoStart = sizeof(BITMAPFILEHEADER);
-    BITMAPINFOHEADER header;
-    std::memcpy(&header, data + infoStart, sizeof(header));
-    if (header.biSize < sizeof(BITMAPINFOHEADER) || header.biSize > size - infoStart) return UniqueBitmap();
-    const int64_t width = header.biWidth;
-    const int64_t height = std::llabs(static_cast<int64_t>(header.biHeight));
-    if (!SaneSize(width, height) || header.biPlanes != 1) return UniqueBitmap();
-
-    // Only uncompressed pictures (and bit fields for 16/32 bits): the row
-    // data can then be checked against the bytes that are there.
-    const WORD bits = header.biBitCount;
-    size_t masks = 0;
-    if (header.biCompression == BI_BITFIELDS) {
-        if (bits != 16 && bits != 32) return UniqueBitmap();
-        if (header.biSize == sizeof(BITMAPINFOHEADER)) masks = 3 * sizeof(DWORD);
-    } else if (header.biCompression != BI_RGB) {
-        return UniqueBitmap();
-    }
-    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return UniqueBitmap();
-    size_t paletteEntries = 0;
-    if (bits <= 8) {
-        paletteEntries = header.biClrUsed ? header.biClrUsed : (size_t{1} << bits);
-        if (paletteEntries > (size_t{1} << bits)) paletteEntries = size_t{1} << bits;
-    }
-    const size_t tableBytes = masks + paletteEntries * sizeof(RGBQUAD);
-    if (header.biSize + tableBytes > size - infoStart) return UniqueBitmap();
-    const size_t stride = ((static_cast<size_t>(width) * bits + 31) / 32) * 4;
-    const size_t imageBytes = stride * static_cast<size_t>(height);
-    size_t offset = file.bfOffBits;
-    if (offset < infoStart + header.biSize + tableBytes) offset = infoStart + header.biSize + tableBytes;
-    if (offset > size || imageBytes > size - offset) return UniqueBitmap();
-
-    // A BITMAPINFO with the colour table (or masks) right after a plain
-    // BITMAPINFOHEADER, whatever header version the file used.
-    std::vector<uint8_t> info(sizeof(BITMAPINFOHEADER) + std::max<size_t>(tableBytes, 3 * sizeof(DWORD)), 0);
-    BITMAPINFOHEADER plain = header;
-    plain.biSize = sizeof(BITMAPINFOHEADER);
-    plain.biClrUsed = static_cast<DWORD>(paletteEntries);
-    plain.biSizeImage = 0;
-    std::memcpy(info.data(), &plain, sizeof(plain));
-    if (header.biCompression == BI_BITFIELDS && masks == 0) {
-        // Version 4/5 headers keep the masks inside the header itself.
-        std::memcpy(info.data() + sizeof(BITMAPINFOHEADER), data + infoStart + sizeof(BITMAPINFOHEADER),
-                    3 * sizeof(DWORD));
-    } else {
-        std::memcpy(info.data() + sizeof(BITMAPINFOHEADER), data + infoStart + header.biSize, tableBytes);
-    }
-
-    UniqueBitmap result = CreateBitmap24(static_cast<int>(width), static_cast<int>(height));
-    if (!result) return result;
-    UniqueMemoryDc dc = UniqueMemoryDc::Compatible();
-    if (SetDIBits(dc.get(), result.get(), 0, static_cast<UINT>(height), data + offset,
-                  reinterpret_cast<BITMAPINFO*>(info.data()), DIB_RGB_COLORS) == 0)
-        return UniqueBitmap();
-    return result;
+    BmpLayout layout;
+    if (!ReadBmpLayout(data, size, layout) || !SaneSize(layout.width, layout.height)) return UniqueBitmap();
+    return BitmapFromPixels(DecodeBmp(layout));
 }
 
 void Grayscale(UniqueBitmap& bitmap) {

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "skin/data/bmp_decoder.h"
 #include "skin/data/gdi_handles.h"
 
 namespace quorvane {
@@ -23,17 +24,6 @@ constexpr bool IsSystemColour(COLORREF colour) { return (colour & 0x80000000u) !
 COLORREF ResolveColour(COLORREF colour);
 
 // --- Pixel access (also used by the painters, tools and tests) -------------
-
-// Pixels of a bitmap as 0x00RRGGBB values (the memory order of a 32-bit DIB),
-// row by row from the top.
-struct PixelBuffer {
-    int width = 0;
-    int height = 0;
-    std::vector<uint32_t> pixels;
-
-    uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)]; }
-    uint32_t& At(int x, int y) { return pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)]; }
-};
 
 // Converts between 0x00BBGGRR (COLORREF) and 0x00RRGGBB (pixel memory order).
 constexpr uint32_t PixelFromColour(COLORREF c) { return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF); }
@@ -51,8 +41,10 @@ UniqueBitmap CreateBitmap32(int width, int height, uint32_t** bits = nullptr);
 UniqueBitmap BitmapFromPixels(const PixelBuffer& buffer);
 // A 24-bit copy of any bitmap (empty handle stays empty).
 UniqueBitmap CopyBitmap24(HBITMAP source);
-// Loads a BMP file image held in memory (any depth Windows reads) into a
-// 24-bit DIB section. Malformed or truncated data gives an empty handle.
+// Loads a BMP file image held in memory (every header variant, depth and
+// compression the BMP decoder reads) into a 24-bit DIB section. Malformed or
+// truncated data, and pictures above 32768 pixels a side or 64 M pixels,
+// give an empty handle.
 UniqueBitmap LoadBitmapFromMemory(const uint8_t* data, size_t size);
 
 // --- The routines ----------------------------------------------------------

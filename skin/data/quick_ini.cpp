@@ -12,18 +12,7 @@ bool IsHeaderLine(const std::string& line)
     return !line.empty() && line.front() == '[' && line.back() == ']';
 }
 
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i];
-        char y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
-}
+char FoldAscii(char ch) { return ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch - 'A' + 'a') : ch; }
 
 int HexDigit(char ch)
 {
@@ -33,6 +22,21 @@ int HexDigit(char ch)
     return -1;
 }
 }  // namespace
+
+size_t TQuickIni::FoldedHash::operator()(std::string_view text) const
+{
+    uint64_t hash = 14695981039346656037ull;  // FNV-1a
+    for (char ch : text) hash = (hash ^ static_cast<unsigned char>(FoldAscii(ch))) * 1099511628211ull;
+    return static_cast<size_t>(hash);
+}
+
+bool TQuickIni::FoldedEqual::operator()(std::string_view a, std::string_view b) const
+{
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
+    return true;
+}
 
 void TQuickIni::LoadFromStream(MemoryStream* stream)
 {
@@ -47,33 +51,61 @@ void TQuickIni::LoadFromText(const std::string& text)
 {
     lines_.clear();
     sections_.clear();
-    for (const std::string& raw : SplitTextLines(text)) {
+    sectionIndex_.clear();
+    keyIndexes_.clear();
+    truncated_ = false;
+    ForEachTextLine(text, [&](std::string_view raw) {
         const std::string_view line = TrimControls(raw);
-        if (line.empty() || line.front() == ';') continue;
+        if (line.empty() || line.front() == ';') return true;
+        if (lines_.size() == kMaxLines) {
+            truncated_ = true;
+            return false;
+        }
         lines_.emplace_back(line);
-        if (IsHeaderLine(lines_.back())) sections_.emplace_back(lines_.back(), static_cast<int>(lines_.size() - 1));
-    }
+        const std::string& kept = lines_.back();
+        if (IsHeaderLine(kept)) {
+            const int index = static_cast<int>(lines_.size() - 1);
+            sections_.emplace_back(kept, index);
+            sectionIndex_.try_emplace(kept.substr(1, kept.size() - 2), index);
+        }
+        return true;
+    });
 }
 
 int TQuickIni::SectionLine(const std::string& section) const
 {
-    // Compares against "[" + section + "]" without building it.
-    for (const auto& entry : sections_) {
-        const std::string& header = entry.first;
-        if (header.size() == section.size() + 2 &&
-            EqualsIgnoringAsciiCase(std::string_view(header).substr(1, section.size()), section))
-            return entry.second;
-    }
-    return -1;
+    // The header "[" + section + "]" compared without regard to ASCII case.
+    const auto found = sectionIndex_.find(std::string_view(section));
+    return found == sectionIndex_.end() ? -1 : found->second;
 }
 
 void TQuickIni::GetSectionNames(std::vector<std::string>& target) const
 {
     target.clear();
+    target.reserve(sections_.size());
     for (const auto& entry : sections_) {
         const std::string& header = entry.first;
         target.emplace_back(TrimControls(std::string_view(header).substr(1, header.size() - 2)));
     }
+}
+
+const TQuickIni::KeyIndex& TQuickIni::KeysOf(int header) const
+{
+    const auto known = keyIndexes_.find(header);
+    if (known != keyIndexes_.end()) return known->second;
+    KeyIndex& keys = keyIndexes_[header];
+    for (size_t i = static_cast<size_t>(header) + 1; i < lines_.size(); ++i) {
+        const std::string& line = lines_[i];
+        if (IsHeaderLine(line)) break;
+        // The line's key is the trimmed text before the first '=' (empty
+        // without one). The first occurrence decides, even when its value is
+        // empty.
+        const size_t equals = line.find('=');
+        const std::string_view key =
+            equals == std::string::npos ? std::string_view() : TrimControls(std::string_view(line).substr(0, equals));
+        keys.try_emplace(std::string(key), static_cast<int>(i));
+    }
+    return keys;
 }
 
 std::string TQuickIni::ReadString(const std::string& section, const std::string& key,
@@ -82,20 +114,14 @@ std::string TQuickIni::ReadString(const std::string& section, const std::string&
     if (lines_.empty()) return defaultValue;
     const int header = SectionLine(section);
     if (header < 0) return defaultValue;
-    for (size_t i = static_cast<size_t>(header) + 1; i < lines_.size(); ++i) {
-        const std::string& line = lines_[i];
-        if (IsHeaderLine(line)) break;
-        // The line's key is the trimmed text before the first '=' (empty
-        // without one); keys compare with ASCII letters folded.
-        const std::string_view view(line);
-        const size_t equals = view.find('=');
-        const std::string_view lineKey = equals == std::string_view::npos ? std::string_view() : TrimControls(view.substr(0, equals));
-        if (!EqualsIgnoringAsciiCase(lineKey, key)) continue;
-        // The first occurrence decides, even when its value is empty.
-        const std::string_view value = equals == std::string_view::npos ? std::string_view() : TrimControls(view.substr(equals + 1));
-        return value.empty() ? defaultValue : std::string(value);
-    }
-    return defaultValue;
+    const KeyIndex& keys = KeysOf(header);
+    const auto found = keys.find(std::string_view(key));
+    if (found == keys.end()) return defaultValue;
+    const std::string& line = lines_[static_cast<size_t>(found->second)];
+    const size_t equals = line.find('=');
+    const std::string_view value =
+        equals == std::string::npos ? std::string_view() : TrimControls(std::string_view(line).substr(equals + 1));
+    return value.empty() ? defaultValue : std::string(value);
 }
 
 int32_t TQuickIni::ReadInteger(const std::string& section, const std::string& key, int32_t defaultValue) const

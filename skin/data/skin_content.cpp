@@ -1,36 +1,53 @@
 #include "skin/data/skin_content.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <type_traits>
 
 #include "skin/data/bitmap_utils.h"
-#include "skin/data/quick_ini.h"
-#include "skin/data/text_lines.h"
 #include "skin/form/paint_routines.h"
 
 namespace quorvane {
 
 namespace {
 
-void CapMargins(TDataSkinObject& element, int32_t cap)
+UniqueBitmap MakeBitmap(const SkinImage& image) { return image ? BitmapFromPixels(*image) : UniqueBitmap(); }
+
+// The fields and bitmaps of a description, into an element that already exists.
+void Fill(TDataSkinObject& element, const ElementDescription& description)
 {
-    element.LeftWidth = std::min(element.LeftWidth, cap);
-    element.TopHeight = std::min(element.TopHeight, cap);
-    element.RightWidth = std::min(element.RightWidth, cap);
-    element.BottomHeight = std::min(element.BottomHeight, cap);
+    static_cast<ElementFields&>(element) = description;
+    element.Bitmap = MakeBitmap(description.Bitmap);
+    if (auto* border = dynamic_cast<TDataSkinBorder*>(&element)) border->Bitmap2 = MakeBitmap(description.Bitmap2);
 }
 
-// Frees the slot before its loader runs (the old description goes first),
-// so a section missing from this skin leaves the slot empty.
-template <class T, class Load>
-void Refill(std::unique_ptr<T>& slot, Load load)
+// Replaces a slot: the old element is freed first, and the slot stays empty
+// when the skin's section names no image.
+template <class Element, class Description>
+void Replace(std::unique_ptr<Element>& slot, const std::optional<Description>& description)
 {
     slot.reset();
-    slot = load();
+    if (!description) return;
+    slot = std::make_unique<Element>(description->Name);
+    Fill(*slot, *description);
+    if constexpr (std::is_same_v<Element, TDataSkinBoxLabel>)
+        static_cast<BoxLabelFields&>(*slot) = *description;
 }
 
-void SetFrame(TDataSkinObject* element, int32_t frames)
+// The button strip for right-to-left combo boxes: each frame mirrored in
+// its own place, so that frame n still shows state n (mirroring the whole
+// strip would also reverse the order of the frames).
+UniqueBitmap MirroredFrames(HBITMAP strip, int frames)
 {
-    if (element) element->Frame = frames;
+    PixelBuffer pixels = ReadPixels(strip);
+    const int width = frames > 0 ? pixels.width / frames : 0;
+    if (width <= 0) return BitmapFromPixels(pixels);
+    for (int y = 0; y < pixels.height; ++y)
+        for (int frame = 0; frame < frames; ++frame) {
+            auto first = pixels.pixels.begin() + static_cast<ptrdiff_t>(y) * pixels.width + frame * width;
+            std::reverse(first, first + width);
+        }
+    return BitmapFromPixels(pixels);
 }
 
 }  // namespace
@@ -49,62 +66,80 @@ SkinContent::~SkinContent() = default;
 
 void SkinContent::LoadElements(const TQuickIni& ini, const TSkinReader* reader)
 {
-    ElementSource source(ini, reader);
-    const std::vector<std::string> sections = source.SectionNames();
-    SkinName = source.ReadString("TitlebarSkin", "SkinName");
+    // Everything is read and every picture decoded before any slot changes,
+    // so a package beyond the limits leaves the loaded skin as it was.
+    SkinDescription description;
+    std::string reason;
+    if (!DescribeSkin(ini, reader, limits_, description, reason)) {
+        lastLoadError_ = "skin not loaded: " + reason;
+        std::fprintf(stderr, "quorvane: %s\n", lastLoadError_.c_str());
+        throw SkinLoadRefused(lastLoadError_);
+    }
+    lastLoadError_.clear();
+    ElementsAboutToChange();
+    BuildElements(description);
+}
 
-    for (TDataSkinBorder* border : {BorderLeft.get(), BorderRight.get(), BorderTop.get(), BorderBottom.get()})
-        LoadWindowBorder(source, *border);
-
-    LoadColours(source, sections);
-    source.buttonText = Colours.ButtonText;
+void SkinContent::BuildElements(const SkinDescription& d)
+{
+    SkinName = d.SkinName;
+    Fill(*BorderLeft, d.BorderLeft);
+    Fill(*BorderRight, d.BorderRight);
+    Fill(*BorderTop, d.BorderTop);
+    Fill(*BorderBottom, d.BorderBottom);
+    static_cast<SkinColourValues&>(Colours) = d.Colours;
 
     SysButtons.clear();
-    SysButtons = LoadSysButtons(source, sections);
-
-    LoadButtons(source, *Buttons);
-    LoadTitle(source, *Title);
-
-    Refill(Progress, [&] { return LoadProgress(source); });
-    Refill(ProgressChunk, [&] { return LoadGenericElement(source, "Progress.Chunk"); });
-    Refill(MenuBar, [&] { return LoadMenuBar(source); });
-    Refill(GroupBoxEdge, [&] { return LoadGenericElement(source, "GroupBoxEdge"); });
-    Refill(GroupBox, [&] { return LoadGroupBox(source); });
-    Refill(Tabs, [&] { return LoadBorderElement(source, "Tabs", "Border"); });
-    Refill(StatusBarEdges, [&] { return LoadGenericElement(source, "StatusBarEdges"); });
-    Refill(TabPane, [&] { return LoadGenericElement(source, "Tab.Pane"); });
-    if (TabPane) CapMargins(*TabPane, 4);
-    Refill(ToolBars, [&] { return LoadGenericElement(source, "ToolBars"); });
-    // No skin has a second ComboButton image ("****"): the mirror is made below.
-    Refill(ComboButton, [&] { return LoadBorderElement(source, "ComboButton", "****"); });
-    Refill(SunkEdge, [&] { return LoadGenericElement(source, "SunkEdge"); });
-    if (ComboButton && !IsEmptyBitmap(ComboButton->Bitmap)) {
-        ComboButton->Bitmap2 = CopyBitmap24(ComboButton->Bitmap.get());
-        MirrorHorizontal(ComboButton->Bitmap2);
+    SysButtons.reserve(d.SysButtons.size());
+    for (const SysButtonDescription& description : d.SysButtons) {
+        auto button = std::make_unique<TDataSkinSysButton>(description.Name);
+        Fill(*button, description);
+        static_cast<SysButtonFields&>(*button) = description;
+        SysButtons.push_back(std::move(button));
     }
-    Refill(ExtraImages, [&] { return LoadGenericElement(source, "ExtraImages"); });
-    Refill(Headerbar, [&] { return LoadGenericElement(source, "Headerbar"); });
-    Refill(MenuItem, [&] { return LoadGenericElement(source, "MenuItem"); });
-    Refill(MenuBackground, [&] { return LoadGenericElement(source, "MenuBackground"); });
-    Refill(Scrollbar, [&] { return LoadGenericElement(source, "Scrollbar"); });
-    Refill(HorzScroll, [&] { return LoadGenericElement(source, "HorzScroll"); });
-    Refill(VertScroll, [&] { return LoadGenericElement(source, "VertScroll"); });
-    Refill(HorzScrollThumb, [&] { return LoadGenericElement(source, "HorzScrollThumb"); });
-    Refill(VertScrollThumb, [&] { return LoadGenericElement(source, "VertScrollThumb"); });
-    Refill(TrackbarThumbHorz, [&] { return LoadGenericElement(source, "Trackbar.ThumbHorz"); });
-    Refill(TrackbarThumbVert, [&] { return LoadGenericElement(source, "Trackbar.ThumbVert"); });
-    Refill(TrackbarThumbLeft, [&] { return LoadGenericElement(source, "Trackbar.ThumbLeft"); });
-    Refill(TrackbarThumbRight, [&] { return LoadGenericElement(source, "Trackbar.ThumbRight"); });
-    Refill(TrackbarThumbUp, [&] { return LoadGenericElement(source, "Trackbar.ThumbUp"); });
-    Refill(TrackbarThumbDown, [&] { return LoadGenericElement(source, "Trackbar.ThumbDown"); });
-    Refill(UpDownHorz, [&] { return LoadBorderElement(source, "UpDown.Horz", "GlyphImage"); });
-    Refill(UpDownVert, [&] { return LoadBorderElement(source, "UpDown.Vert", "GlyphImage"); });
-    Refill(Track, [&] { return LoadGenericElement(source, "Track"); });
+
+    Fill(*Buttons, d.Buttons);
+    static_cast<ButtonFields&>(*Buttons) = d.Buttons;
+    Buttons->CheckButton = MakeBitmap(d.Buttons.CheckButton);
+    Buttons->RadioButton = MakeBitmap(d.Buttons.RadioButton);
+    Fill(*Title, d.Title);
+    static_cast<TitleFields&>(*Title) = d.Title;
+
+    Replace(Progress, d.Progress);
+    Replace(ProgressChunk, d.ProgressChunk);
+    Replace(MenuBar, d.MenuBar);
+    Replace(GroupBoxEdge, d.GroupBoxEdge);
+    Replace(GroupBox, d.GroupBox);
+    Replace(Tabs, d.Tabs);
+    Replace(StatusBarEdges, d.StatusBarEdges);
+    Replace(TabPane, d.TabPane);
+    Replace(ToolBars, d.ToolBars);
+    Replace(ComboButton, d.ComboButton);
+    Replace(SunkEdge, d.SunkEdge);
+    if (ComboButton && !IsEmptyBitmap(ComboButton->Bitmap))
+        ComboButton->Bitmap2 = MirroredFrames(ComboButton->Bitmap.get(), ComboButton->Frame);
+    Replace(ExtraImages, d.ExtraImages);
+    Replace(Headerbar, d.Headerbar);
+    Replace(MenuItem, d.MenuItem);
+    Replace(MenuBackground, d.MenuBackground);
+    Replace(Scrollbar, d.Scrollbar);
+    Replace(HorzScroll, d.HorzScroll);
+    Replace(VertScroll, d.VertScroll);
+    Replace(HorzScrollThumb, d.HorzScrollThumb);
+    Replace(VertScrollThumb, d.VertScrollThumb);
+    Replace(TrackbarThumbHorz, d.TrackbarThumbHorz);
+    Replace(TrackbarThumbVert, d.TrackbarThumbVert);
+    Replace(TrackbarThumbLeft, d.TrackbarThumbLeft);
+    Replace(TrackbarThumbRight, d.TrackbarThumbRight);
+    Replace(TrackbarThumbUp, d.TrackbarThumbUp);
+    Replace(TrackbarThumbDown, d.TrackbarThumbDown);
+    Replace(UpDownHorz, d.UpDownHorz);
+    Replace(UpDownVert, d.UpDownVert);
+    Replace(Track, d.Track);
     if (!Track) Track = MakeBuiltInTrack(false);
-    Refill(TrackVert, [&] { return LoadGenericElement(source, "TRACKVERT"); });
+    Replace(TrackVert, d.TrackVert);
     if (!TrackVert) TrackVert = MakeBuiltInTrack(true);
 
-    ApplyFrameCounts(source);
     BuildComboComposite();
     BuildComboArrow();
     BuildToolbarGradient();
@@ -112,71 +147,6 @@ void SkinContent::LoadElements(const TQuickIni& ini, const TSkinReader* reader)
     Colours.TitleColour = SampleTitleColour();
     Colours.FaceBrush.reset();
     Colours.FaceBrush.reset(CreateSolidBrush(ResolveColour(Colours.ButtonFace)));
-}
-
-void SkinContent::LoadColours(ElementSource& source, const std::vector<std::string>& sections)
-{
-    const std::string section = "Colours";
-    auto read = [&](const char* key, SkinColour defaultColour) {
-        return ParseColour(source.ReadString(section, key), defaultColour);
-    };
-    TSkinColours& c = Colours;
-    c.WindowText = read("WindowText", kSysWindowText);
-    c.TitleTextActive = read("TitleTextActive", kSysCaptionText);
-    c.TitleTextNoActive = read("TitleTextNoActive", kSysInactiveCaptionText);
-    c.ButtonFace = read("ButtonFace", kSysButtonFace);
-    c.ButtonText = read("ButtonText", kSysButtonText);
-    c.ButtonHilight = read("ButtonHilight", kSysButtonHighlight);
-    c.Buttonlight = read("Buttonlight", kSysButtonHighlight);
-    c.ButtonShadow = read("ButtonShadow", kSysButtonShadow);
-    c.ButtonDkShadow = read("ButtonDkShadow", kSys3dDarkShadow);
-    c.HilightText = read("HilightText", kSysHighlightText);
-    c.Hilight = read("Hilight", kSysHighlight);
-    c.Menubar = read("Menubar", c.ButtonFace);
-    c.MenuBarText = read("MenuBarText", kSysMenuText);
-    c.MenuText = read("MenuText", kSysMenuText);
-    c.Menu = read("Menu", kSysMenu);
-    c.Scrollbar = read("Scrollbar", kSysScrollbar);
-
-    c.ColourSections.clear();
-    for (const std::string& name : sections) {
-        const std::string upper = AsciiUpper(name);
-        if (upper.rfind("COLOUR", 0) == 0 && upper != "COLOURS")
-            c.ColourSections.push_back(ParseColour(source.ReadString(name, "color"), kSysWindowText));
-    }
-    for (int i = 0; i < 10; ++i)
-        c.CustomColors[static_cast<size_t>(i)] =
-            ParseColour(source.ReadString("Customcolors", "Color" + std::to_string(i)), 0xFFFFFF);
-}
-
-void SkinContent::ApplyFrameCounts(ElementSource& source)
-{
-    Buttons->Frame = 5;
-    if (Buttons->RadioButtonFrame == 0) Buttons->RadioButtonFrame = CheckStripFrames(Buttons->RadioButton.get());
-    if (Buttons->CheckButtonFrame == 0) Buttons->CheckButtonFrame = CheckStripFrames(Buttons->CheckButton.get());
-    Title->Frame = 2;
-    if (Progress) Progress->Frame = Progress->Style != 0 ? 1 : 2;
-    SetFrame(MenuBar.get(), 2);
-    SetFrame(GroupBoxEdge.get(), 2);
-    SetFrame(Toolbar.get(), 1);
-    SetFrame(TabPane.get(), 1);
-    SetFrame(GroupBox.get(), 1);
-    SetFrame(MenuBackground.get(), 1);
-    for (TDataSkinObject* five : {ToolBars.get(), static_cast<TDataSkinObject*>(Tabs.get()), ExtraImages.get(),
-                                  MenuItem.get(), TrackbarThumbHorz.get(), TrackbarThumbVert.get(),
-                                  TrackbarThumbLeft.get(), TrackbarThumbRight.get(), TrackbarThumbUp.get(),
-                                  TrackbarThumbDown.get()})
-        SetFrame(five, 5);
-    if (Headerbar && Headerbar->Frame == 0) Headerbar->Frame = 5;
-    SetFrame(StatusBarEdges.get(), 3);
-    for (TDataSkinObject* four : {static_cast<TDataSkinObject*>(ComboButton.get()), SunkEdge.get(),
-                                  HorzScroll.get(), VertScroll.get()})
-        SetFrame(four, 4);
-    SetFrame(Scrollbar.get(), 23);
-    SetFrame(UpDownHorz.get(), 8);
-    SetFrame(UpDownVert.get(), 8);
-    if (HorzScrollThumb) HorzScrollThumb->Frame = source.ReadInteger("HorzScrollThumb", "FrameCount", 3);
-    if (VertScrollThumb) VertScrollThumb->Frame = source.ReadInteger("VertScrollThumb", "FrameCount", 3);
 }
 
 // The combo box picture: each SunkEdge frame with the ComboButton frame (and

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <array>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -17,48 +18,20 @@ namespace quorvane {
 class TQuickIni;
 class TSkinReader;
 
-// System colour values (0x80000000 + COLOR_* index), the colour table's defaults.
-constexpr SkinColour kSysScrollbar = 0x80000000;
-constexpr SkinColour kSysMenu = 0x80000004;
-constexpr SkinColour kSysMenuText = 0x80000007;
-constexpr SkinColour kSysWindowText = 0x80000008;
-constexpr SkinColour kSysCaptionText = 0x80000009;
-constexpr SkinColour kSysHighlight = 0x8000000D;
-constexpr SkinColour kSysHighlightText = 0x8000000E;
-constexpr SkinColour kSysButtonFace = 0x8000000F;
-constexpr SkinColour kSysButtonShadow = 0x80000010;
-constexpr SkinColour kSysButtonText = 0x80000012;
-constexpr SkinColour kSysInactiveCaptionText = 0x80000013;
-constexpr SkinColour kSysButtonHighlight = 0x80000014;
-constexpr SkinColour kSys3dDarkShadow = 0x80000015;
-
-// The skin colour table (section Colours and the COLOUR*/Customcolors sections).
-struct TSkinColours {
-    SkinColour WindowText = kSysWindowText;
-    SkinColour TitleTextActive = kSysCaptionText;
-    SkinColour TitleTextNoActive = kSysInactiveCaptionText;
-    SkinColour ButtonFace = kSysButtonFace;
-    SkinColour ButtonText = kSysButtonText;
-    SkinColour ButtonHilight = kSysButtonHighlight;
-    SkinColour Buttonlight = kSysButtonHighlight;
-    SkinColour ButtonShadow = kSysButtonShadow;
-    SkinColour ButtonDkShadow = kSys3dDarkShadow;
-    SkinColour HilightText = kSysHighlightText;
-    SkinColour Hilight = kSysHighlight;
-    SkinColour Menubar = kSysButtonFace;
-    SkinColour MenuBarText = kSysMenuText;
-    SkinColour MenuText = kSysMenuText;
-    SkinColour Menu = kSysMenu;
-    SkinColour Scrollbar = kSysScrollbar;
+// The skin colour table: the values the description gives, the title colour
+// sample and the face brush.
+struct TSkinColours : SkinColourValues {
     // The top border's colour a third of the way in, or ButtonFace.
     SkinColour TitleColour = kSysButtonFace;
-    // One colour per section named COLOUR* (but not COLOURS), in section order.
-    std::vector<SkinColour> ColourSections;
-    // Customcolors: Color0 .. Color9.
-    std::array<SkinColour, 10> CustomColors{0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF,
-                                            0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF};
     // A solid brush of ButtonFace, replaced at the end of every load.
     UniqueBrush FaceBrush;
+};
+
+// Raised by LoadElements when a package exceeds the load limits; what()
+// says which limit. Nothing has changed when it is raised.
+class SkinLoadRefused : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
 };
 
 class SkinContent {
@@ -69,10 +42,27 @@ public:
     virtual ~SkinContent();
 
     // Fills every slot from the description and the package's bitmaps
-    // (reader may be null: every bitmap is then empty). Never throws for
-    // missing sections, keys or images: those give defaults and empty slots.
+    // (reader may be null: every bitmap is then empty). Missing sections,
+    // keys or images give defaults and empty slots. A package beyond the
+    // load limits changes nothing: the reason goes to LastLoadError() and
+    // to stderr, and SkinLoadRefused is thrown.
     void LoadElements(const TQuickIni& ini, const TSkinReader* reader);
 
+    // What a load may allocate (pixels, bitmaps, caption buttons).
+    const SkinLimits& LoadLimits() const { return limits_; }
+    void SetLoadLimits(const SkinLimits& limits) { limits_ = limits; }
+    // Why the last LoadElements refused its package; empty after a load
+    // that completed.
+    const std::string& LastLoadError() const { return lastLoadError_; }
+
+protected:
+    // Called once a package has been read and accepted, right before the
+    // slots are rebuilt (what points into the old elements lets go here).
+    virtual void ElementsAboutToChange() {}
+    // A new load starts: no reason of an earlier refusal stands.
+    void ClearLoadError() { lastLoadError_.clear(); }
+
+public:
     // The title colour sample: the top border's pixel at (width / 3,
     // frame height / 3), or ButtonFace when the border has no bitmap.
     SkinColour SampleTitleColour() const;
@@ -125,11 +115,13 @@ public:
     std::string SkinName;  // TitlebarSkin / SkinName
 
 private:
-    void LoadColours(ElementSource& source, const std::vector<std::string>& sections);
-    void ApplyFrameCounts(ElementSource& source);
+    void BuildElements(const SkinDescription& description);
     void BuildComboComposite();
     void BuildComboArrow();
     void BuildToolbarGradient();
+
+    SkinLimits limits_;
+    std::string lastLoadError_;
 };
 
 }  // namespace quorvane

@@ -195,7 +195,7 @@ void TSkinData::SetSkinFile(const std::string& path)
 {
     skinFile_ = path;
     skinFileError_.clear();
-    if (IsLoading() || path.empty()) return;
+    if (path.empty()) return;
     std::vector<uint8_t> bytes;
     // A file that does not exist (or cannot be read) is ignored: the loaded
     // skin stays loaded.
@@ -203,7 +203,12 @@ void TSkinData::SetSkinFile(const std::string& path)
         skinFileError_ = "cannot read the skin file " + path;
         return;
     }
-    if (!ApplyPackage(std::move(bytes))) skinFileError_ = "the skin file " + path + " is not a skin package this program can read";
+    // Loaded also while the form is being read; only applying the change
+    // waits, since Loaded skins the forms with whatever is loaded then.
+    if (!ApplyPackage(std::move(bytes))) {
+        skinFileError_ = "the skin file " + path + " is not a skin package this program can read";
+        if (!LastLoadError().empty()) skinFileError_ += " (" + LastLoadError() + ")";
+    }
 }
 
 bool TSkinData::ApplyPackage(std::vector<uint8_t> bytes)
@@ -255,6 +260,7 @@ void TSkinData::SetPackage(std::vector<uint8_t> bytes)
 bool TSkinData::LoadSkin()
 {
     notLoaded_ = true;
+    ClearLoadError();
     if (!PlausiblePackage(package_)) return false;
     try {
         TSkinReader reader;
@@ -265,8 +271,6 @@ bool TSkinData::LoadSkin()
         member.Seek(0);
         TQuickIni ini;
         ini.LoadFromStream(&member);
-        // Windows drawn with the old elements let go of them first.
-        SkinManagerBeforeSkinLoad(*this);
         LoadElements(ini, &reader);
         notLoaded_ = false;
         return true;
@@ -275,6 +279,12 @@ bool TSkinData::LoadSkin()
         // component (and the form that stores it) carries on without it.
         return false;
     }
+}
+
+void TSkinData::ElementsAboutToChange()
+{
+    // Windows drawn with the old elements let go of them first.
+    SkinManagerBeforeSkinLoad(*this);
 }
 
 void TSkinData::FormSkinFilter(TObject* window, const std::string& className, bool& doSkin)

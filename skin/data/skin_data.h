@@ -141,6 +141,7 @@ public:
 
 protected:
     void Loaded() override;
+    void ElementsAboutToChange() override;
 
 private:
     void CreateCaptionFont();

@@ -1,6 +1,7 @@
 #include "skin/data/skin_reader.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "skin/data/lzh.h"
@@ -38,7 +39,11 @@ bool TSkinReader::ReadPackage(MemoryStream& package)
         sink.Finish();
     }
     MemoryStream content(std::move(decoded));
+    return ReadContent(content);
+}
 
+bool TSkinReader::ReadContent(MemoryStream& content)
+{
     content.Seek(0);
     header_.version = ReadInt32(content);
     header_.nameTableLength = ReadInt32(content);
@@ -53,6 +58,12 @@ bool TSkinReader::ReadPackage(MemoryStream& package)
     const size_t tableLength = std::min(static_cast<size_t>(std::max(header_.nameTableLength, 0)), content.Remaining());
     std::string table(reinterpret_cast<const char*>(content.Data() + content.Position()), tableLength);
     content.Seek(content.Position() + tableLength);
+    size_t names = 0;
+    ForEachTextLine(table, [&](std::string_view) { return ++names <= kMaxMembers; });
+    if (names > kMaxMembers) {
+        std::fprintf(stderr, "quorvane: skin not loaded: its package lists more than %zu members\n", kMaxMembers);
+        return false;
+    }
     names_ = SplitTextLines(AsciiLower(table));
     count_ = static_cast<int32_t>(names_.size());
 

@@ -8,7 +8,9 @@
 //
 // Malformed packages never make the reader read or write out of bounds:
 // - more than kSizeTableEntries names: the size table grows to one entry per
-//   name, so every member stays reachable (a package is not rejected for it);
+//   name, so every member stays reachable; a package of more than kMaxMembers
+//   names is refused (a few bytes per name would otherwise cost memory and
+//   look-up time out of all proportion to the package);
 // - sizes missing at the end of the content read as 0;
 // - a member whose declared size runs past the decoded data yields only the
 //   bytes that exist; a negative size counts as 0.
@@ -41,11 +43,16 @@ class TSkinReader {
 public:
     // The number of sizes the format provides for; larger tables are grown.
     static constexpr int kSizeTableEntries = 1001;
+    // Names a package may list at most.
+    static constexpr size_t kMaxMembers = size_t{1} << 16;
 
     // Decodes the whole package (from position 0 of the stream) and indexes it.
-    // Returns false only for a version other than 20000, after showing the
-    // version message. ElzhException propagates.
+    // Returns false for a version other than 20000, after showing the
+    // version message, and for a name table of more than kMaxMembers names
+    // (saying so on stderr). ElzhException propagates.
     bool ReadPackage(MemoryStream& package);
+    // The same for content already decoded (from its position 0).
+    bool ReadContent(MemoryStream& content);
 
     // Empties target, then copies the first member whose name equals
     // AsciiLower(name) into it and rewinds it. No match leaves it empty.

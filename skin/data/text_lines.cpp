@@ -5,15 +5,10 @@ namespace quorvane {
 std::vector<std::string> SplitTextLines(std::string_view text)
 {
     std::vector<std::string> lines;
-    size_t p = 0;
-    const size_t n = text.size();
-    while (p < n && text[p] != '\0') {
-        const size_t start = p;
-        while (p < n && text[p] != '\r' && text[p] != '\n' && text[p] != '\0') ++p;
-        lines.emplace_back(text.substr(start, p - start));
-        if (p < n && text[p] == '\r') ++p;
-        if (p < n && text[p] == '\n') ++p;
-    }
+    ForEachTextLine(text, [&](std::string_view line) {
+        lines.emplace_back(line);
+        return true;
+    });
     return lines;
 }
 

@@ -360,17 +360,19 @@ bool CopyUniformPart(HDC dest, const RECT& to, HDC source, const RECT& from, con
 void ComposeNinePart(const Composition& picture, HDC source, const PixelBuffer& pixels, const RECT& cell,
                      const Margins& margins, bool tile) {
     const int w = picture.width(), h = picture.height();
-    int l = margins.left, t = margins.top, r = margins.right, b = margins.bottom;
-    if (l + r > w) l = r = 0;
-    if (t + b > h) t = b = 0;
+    int l = std::max<int>(margins.left, 0), t = std::max<int>(margins.top, 0);
+    int r = std::max<int>(margins.right, 0), b = std::max<int>(margins.bottom, 0);
+    // Summed in 64 bits: margins straight from a skin file can be anything.
+    if (int64_t{l} + r > w) l = r = 0;
+    if (int64_t{t} + b > h) t = b = 0;
     const int cx = cell.left, cy = cell.top, cw = Width(cell), ch = Height(cell);
     HDC dc = picture.dc();
     auto copy = [&](const RECT& to, const RECT& from) {
         if (!CopyUniformPart(dc, to, source, from, pixels)) CopyPart(dc, to, source, from);
     };
-    if (l * t > 0) copy({0, 0, l, t}, {cx, cy, cx + l, cy + t});
-    if (l * b > 0) copy({0, h - b, l, h}, {cx, cy + ch - b, cx + l, cy + ch});
-    if (r * t > 0) copy({w - r, 0, w, t}, {cx + cw - r, cy, cx + cw, cy + t});
+    if (l > 0 && t > 0) copy({0, 0, l, t}, {cx, cy, cx + l, cy + t});
+    if (l > 0 && b > 0) copy({0, h - b, l, h}, {cx, cy + ch - b, cx + l, cy + ch});
+    if (r > 0 && t > 0) copy({w - r, 0, w, t}, {cx + cw - r, cy, cx + cw, cy + t});
     if (l > 0) copy({0, t, l, h - b}, {cx, cy + t, cx + l, cy + ch - b});
     if (t > 0) copy({l, 0, w - r, t}, {cx + l, cy, cx + cw - r, cy + t});
     const RECT centre{l, t, w - r, h - b};
@@ -379,7 +381,7 @@ void ComposeNinePart(const Composition& picture, HDC source, const PixelBuffer& 
         TileInto(dc, centre, source, centreSource);
     else
         copy(centre, centreSource);
-    if (r * b > 0) copy({w - r, h - b, w, h}, {cx + cw - r, cy + ch - b, cx + cw, cy + ch});
+    if (r > 0 && b > 0) copy({w - r, h - b, w, h}, {cx + cw - r, cy + ch - b, cx + cw, cy + ch});
     if (r > 0) copy({w - r, t, w, h - b}, {cx + cw - r, cy + t, cx + cw, cy + ch - b});
     if (b > 0) copy({l, h - b, w - r, h}, {cx + l, cy + ch - b, cx + cw - r, cy + ch});
 }
@@ -434,7 +436,9 @@ void DrawThreePart(HDC dc, const RECT& rect, HBITMAP strip, bool stacked, bool t
     SourceDc source(strip);
     if (!picture.ok() || !source.ok()) return;
     const int w = picture.width(), h = picture.height();
-    const int l = margins.left, r = margins.right;
+    // A cap is copied unscaled, so one wider than the picture shows no more
+    // than the picture's width of it.
+    const int l = std::clamp<int>(margins.left, 0, w), r = std::clamp<int>(margins.right, 0, w);
     const int cx = cell.left, cy = cell.top, cw = Width(cell), ch = Height(cell);
     CopyPart(picture.dc(), {0, 0, l, h}, source.get(), {cx, cy, cx + l, cy + ch});
     const int m = cw - l - r;
@@ -480,8 +484,9 @@ void DrawThreePartStretched(HDC dc, const RECT& rect, HBITMAP strip, bool stacke
     if (!source.ok()) return;
     const int previousMode = SetStretchBltMode(dc, COLORONCOLOR);
     const int w = Width(rect), h = Height(rect);
-    const int l = margins.left, r = margins.right;
     const int cx = cell.left, cy = cell.top, cw = Width(cell), ch = Height(cell);
+    // Caps come from the cell: none is wider than it.
+    const int l = std::clamp<int>(margins.left, 0, cw), r = std::clamp<int>(margins.right, 0, cw);
     if (w >= cw) {
         CopyPart(dc, {rect.left, rect.top, rect.left + l, rect.top + h}, source.get(), {cx, cy, cx + l, cy + ch});
         CopyPart(dc, {rect.left + l, rect.top, rect.right - r, rect.top + h}, source.get(),

@@ -5,7 +5,9 @@
 //
 // Frames are numbered from 1. A frame number outside 1..frames paints frame
 // 1, a frame count below 1 counts as 1, and a strip narrower (or lower) than
-// its frame count paints nothing. Empty strips paint nothing.
+// its frame count paints nothing. Empty strips paint nothing. Margins come
+// straight from skin files: negative ones count as 0, and none can make the
+// painters' sums overflow.
 #pragma once
 #include <windows.h>
 
@@ -40,7 +42,8 @@ void DrawElement(HDC dc, const RECT& rect, HBITMAP strip, bool stacked, bool til
 
 // Horizontal three-part picture: left cap (margins.left), middle tiled in
 // pieces of the cell's middle width, right cap (margins.right); each piece
-// stretched to rect's height. Without a middle only the caps are drawn.
+// stretched to rect's height. Without a middle only the caps are drawn. A
+// cap wider than rect is cut to rect's width.
 void DrawThreePart(HDC dc, const RECT& rect, HBITMAP strip, bool stacked, bool transparent, int frames,
                    int frame, const Margins& margins);
 
@@ -52,7 +55,8 @@ void DrawStripFrame(HDC dc, const RECT& rect, HBITMAP strip, bool transparent, i
 void DrawStripFrameCentred(HDC dc, const RECT& rect, HBITMAP strip, bool transparent, int frames, int frame);
 
 // Left cap, stretched middle and right cap drawn straight onto dc; when rect
-// is narrower than the cell the whole cell is stretched into it.
+// is narrower than the cell the whole cell is stretched into it. A cap wider
+// than the cell is cut to the cell's width.
 void DrawThreePartStretched(HDC dc, const RECT& rect, HBITMAP strip, bool stacked, int frames, int frame,
                             const Margins& margins);
 

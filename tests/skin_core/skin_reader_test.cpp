@@ -238,5 +238,16 @@ TEST(SkinReader, TruncatedPackageDoesNotFail)
     EXPECT_EQ(Member(reader, "b.bmp").size(), 5000u);
 }
 
+TEST(SkinReader, NameTablesBeyondTheMemberLimitAreRefused)
+{
+    for (size_t names : {TSkinReader::kMaxMembers, TSkinReader::kMaxMembers + 1}) {
+        std::vector<PackageMember> members(names);
+        members.back() = {"skin.ini", {'x'}};
+        MemoryStream content(BuildPackageContent(members));
+        TSkinReader reader;
+        EXPECT_EQ(reader.ReadContent(content), names == TSkinReader::kMaxMembers) << names;
+    }
+}
+
 }  // namespace
 }  // namespace quorvane

@@ -311,6 +311,21 @@ TEST(ComboBox, ComboButtonAloneGivesArrowOnButtonFace)
     EXPECT_EQ(PixelOf(skin->ComboxArrow->Bitmap.get(), 5, 0), kBlue);
 }
 
+TEST(ComboBox, MirroredButtonMirrorsEachFrameInItsPlace)
+{
+    // Four 5 x 3 frames, each its own colour with a white column at its left.
+    const COLORREF colours[] = {kRed, RGB(0, 255, 0), kBlue, RGB(255, 255, 0)};
+    auto bmp = MakeBmp(20, 3, 24, [&](int x, int) { return x % 5 == 0 ? RGB(255, 255, 255) : colours[x / 5]; });
+    auto skin = LoadContent("[ComboButton]\nImage=c.bmp\n", {{"c.bmp", bmp}});
+    ASSERT_TRUE(skin->ComboButton);
+    const HBITMAP mirrored = skin->ComboButton->Bitmap2.get();
+    ASSERT_EQ(SizeOf(mirrored).cx, 20);
+    for (int frame = 0; frame < 4; ++frame)
+        for (int x = 0; x < 5; ++x)
+            EXPECT_EQ(PixelOf(mirrored, 5 * frame + x, 1), x == 4 ? RGB(255, 255, 255) : colours[frame])
+                << "frame " << frame + 1 << " column " << x;
+}
+
 TEST(ComboBox, CompositeJoinsSunkEdgeAndButton)
 {
     const int a = GetSystemMetrics(SM_CXHSCROLL) + 2;

@@ -283,6 +283,62 @@ TEST(SkinData, HighlyCompressedPackagesStillLoad)
     EXPECT_EQ(data.SkinName, "Zeros");
 }
 
+TEST(SkinData, PackagesBeyondTheLoadLimitsLeaveTheLoadedSkinAsItWas)
+{
+    TSkinData data(nullptr);
+    data.SetPackage(SmallPackage());
+    ASSERT_FALSE(data.NotLoaded());
+    EXPECT_TRUE(data.LastLoadError().empty());
+    const TDataSkinObject* menuItem = data.MenuItem.get();
+    const HBITMAP menuBitmap = menuItem->Bitmap.get();
+    const HBRUSH faceBrush = data.Colours.FaceBrush.get();
+
+    // Every picture declares 16,000 x 16,000 pixels in a few bytes of RLE data.
+    std::vector<uint8_t> huge;
+    {
+        huge = {'B', 'M'};
+        Put32(huge, 14 + 40 + 4 + 2);
+        Put32(huge, 0);
+        Put32(huge, 14 + 40 + 4);
+        Put32(huge, 40);
+        Put32(huge, 16000);
+        Put32(huge, 16000);
+        huge.push_back(1);
+        huge.push_back(0);
+        huge.push_back(8);
+        huge.push_back(0);
+        Put32(huge, BI_RLE8);
+        for (int i = 0; i < 5; ++i) Put32(huge, 0);
+        Put32(huge, 0x00FF0000);
+        huge.push_back(0);
+        huge.push_back(1);  // end of picture
+    }
+    data.SetPackage(MakePackage("[TitlebarSkin]\nSkinName=Huge\n[Colours]\nButtonFace=1,2,3\n"
+                                "[MenuItem]\nImage=h.bmp\n[Scrollbar]\nImage=h.bmp\n",
+                                {{"h.bmp", huge}}));
+    EXPECT_TRUE(data.NotLoaded());
+    EXPECT_NE(data.LastLoadError().find("16000 x 16000"), std::string::npos) << data.LastLoadError();
+    EXPECT_EQ(data.SkinName, "Small");
+    EXPECT_EQ(data.MenuItem.get(), menuItem);
+    EXPECT_EQ(data.MenuItem->Bitmap.get(), menuBitmap);
+    EXPECT_FALSE(data.Scrollbar);
+    EXPECT_EQ(data.Colours.ButtonFace, 0xC8C8C8u);
+    EXPECT_EQ(data.Colours.FaceBrush.get(), faceBrush);
+
+    // Smaller limits refuse what the default ones take; a load that fits
+    // clears the reason.
+    SkinLimits limits;
+    limits.captionButtons = 1;
+    data.SetLoadLimits(limits);
+    data.SetPackage(MakePackage("[BUTTON1]\n[BUTTON2]\n"));
+    EXPECT_TRUE(data.NotLoaded());
+    EXPECT_NE(data.LastLoadError().find("caption buttons"), std::string::npos);
+    data.SetPackage(MakePackage("[BUTTON1]\n"));
+    EXPECT_FALSE(data.NotLoaded());
+    EXPECT_TRUE(data.LastLoadError().empty());
+    EXPECT_EQ(data.SysButtons.size(), 4u);
+}
+
 TEST(SkinData, SkinWithoutDescriptionTakesEveryDefault)
 {
     TSkinData data(nullptr);
@@ -389,6 +445,35 @@ TEST(SkinData, FormSkinFilter)
     EXPECT_EQ(changed, 1);
 }
 
+std::string WriteTempFile(const char* name, const std::vector<uint8_t>& bytes)
+{
+    char path[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, path);
+    const std::string file = std::string(path) + name;
+    HANDLE f = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    EXPECT_NE(f, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(f);
+    return file;
+}
+
+TEST(SkinData, SkinFileGivenWhileReadingIsLoadedBeforeLoaded)
+{
+    const std::string file = WriteTempFile("skin_data_reading.qskin", SmallPackage());
+    TSkinData data(nullptr);
+    data.BeginLoading();
+    data.SetActive(true);
+    data.SetSkinFile(file);
+    data.EndLoading();
+    DeleteFileA(file.c_str());
+    EXPECT_EQ(data.SkinFile(), file);
+    EXPECT_FALSE(data.NotLoaded());
+    EXPECT_EQ(data.SkinName, "Small");
+    EXPECT_TRUE(data.MenuItem);
+    EXPECT_TRUE(data.Active());  // a loaded skin keeps Active on at Loaded
+}
+
 TEST(SkinData, SkinFileLoadsExistingFilesAndIgnoresMissingOnes)
 {
     TSkinData data(nullptr);
@@ -397,15 +482,8 @@ TEST(SkinData, SkinFileLoadsExistingFilesAndIgnoresMissingOnes)
     EXPECT_FALSE(data.NotLoaded());
     EXPECT_EQ(data.SkinName, "Small");
 
-    char path[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, path);
-    const std::string file = std::string(path) + "skin_data_test.qskin";
     const std::vector<uint8_t> other = MakePackage("[TitlebarSkin]\nSkinName=Other\n");
-    HANDLE f = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(f, INVALID_HANDLE_VALUE);
-    DWORD written = 0;
-    WriteFile(f, other.data(), static_cast<DWORD>(other.size()), &written, nullptr);
-    CloseHandle(f);
+    const std::string file = WriteTempFile("skin_data_test.qskin", other);
     data.SetSkinFile(file);
     DeleteFileA(file.c_str());
     EXPECT_EQ(data.SkinFile(), file);

@@ -4,6 +4,7 @@
 #include <windowsx.h>
 
 #include "framework/forms.h"
+#include "skin/data/skin_description.h"
 #include "skin/form/form_engine.h"
 #include "skin/form/skin_manager.h"
 #include "skin/form/skin_messages.h"
@@ -328,6 +329,35 @@ TEST(FormEngine, EveryWindowTakesANewSkinAndKeepsItsClientArea)
     Unskin(b);
     DestroyWindow(first);
     DestroyWindow(second);
+}
+
+TEST(FormEngine, ARefusedPackageLeavesEverySkinnedWindowAsItWas)
+{
+    HWND window = MakeWindow(WS_OVERLAPPEDWINDOW);
+    TWinSkinForm* engine = Skin(window);
+    ASSERT_NE(engine, nullptr);
+    const size_t buttons = engine->CaptionButtons().size();
+    ASSERT_GT(buttons, 0u);
+    const RECT outer = WindowRect(window);
+
+    // Beyond the limits (two caption buttons at most): refused before
+    // anything changes, and the windows keep their caption buttons.
+    TSkinData& skin = SharedSkin();
+    const SkinLimits limits = skin.LoadLimits();
+    SkinLimits tight = limits;
+    tight.captionButtons = 2;
+    skin.SetLoadLimits(tight);
+    SkinOptions other;
+    other.bottomHeight = 9;
+    EXPECT_FALSE(skin.ApplyPackage(TestSkinPackage(other)));
+    skin.SetLoadLimits(limits);
+    EXPECT_FALSE(skin.NotLoaded());
+    EXPECT_FALSE(skin.LastLoadError().empty());
+    EXPECT_EQ(engine->CaptionButtons().size(), buttons);
+    EXPECT_EQ(engine->FrameBottom, kBottom);
+    EXPECT_EQ(Height(WindowRect(window)), Height(outer));
+    Unskin(engine);
+    DestroyWindow(window);
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include "skin/data/bitmap_utils.h"
+#include "tests/skin_core/bmp_test_files.h"
 
 #include <cstring>
 
@@ -250,7 +251,7 @@ TEST(BitmapUtils, LoadsBmpFilesOfEveryPlainDepthAndRejectsBrokenOnes) {
         {"depth 7", [](std::vector<uint8_t>& b) { b[28] = 7; }},
         {"zero width", [](std::vector<uint8_t>& b) { std::memset(&b[18], 0, 4); }},
         {"huge height", [](std::vector<uint8_t>& b) { b[25] = 0x7F; }},
-        {"compressed", [](std::vector<uint8_t>& b) { b[30] = BI_RLE8; }},
+        {"embedded PNG", [](std::vector<uint8_t>& b) { b[30] = BI_PNG; }},
         {"header size", [](std::vector<uint8_t>& b) { b[14] = 0xF0; b[15] = 0xFF; }},
     };
     for (const Broken& b : broken) {
@@ -258,6 +259,46 @@ TEST(BitmapUtils, LoadsBmpFilesOfEveryPlainDepthAndRejectsBrokenOnes) {
         b.spoil(bytes);
         EXPECT_FALSE(LoadBitmapFromMemory(bytes.data(), bytes.size())) << b.name;
     }
+}
+
+TEST(BitmapUtils, BitFieldHeadersOfOddSizesReadNothingPastTheMember) {
+    // A 1 x 1 bit-field picture whose header claims 41..51 bytes, followed in
+    // memory (but not in the member) by masks that would make it readable.
+    for (uint32_t headerSize = 41; headerSize <= 51; ++headerSize) {
+        test::BmpSpec spec;
+        spec.headerSize = headerSize;
+        spec.bits = 32;
+        spec.compression = BI_BITFIELDS;
+        spec.pixels = {0x11, 0x22, 0x33, 0x44};
+        std::vector<uint8_t> memory = test::BuildBmp(spec);
+        const size_t memberSize = memory.size();
+        for (uint32_t mask : {0xFF0000u, 0x00FF00u, 0x0000FFu})
+            for (int i = 0; i < 4; ++i) memory.push_back(static_cast<uint8_t>(mask >> (8 * i)));
+        EXPECT_FALSE(LoadBitmapFromMemory(memory.data(), memberSize)) << headerSize;
+    }
+}
+
+TEST(BitmapUtils, RleAndOs2BitmapsLoadWithTheirPixels) {
+    test::BmpSpec rle;
+    rle.width = 3;
+    rle.height = 2;
+    rle.bits = 8;
+    rle.compression = BI_RLE8;
+    rle.palette = {0xFF0000, 0x00FF00};
+    rle.pixels = {3, 1, 0, 0, 2, 0, 0, 1};  // bottom: three green; top: two red
+    std::vector<uint8_t> file = test::BuildBmp(rle);
+    PixelBuffer p = ReadPixels(LoadBitmapFromMemory(file.data(), file.size()).get());
+    ASSERT_EQ(p.width, 3);
+    ASSERT_EQ(p.height, 2);
+    EXPECT_EQ(p.pixels, (std::vector<uint32_t>{0xFF0000, 0xFF0000, 0, 0x00FF00, 0x00FF00, 0x00FF00}));
+
+    test::BmpSpec core;
+    core.headerSize = 12;
+    core.width = 2;
+    core.pixels = {0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0, 0};
+    file = test::BuildBmp(core);
+    p = ReadPixels(LoadBitmapFromMemory(file.data(), file.size()).get());
+    EXPECT_EQ(p.pixels, (std::vector<uint32_t>{0x030201, 0x060504}));
 }
 
 }  // namespace

@@ -408,5 +408,45 @@ TEST(PaintRoutines, StretchedPartsMatchStretchBltForUniformAndOtherSources) {
     }
 }
 
+TEST(PaintRoutines, ExtremeMarginsFromTheSkinFileAreClampedNotOverflowed) {
+    // Two 4 x 4 frames side by side (red, blue) and stacked.
+    const uint32_t red = 0xFF0000, blue = 0x0000FF, white = 0xFFFFFF;
+    UniqueBitmap wide = MakeStrip(8, 4, [&](int x, int) { return x < 4 ? red : blue; });
+    UniqueBitmap tall = MakeStrip(4, 8, [&](int, int y) { return y < 4 ? red : blue; });
+    const int kMax = 0x7FFFFFFF, kMin = -0x7FFFFFFF - 1;
+
+    // Nine parts: margins that cannot fit are dropped, so frame 1 is simply
+    // stretched, whatever the sums of the huge values would wrap to.
+    struct NineCase {
+        RECT margins;
+        bool stacked;
+    } nine[] = {
+        {{kMax, 0, 1, 0}, false}, {{1, 0, kMax, 0}, false}, {{kMax, 0, kMax, 0}, false},
+        {{0, kMax, 0, 1}, true},  {{0, 1, 0, kMax}, true},  {{kMin, kMin, kMin, kMin}, false},
+    };
+    for (const NineCase& c : nine) {
+        UniqueBitmap picture =
+            NinePartPicture(SIZE{8, 8}, c.stacked ? tall.get() : wide.get(), c.margins, c.stacked, false, 2, 1);
+        const PixelBuffer p = ReadPixels(picture.get());
+        ASSERT_EQ(p.width, 8);
+        for (int y = 0; y < 8; ++y)
+            for (int x = 0; x < 8; ++x)
+                ASSERT_EQ(p.At(x, y), red) << c.margins.left << "," << c.margins.top << "," << c.margins.right << ","
+                                           << c.margins.bottom << " at " << x << "," << y;
+    }
+
+    // Three parts: a cap wider than the picture shows the picture's width of it.
+    Canvas canvas(4, 4, white);
+    DrawThreePart(canvas.dc(), RECT{0, 0, 4, 4}, wide.get(), false, false, 2, 2, RECT{kMax, 0, 0, 0});
+    for (int x = 0; x < 4; ++x) EXPECT_EQ(Hex(canvas.At(x, 1)), Hex(blue)) << x;
+
+    // Stretched three parts: a cap wider than the cell is the whole cell.
+    Canvas stretched(8, 4, white);
+    DrawThreePartStretched(stretched.dc(), RECT{0, 0, 8, 4}, wide.get(), false, 2, 2, RECT{kMax, 0, 0, 0});
+    for (int x = 0; x < 4; ++x) EXPECT_EQ(Hex(stretched.At(x, 1)), Hex(blue)) << x;
+    DrawThreePartStretched(stretched.dc(), RECT{0, 0, 8, 4}, wide.get(), false, 2, 1, RECT{kMin, 0, kMax, 0});
+    for (int x = 4; x < 8; ++x) EXPECT_EQ(Hex(stretched.At(x, 1)), Hex(red)) << x;
+}
+
 }  // namespace
 }  // namespace quorvane

@@ -22,6 +22,7 @@
 #include "skin/data/skin_reader.h"
 #include "skin/form/paint_routines.h"
 #include "tools/skinsheet/png_writer.h"
+#include "tools/skinsheet/sheet_elements.h"
 
 namespace quorvane {
 namespace {
@@ -97,128 +98,6 @@ private:
     TQuickIni ini_;
 };
 
-// ---------------------------------------------------------------- elements
-
-struct ElementInfo {
-    std::string label;
-    HBITMAP strip = nullptr;
-    int frames = 1;
-    bool stacked = false;
-    Margins margins{};
-    bool transparent = true;
-    bool tile = false;
-    bool glyph = false;  // drawn as a plain frame (no nine-part), larger size stretched
-    std::string note;    // shown after the frame count
-};
-
-// An element as the engine loaded it, with the frame layout its painter uses.
-ElementInfo From(const std::string& label, const TDataSkinObject* e, int frames, bool stacked = false,
-                 bool glyph = false, HBITMAP strip = nullptr) {
-    ElementInfo info;
-    info.label = label;
-    if (!e) return info;
-    info.strip = strip ? strip : e->Bitmap.get();
-    info.frames = std::max(1, frames);
-    info.stacked = stacked;
-    info.margins = e->Margins();
-    info.transparent = e->Trans != 0;
-    info.tile = e->Tile == 1;
-    info.glyph = glyph;
-    return info;
-}
-
-// Every element slot of the loaded skin, derived ones included (the combo
-// box composite and its mirror, the combo arrow, the tool bar gradient, the
-// MDI buttons, the track grooves).
-std::vector<ElementInfo> ListElements(const SkinContent& skin) {
-    std::vector<ElementInfo> list;
-    struct Border {
-        const char* label;
-        const TDataSkinBorder* element;
-        bool stacked;
-    };
-    const Border borders[] = {{"Border Left", skin.BorderLeft.get(), false},
-                              {"Border Right", skin.BorderRight.get(), false},
-                              {"Border Top", skin.BorderTop.get(), true},
-                              {"Border Bottom", skin.BorderBottom.get(), true}};
-    for (const Border& b : borders) {
-        ElementInfo e = From(b.label, b.element, b.element ? b.element->Frame : 1, b.stacked);
-        e.tile = b.element && b.element->Tile != 1;  // a border's Tile holds its Stretch value
-        list.push_back(e);
-    }
-    if (skin.Title) {
-        ElementInfo title = From("Title TextBack", skin.Title.get(), skin.Title->Frame);
-        title.margins = Margins{6, 0, 6, 0};
-        list.push_back(title);
-    }
-    if (skin.MenuBar) {
-        ElementInfo bar = From("Menu bar", skin.MenuBar.get(), skin.MenuBar->Frame, true);
-        bar.transparent = false;
-        bar.tile = false;  // Tile 1: the nine-part picture, stretched
-        list.push_back(bar);
-    }
-    for (const auto& button : skin.SysButtons) {
-        ElementInfo e = From(button->Name, button.get(), button->Frame, false, true);
-        e.note = ", action " + std::to_string(button->Action);
-        list.push_back(e);
-    }
-    if (skin.Buttons) {
-        list.push_back(From("Buttons", skin.Buttons.get(), skin.Buttons->Frame));
-        list.push_back(From("Buttons CheckButton", skin.Buttons.get(), skin.Buttons->CheckButtonFrame, false, true,
-                            skin.Buttons->CheckButton.get()));
-        list.push_back(From("Buttons RadioButton", skin.Buttons.get(), skin.Buttons->RadioButtonFrame, false, true,
-                            skin.Buttons->RadioButton.get()));
-    }
-    auto add = [&](const std::string& label, const TDataSkinObject* e, bool glyph = false) {
-        if (e) list.push_back(From(label, e, e->Frame, false, glyph));
-    };
-    add("Progress", skin.Progress.get());
-    add("Progress.Chunk", skin.ProgressChunk.get());
-    add("GroupBoxEdge", skin.GroupBoxEdge.get());
-    add("GroupBox", skin.GroupBox.get());
-    add("Tabs", skin.Tabs.get());
-    if (skin.Tabs && skin.Tabs->Bitmap2) {
-        ElementInfo border = From("Tabs Border", skin.Tabs.get(), 1, false, false, skin.Tabs->Bitmap2.get());
-        border.margins = Margins{2, 2, 2, 2};
-        list.push_back(border);
-    }
-    add("Tab.Pane", skin.TabPane.get());
-    add("StatusBarEdges", skin.StatusBarEdges.get());
-    add("ToolBars", skin.ToolBars.get());
-    add("Toolbar (gradient)", skin.Toolbar.get());
-    add("ComboButton", skin.ComboButton.get());
-    if (skin.ComboButton && skin.ComboButton->Bitmap2)
-        list.push_back(From("ComboButton mirrored", skin.ComboButton.get(), skin.ComboButton->Frame, false, false,
-                            skin.ComboButton->Bitmap2.get()));
-    add("SunkEdge", skin.SunkEdge.get());
-    add("ComboxArrow", skin.ComboxArrow.get(), true);
-    add("ExtraImages", skin.ExtraImages.get(), true);
-    add("Headerbar", skin.Headerbar.get());
-    add("MenuItem", skin.MenuItem.get());
-    add("MenuBackground", skin.MenuBackground.get());
-    add("Scrollbar", skin.Scrollbar.get(), true);
-    add("HorzScroll", skin.HorzScroll.get());
-    add("VertScroll", skin.VertScroll.get());
-    add("HorzScrollThumb", skin.HorzScrollThumb.get());
-    add("VertScrollThumb", skin.VertScrollThumb.get());
-    add("Trackbar.ThumbHorz", skin.TrackbarThumbHorz.get(), true);
-    add("Trackbar.ThumbVert", skin.TrackbarThumbVert.get(), true);
-    add("Trackbar.ThumbLeft", skin.TrackbarThumbLeft.get(), true);
-    add("Trackbar.ThumbRight", skin.TrackbarThumbRight.get(), true);
-    add("Trackbar.ThumbUp", skin.TrackbarThumbUp.get(), true);
-    add("Trackbar.ThumbDown", skin.TrackbarThumbDown.get(), true);
-    for (const auto* updown : {skin.UpDownHorz.get(), skin.UpDownVert.get()}) {
-        if (!updown) continue;
-        const std::string name = updown == skin.UpDownHorz.get() ? "UpDown.Horz" : "UpDown.Vert";
-        list.push_back(From(name, updown, updown->Frame, false, true));
-        if (updown->Bitmap2)
-            list.push_back(From(name + " GlyphImage", updown, updown->Frame, false, true, updown->Bitmap2.get()));
-    }
-    add("Track", skin.Track.get());
-    add("TRACKVERT", skin.TrackVert.get());
-    return list;
-}
-
 // ---------------------------------------------------------------- the sheet
 
 class Sheet {
@@ -269,18 +148,6 @@ private:
     HGDIOBJ previous_ = nullptr, oldFont_ = nullptr;
     UniqueFont font_, bold_;
 };
-
-SIZE FrameSize(HBITMAP strip, bool stacked, int frames) {
-    RECT cell = FrameCell(BitmapSize(strip), stacked, frames, 1);
-    return SIZE{cell.right - cell.left, cell.bottom - cell.top};
-}
-
-void DrawFrame(HDC dc, const ElementInfo& e, const RECT& r, int frame) {
-    if (e.glyph)
-        DrawStripFrame(dc, r, e.strip, true, e.frames, frame);
-    else
-        DrawElement(dc, r, e.strip, e.stacked, e.tile, e.transparent, e.frames, frame, e.margins);
-}
 
 // One row per element: label, then every frame at its own size with the
 // larger size below it. Returns the next free y.
@@ -432,7 +299,7 @@ void DrawWindow(Sheet& sheet, SkinSource& skin, const SkinContent& content, cons
             DrawFrame(dc, *combo, button, 1);
             if (extra) DrawStripFrameCentred(dc, button, extra->strip, true, extra->frames, 1);
         }
-        sheet.Text(field.left + 8, field.top + 4, "English (Microsoft David)", text);
+        sheet.Text(field.left + 8, field.top + 4, "eSpeak NG English (America)", text);
         cy += 34;
     }
     if (const ElementInfo* progress = find("Progress")) {
@@ -569,7 +436,11 @@ int Run(int argc, char** argv) {
         return 1;
     }
     SkinContent content;
-    content.LoadElements(skin.Ini(), &skin.Reader());
+    try {
+        content.LoadElements(skin.Ini(), &skin.Reader());
+    } catch (const SkinLoadRefused&) {
+        return 1;  // LoadElements has said why on stderr
+    }
     const std::vector<ElementInfo> elements = ListElements(content);
     const COLORREF face = skin.Colour("ButtonFace", RGB(240, 240, 240));
     const COLORREF text = skin.Colour("ButtonText", 0);
