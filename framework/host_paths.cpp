@@ -13,7 +13,7 @@ std::string HostPathToWindows(const std::string& path)
     // builds and runs where it does not exist.
     using DosName = WCHAR*(CDECL*)(const char*);
     if (HMODULE kernel = GetModuleHandleW(L"kernel32.dll"))
-        if (auto convert = reinterpret_cast<DosName>(GetProcAddress(kernel, "wine_get_dos_file_name")))
+        if (auto convert = reinterpret_cast<DosName>(reinterpret_cast<void*>(GetProcAddress(kernel, "wine_get_dos_file_name"))))
             if (WCHAR* dos = convert(path.c_str())) {
                 std::string converted = Utf16ToUtf8(dos);
                 HeapFree(GetProcessHeap(), 0, dos);
