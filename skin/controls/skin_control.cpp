@@ -64,6 +64,17 @@ void TSkinControl::AttachControl(TWinSkinForm* form, TSkinData* skinData, bool r
     lifeState_ = lsAttached;
 }
 
+void TSkinControl::BindWithoutHook(TWinSkinForm* form, TSkinData* skinData, bool replaceColor, TCanvas* canvas)
+{
+    replaceColor_ = replaceColor;
+    skinData_ = skinData;
+    form_ = form;
+    canvas_ = canvas;
+    control_ = dynamic_cast<TControl*>(Owner());
+    if (auto* windowed = As<TWinControl>(control_)) handle_ = windowed->WindowHandle();
+    if (form_) form_->AddSkinner(this);
+}
+
 void TSkinControl::AttachHandle(HWND handle, TSkinData* skinData, TWinSkinForm* form, TCanvas* canvas)
 {
     if (attached_ || !handle) return;
