@@ -44,7 +44,6 @@ void TSkinCheckBox::AttachControl(TWinSkinForm* form, TSkinData* skinData, bool 
     if (!Control()) return;
     if (HasStrip(skinData, IsRadio())) mode_ = 1;
     transparent_ = TransparentFor(Control(), skinData);
-    Redraw();
 }
 
 void TSkinCheckBox::AttachHandle(HWND handle, TSkinData* skinData, TWinSkinForm* form, TCanvas* canvas)
