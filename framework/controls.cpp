@@ -314,6 +314,7 @@ void TControl::SetBounds(int left, int top, int width, int height)
     if (!inAnchoring_) UpdateAnchorRules();
     BoundsChanged();
     if (parent_ && align_ != alNone && !inAnchoring_) parent_->AlignControls();
+    if (parent_) parent_->ControlBoundsChanged(this);
 }
 
 int TControl::ClientWidth() const
@@ -1043,6 +1044,7 @@ void TWinControl::SetBounds(int left, int top, int width, int height)
     if (!inAnchoring_) UpdateAnchorRules();
     BoundsChanged();
     if (Parent() && Align() != alNone && !inAnchoring_) Parent()->AlignControls();
+    if (Parent()) Parent()->ControlBoundsChanged(this);
 }
 
 void TWinControl::SetVisible(bool visible)

@@ -311,6 +311,9 @@ public:
     // AdjustClientRect leaves (a tab control's display area, say).
     void AlignControls();
     virtual void AdjustClientRect(RECT& rect) { (void)rect; }
+    // A child was moved or sized by the program (a scrolling container
+    // measures its contents again).
+    virtual void ControlBoundsChanged(TControl* child) { (void)child; }
     // Moves every child by (dx, dy): windows with their pixels
     // (ScrollWindowEx), windowless children by their bounds.
     void ScrollBy(int dx, int dy);
