@@ -51,7 +51,10 @@ int TCoolBand::Width() const
         REBARBANDINFOW info{};
         info.cbSize = sizeof info;
         info.fMask = RBBIM_SIZE;
-        if (SendMessageW(coolBar_->WindowHandle(), RB_GETBANDINFOW, static_cast<WPARAM>(Index()), reinterpret_cast<LPARAM>(&info)))
+        // The user may have moved the band: find it by its identifier.
+        HWND window = coolBar_->WindowHandle();
+        const LRESULT at = SendMessageW(window, RB_IDTOINDEX, static_cast<WPARAM>(Index()), 0);
+        if (at >= 0 && SendMessageW(window, RB_GETBANDINFOW, static_cast<WPARAM>(at), reinterpret_cast<LPARAM>(&info)))
             return static_cast<int>(info.cx);
     }
     return width_;
