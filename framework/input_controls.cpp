@@ -216,16 +216,21 @@ TDateTime EncodeTime(int hour, int minute, int second, int millisecond)
     return ((hour * 60.0 + minute) * 60.0 + second) * 1000.0 / kMillisecondsPerDay + millisecond / kMillisecondsPerDay;
 }
 
+// The whole days count from the epoch (backwards when negative); the
+// fraction is the time of day whatever the sign: -1.25 is 29 December
+// 1899, 06:00.
+TDateTime CombineDateTime(TDateTime date, TDateTime time)
+{
+    const double days = std::trunc(date), fraction = std::fabs(time - std::trunc(time));
+    return days < 0 ? days - fraction : days + fraction;
+}
+
 SYSTEMTIME DateTimeToSystemTime(TDateTime value)
 {
+    const long long days = static_cast<long long>(std::trunc(value));
     // Whole milliseconds, so 0.999... of a second never reads as 60.
-    const long long total = std::llround(value * kMillisecondsPerDay);
-    long long days = total / 86400000LL;
-    long long rest = total % 86400000LL;
-    if (rest < 0) {
-        rest += 86400000LL;
-        --days;
-    }
+    long long rest = std::llround(std::fabs(value - std::trunc(value)) * kMillisecondsPerDay);
+    rest = std::min(rest, 86400000LL - 1);
     int year = 0, month = 0, day = 0;
     CivilFromDays(days + kEpoch, year, month, day);
     SYSTEMTIME time{};
@@ -242,8 +247,8 @@ SYSTEMTIME DateTimeToSystemTime(TDateTime value)
 
 TDateTime SystemTimeToDateTime(const SYSTEMTIME& time)
 {
-    return EncodeDate(time.wYear, time.wMonth, time.wDay) +
-           EncodeTime(time.wHour, time.wMinute, time.wSecond, time.wMilliseconds);
+    return CombineDateTime(EncodeDate(time.wYear, time.wMonth, time.wDay),
+                           EncodeTime(time.wHour, time.wMinute, time.wSecond, time.wMilliseconds));
 }
 
 TDateTime Now()
@@ -371,22 +376,22 @@ void TDateTimePicker::SetDateTime(TDateTime value)
 
 TDateTime TDateTimePicker::Date() const
 {
-    return std::floor(dateTime_);
+    return std::trunc(dateTime_);
 }
 
 void TDateTimePicker::SetDate(TDateTime value)
 {
-    SetDateTime(std::floor(value) + Time());
+    SetDateTime(CombineDateTime(value, Time()));
 }
 
 TDateTime TDateTimePicker::Time() const
 {
-    return dateTime_ - std::floor(dateTime_);
+    return std::fabs(dateTime_ - std::trunc(dateTime_));
 }
 
 void TDateTimePicker::SetTime(TDateTime value)
 {
-    SetDateTime(Date() + (value - std::floor(value)));
+    SetDateTime(CombineDateTime(Date(), value));
 }
 
 void TDateTimePicker::SetKind(TDateTimeKind kind)

@@ -72,10 +72,13 @@ private:
 
 // ---- date-time picker ---------------------------------------------------------
 
-// Days since 30 December 1899, the time of day as the fraction.
+// Days since 30 December 1899, the time of day as the fraction (also for
+// days before it: -1.25 is 29 December 1899, 06:00).
 using TDateTime = double;
 TDateTime EncodeDate(int year, int month, int day);
 TDateTime EncodeTime(int hour, int minute, int second, int millisecond = 0);
+// A date's whole days with a time's fraction (backwards before the epoch).
+TDateTime CombineDateTime(TDateTime date, TDateTime time);
 SYSTEMTIME DateTimeToSystemTime(TDateTime value);
 TDateTime SystemTimeToDateTime(const SYSTEMTIME& time);
 TDateTime Now();

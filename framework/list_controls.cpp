@@ -589,6 +589,9 @@ void TCustomListView::PutItem(TListItem* item)
     lv.state = item->state_ & lv.stateMask;
     if (checkboxes_ && !(lv.state & LVIS_STATEIMAGEMASK)) lv.state |= kUnchecked;
     SendMessageW(window, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&lv));
+    // The platform gives a new item of a check box list an empty box.
+    if (checkboxes_ && (lv.state & LVIS_STATEIMAGEMASK) == kChecked)
+        SetItemState(window, item->index_, LVIS_STATEIMAGEMASK, kChecked);
     item->putSubItems_ = 0;
     if (item->subItems_->Count() > 0) item->PutSubItems();
 }
