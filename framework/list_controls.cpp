@@ -969,6 +969,9 @@ TTreeNode* TTreeNodes::Item(int index) const
 
 TTreeNode* TTreeNodes::Insert(TTreeNode* parent, bool first, const std::string& text)
 {
+    // A node of another tree would join that tree's nodes but be counted
+    // and shown here.
+    if (parent && parent->owner_ != this) throw Exception("The node belongs to another tree view");
     auto& siblings = SiblingsOf(parent);
     auto node = std::make_unique<TTreeNode>(this, parent);
     TTreeNode* added = node.get();

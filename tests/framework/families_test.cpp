@@ -275,6 +275,13 @@ TEST_F(Families, TreeNodesCountDepthFirstAndKeepExpansionAcrossANewWindow)
     EXPECT_FALSE(veg->Expanded());
     EXPECT_EQ(tree->Selected(), apple);
 
+    // A node of another tree is refused, not half-joined.
+    TTreeView other(nullptr);
+    TTreeNode* stranger = other.Items()->Add(nullptr, "Stranger");
+    EXPECT_THROW(nodes->AddChild(stranger, "Lost"), Exception);
+    EXPECT_EQ(nodes->Count(), 6);
+    EXPECT_EQ(stranger->Count(), 0);
+
     nodes->Delete(apple);
     EXPECT_EQ(nodes->Count(), 4);
     EXPECT_EQ(SendMessageW(tree->Handle(), TVM_GETCOUNT, 0, 0), 4);
