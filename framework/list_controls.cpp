@@ -126,7 +126,7 @@ void THeaderControl::PutSection(int index, bool insert)
     const THeaderSection* section = sections_->At(index);
     std::u16string text = Utf8ToUtf16(section->text_);
     HDITEMW item{};
-    item.mask = HDI_TEXT | HDI_WIDTH | HDI_FORMAT | HDI_IMAGE;
+    item.mask = HDI_TEXT | HDI_WIDTH | HDI_FORMAT | (section->imageIndex_ >= 0 ? HDI_IMAGE : 0);
     item.pszText = W(text);
     item.cxy = section->width_;
     item.fmt = HDF_STRING | (section->alignment_ == taCenter         ? HDF_CENTER
