@@ -35,21 +35,7 @@ using test::ClickAt;
 using test::Settle;
 using test::Stage;
 
-class Bars : public ::testing::Test {
-protected:
-    void SetUp() override { form = Stage(); }
-    void TearDown() override { ClearStage(); }
-    template <class T>
-    T* Make(TWinControl* parent, int left, int top, int width, int height)
-    {
-        auto* control = new T(form);
-        control->SetParent(parent);
-        control->SetAlign(alNone);
-        control->SetBounds(left, top, width, height);
-        return control;
-    }
-    TForm* form = nullptr;
-};
+using Bars = test::StageTest;
 
 TEST_F(Bars, StatusPanelsMirrorTheirTextAndOwnerDrawnOnesGetTheirRectangle)
 {

@@ -101,4 +101,21 @@ inline void ClearStage()
     Settle(2);
 }
 
+// A test on the stage: Make puts a control of the stage's on `parent`.
+class StageTest : public ::testing::Test {
+protected:
+    void SetUp() override { form = Stage(); }
+    void TearDown() override { ClearStage(); }
+    template <class T>
+    T* Make(TWinControl* parent, int left, int top, int width, int height)
+    {
+        auto* control = new T(form);
+        control->SetParent(parent);
+        control->SetAlign(alNone);
+        control->SetBounds(left, top, width, height);
+        return control;
+    }
+    TForm* form = nullptr;
+};
+
 }  // namespace quorvane::test

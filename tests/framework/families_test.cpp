@@ -27,20 +27,7 @@ using test::PressKey;
 using test::Settle;
 using test::Stage;
 
-class Families : public ::testing::Test {
-protected:
-    void SetUp() override { form = Stage(); }
-    void TearDown() override { ClearStage(); }
-    template <class T>
-    T* Make(TWinControl* parent, int left, int top, int width, int height)
-    {
-        auto* control = new T(form);
-        control->SetParent(parent);
-        control->SetBounds(left, top, width, height);
-        return control;
-    }
-    TForm* form = nullptr;
-};
+using Families = test::StageTest;
 
 std::u16string WindowText(HWND window)
 {
