@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/collections.h"
 #include "framework/com_controls.h"
 #include "framework/forms.h"
 #include "framework/menus.h"
@@ -87,15 +88,17 @@ struct ToolbarBackground {
     }
 };
 
-// Paints each tool button from the skin's tool bar button element by state.
+// Paints each tool button from the skin's tool bar button element by state
+// (the platform's draw record gives its rectangle and state).
 struct ToolbarButtons {
     TWinSkinForm* engine;
     TSkinData* skinData;
-    void operator()(TToolBar*, TToolButton* button, HDC dc, UINT state, bool&) const
+    void operator()(TToolBar*, TToolButton*, NMTBCUSTOMDRAW& draw, bool&) const
     {
-        if (!skinData || !button || !engine || engine->EngineState != esSkinned) return;
+        if (!skinData || !engine || engine->EngineState != esSkinned) return;
         const TDataSkinObject* element = skinData->ToolBars.get();
         if (!element || IsEmptyBitmap(element->Bitmap)) return;
+        const UINT state = draw.nmcd.uItemState;
         int frame = 0;
         if (state & CDIS_SELECTED)
             frame = 2;
@@ -104,9 +107,10 @@ struct ToolbarButtons {
         else if (!(state & (CDIS_GRAYED | CDIS_DISABLED)) && (state & CDIS_DEFAULT))
             frame = 1;
         if (frame == 0) return;
+        HDC dc = draw.nmcd.hdc;
         const int colour = frame == 1 ? element->NormalColour : frame == 4 ? element->MouseOverColour : element->PressedColour;
         if (colour != -1) SetTextColor(dc, ResolveColour(static_cast<COLORREF>(colour)));
-        RECT rect = button->BoundsRect();
+        RECT rect = draw.nmcd.rc;
         InflateRect(&rect, -1, -1);
         DrawElement(dc, rect, element->Bitmap.get(), false, element->Tile == 1, element->Trans == 1, 5, frame,
                     element->Margins());
@@ -230,7 +234,7 @@ void Scanner::ChooseSkinner(TControl* control)
     // 7. The class table, top to bottom; a rule whose kind is off lets the next one try.
     auto is = [&](std::string_view name) { return control->InheritsFrom(name); };
     auto windowed = As<TWinControl>(control);
-    if ((is("TTabControl") || is("TPageControl")) && Has(xcTab) && SkinHasTabs()) {
+    if (is("TCustomTabControl") && Has(xcTab) && SkinHasTabs()) {
         if (is("TPageControl")) {
             const std::string style = Lower(GetEnumPropName(control, "Style"));
             Attach(style == "tsbuttons" || style == "tsflatbuttons" ? "TSkinTabBtn" : "TSkinTab", control);
@@ -248,10 +252,10 @@ void Scanner::ChooseSkinner(TControl* control)
         return;
     }
     if (is("TCoolBar") && Has(xcToolbar)) {
+        // Every band takes the skin colour.
         const auto face = static_cast<TColor>(skin_->Colours.ButtonFace);
-        control->SetColor(face);
-        if (windowed)
-            for (int i = 0; i < windowed->ControlCount(); ++i) windowed->Controls(i)->SetColor(face);
+        if (auto* bands = GetObjectPropOf<TCollection>(control, "Bands"))
+            for (int i = 0; i < bands->Count(); ++i) SetOrdProp(bands->Items(i), "Color", face);
         return;
     }
     if (upper == "TTABSET" && SkinHasTabs()) return void(Attach("TSkinTab31", control));
@@ -267,7 +271,7 @@ void Scanner::ChooseSkinner(TControl* control)
     if ((upper == "TUPDOWN" || upper == "TSPINBUTTON" || is("TUpDown")) && Has(xcSpin))
         return void(Attach("TSkinUpDown", control));
     if ((upper == "TMEDIAPLAYER" || is("TMediaPlayer")) && Has(xcButton)) return void(Attach("TSkinMP", control));
-    if (is("TRadioGroup") && Has(xcRadioButton)) {
+    if (is("TCustomRadioGroup") && Has(xcRadioButton)) {
         if (windowed)
             for (int i = 0; i < windowed->ControlCount(); ++i) {
                 TControl* child = windowed->Controls(i);
@@ -302,7 +306,7 @@ void Scanner::ChooseSkinner(TControl* control)
         }
         return;
     }
-    if (is("TGroupBox") && Has(xcPanel)) {
+    if (is("TCustomGroupBox") && Has(xcPanel)) {
         if (windowed) ScanChildren(windowed);
         Attach("TSkinGroupBox", control);
         return;
@@ -333,13 +337,13 @@ void Scanner::ChooseSkinner(TControl* control)
     }
     if ((upper == "TDXTREELIST" || upper == "TDXDBTREELIST" || upper == "TDXDBGRID") && Has(xcScrollbar))
         return void(Attach("TSkinScrollbar", control));
-    if (is("TListView") && Has(xcScrollbar)) return void(Attach("TSkinListView", control));
+    if (is("TCustomListView") && Has(xcScrollbar)) return void(Attach("TSkinListView", control));
     if (is("TCustomMemo") && Has(xcScrollbar)) return void(Attach("TSkinScrollbar", control));
     if ((is("TCustomGrid") || is("TDrawGrid")) && Has(xcScrollbar)) return void(Attach("TSkinScrollbar", control));
     if (Has(xcScrollbar)) {
         const LONG_PTR style = windowed && windowed->HandleAllocated() ? GetWindowLongPtrW(windowed->WindowHandle(), GWL_STYLE) : 0;
         if ((windowed && (style & (WS_VSCROLL | WS_HSCROLL))) || is("TCustomListBox") || is("TCustomMemo") ||
-            is("TTreeView") || is("TScrollBox"))
+            is("TCustomTreeView") || is("TScrollBox"))
             return void(Attach("TSkinScrollbar", control));
     }
     if (is("TButton") && Has(xcButton)) return void(Attach("TSkinButton", control));
@@ -354,7 +358,7 @@ void Scanner::ChooseSkinner(TControl* control)
         }
         return;
     }
-    if (is("TFrame")) return ScanComponents(control);
+    if (is("TCustomFrame")) return ScanComponents(control);
     if (is("TForm")) {
         Attach("TSkinBox", control, true);
         ScanComponents(control);
@@ -440,7 +444,7 @@ bool Scanner::SkinByClassMap(const std::string& upperName, TControl* control)
                 if (child->InheritsFrom("TScrollBar")) {
                     Attach("TSkinScControl", child);
                 } else if (childWindow && (child->InheritsFrom("TCustomListBox") || child->InheritsFrom("TCustomMemo") ||
-                                           child->InheritsFrom("TTreeView") || child->InheritsFrom("TScrollBox") ||
+                                           child->InheritsFrom("TCustomTreeView") || child->InheritsFrom("TScrollBox") ||
                                            (childWindow->HandleAllocated() &&
                                             (GetWindowLongPtrW(childWindow->WindowHandle(), GWL_STYLE) &
                                              (WS_VSCROLL | WS_HSCROLL))))) {
@@ -581,7 +585,7 @@ void SetPopupMenusOwnerDraw(TWinSkinForm* engine, TComponent* container, bool on
     if (!container || !skinData || container->ClassName() == "TwwRichEditForm") return;
     for (int i = 0; i < container->ComponentCount(); ++i) {
         TComponent* component = container->Components(i);
-        if (component->Is<TForm>() || component->InheritsFrom("TFrame")) {
+        if (component->Is<TForm>() || component->InheritsFrom("TCustomFrame")) {
             SetPopupMenusOwnerDraw(engine, component, on);
             continue;
         }

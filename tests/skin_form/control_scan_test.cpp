@@ -8,6 +8,7 @@
 #include "framework/buttons.h"
 #include "framework/com_controls.h"
 #include "framework/forms.h"
+#include "framework/group_controls.h"
 #include "framework/std_controls.h"
 #include "skin/controls/button_skinners.h"
 #include "skin/controls/check_skinners.h"
@@ -122,6 +123,35 @@ TEST(ControlScan, EachControlGetsTheSkinnerOfItsKindOnceAndTheRulesComeInOrder)
         EXPECT_EQ(SendMessageW(As<TWinControl>(c[name])->Handle(), WM_SKINQUERY, 0, 0), 1) << name;
 }
 
+TEST(ControlScan, GroupsSkinTheirButtonsAndTheDisableTagKeepsAGroupsButtonsToo)
+{
+    TRadioGroup* radios = nullptr;
+    TRadioGroup* plain = nullptr;
+    TCheckGroup* checks = nullptr;
+    ScanFixture f([&](TForm* form) {
+        radios = Add<TRadioGroup>(form, form, "Voices", 10, 10, 200, 120);
+        plain = Add<TRadioGroup>(form, form, "Left alone", 220, 10, 200, 120);
+        checks = Add<TCheckGroup>(form, form, "Options", 10, 140, 200, 120);
+        for (TCustomButtonGroup* group : std::initializer_list<TCustomButtonGroup*>{radios, plain, checks}) {
+            group->Items()->Add("First");
+            group->Items()->Add("Second");
+        }
+        plain->SetTag(99);
+    });
+    ASSERT_NE(f.engine, nullptr);
+    EXPECT_EQ(SkinnerOf(f.engine, radios), "TSkinGroupBox");
+    EXPECT_EQ(SkinnerOf(f.engine, checks), "TSkinGroupBox");
+    ASSERT_EQ(radios->ControlCount(), 2);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(SkinnerOf(f.engine, radios->Controls(i)), "TSkinRadioButton") << i;
+        EXPECT_EQ(SkinnerOf(f.engine, checks->Controls(i)), "TSkinCheckBox") << i;
+        // A group with the disable tag hands it to its buttons: none is skinned.
+        EXPECT_EQ(plain->Controls(i)->Tag(), 99);
+        EXPECT_EQ(SkinnerOf(f.engine, plain->Controls(i)), "") << i;
+    }
+    EXPECT_EQ(SkinnerOf(f.engine, plain), "");
+}
+
 TEST(ControlScan, TheClassMapAndTheKindSetSteerTheScan)
 {
     std::map<std::string, TControl*> c;
@@ -143,7 +173,6 @@ TEST(ControlScan, TheClassMapAndTheKindSetSteerTheScan)
     EXPECT_EQ(SkinnerOf(f.engine, c["group2"]), "TSkinGroupBox");
 }
 
-INT_PTR CALLBACK DialogProcedure(HWND, UINT msg, WPARAM, LPARAM) { return msg == WM_INITDIALOG; }
 
 TEST(ControlScan, BareDialogsGetSkinnersByClassAndStyle)
 {
