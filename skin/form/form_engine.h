@@ -213,6 +213,10 @@ private:
     bool IsMaximisedMdiChild() const { return MdiKind == mkChild && WindowState == ewsMaximized; }
     bool IsMinimisedMdiChild() const { return MdiKind == mkChild && WindowState == ewsMinimized; }
     void LightDetach();
+    // First step of both ways of letting a window go: a light engine only
+    // detaches (false); a frame engine drops its system menu copy and stops
+    // the hover timer (true).
+    bool BeginLettingGo();
     void RestoreProcedures();
     void RestoreMenus();
     void PaintCaptionText(HDC dc, int width);

@@ -100,15 +100,21 @@ void TWinSkinForm::LightDetach()
     }
 }
 
-void TWinSkinForm::Unskin()
+bool TWinSkinForm::BeginLettingGo()
 {
     if (!FrameSkinning) {
         LightDetach();
-        return;
+        return false;
     }
     Free(systemMenuPopup_);
     systemMenuPopup_ = nullptr;
     if (hoverTimer_) hoverTimer_->SetEnabled(false);
+    return true;
+}
+
+void TWinSkinForm::Unskin()
+{
+    if (!BeginLettingGo()) return;
     if (!procedureExchanged_) return;
     formHook_.Restore();
     windowHook_.Detach();
@@ -151,13 +157,7 @@ void TWinSkinForm::Unskin()
 
 void TWinSkinForm::ReleaseWindow()
 {
-    if (!FrameSkinning) {
-        LightDetach();
-        return;
-    }
-    Free(systemMenuPopup_);
-    systemMenuPopup_ = nullptr;
-    if (hoverTimer_) hoverTimer_->SetEnabled(false);
+    if (!BeginLettingGo()) return;
     RestoreProcedures();
     procedureExchanged_ = false;
     FreeSkinners();

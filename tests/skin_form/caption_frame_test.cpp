@@ -15,24 +15,9 @@ namespace {
 
 using namespace enginetest;
 
-TSkinManage& Manager()
-{
-    SharedSkin();
-    return *TSkinManage::Instance();
-}
-
-TWinSkinForm* Skin(HWND window)
-{
-    if (!Manager().SkinWindow(window)) return nullptr;
-    Pump();
-    return Manager().FindEngine(window);
-}
-
 void Release(TWinSkinForm* engine, HWND window)
 {
-    engine->Unskin();
-    Manager().RemoveEngine(engine);
-    Free(engine);
+    Unskin(engine);
     DestroyWindow(window);
 }
 

@@ -24,12 +24,6 @@ namespace {
 
 using namespace enginetest;
 
-TSkinManage& Manager()
-{
-    SharedSkin();
-    return *TSkinManage::Instance();
-}
-
 // The class name of the skinner the engine keeps for a control, or "".
 std::string SkinnerOf(TWinSkinForm* engine, const TControl* control)
 {

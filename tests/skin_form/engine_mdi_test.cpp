@@ -15,12 +15,6 @@ namespace {
 
 using namespace enginetest;
 
-TSkinManage& Manager()
-{
-    SharedSkin();
-    return *TSkinManage::Instance();
-}
-
 // Records the system commands a window gets, and keeps them from acting.
 class CommandLog : public WindowSubclass<CommandLog> {
 public:

@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "skin/data/bitmap_utils.h"
+#include "skin/form/form_engine.h"
 #include "skin/form/skin_manager.h"
 #include "skin/form/skin_messages.h"
 #include "tests/skin_data/skin_test_package.h"
@@ -170,6 +171,26 @@ TSkinData& SharedSkin()
 void ReloadSharedSkin(const SkinOptions& options)
 {
     SharedSkin().SetPackage(TestSkinPackage(options));
+}
+
+TSkinManage& Manager()
+{
+    SharedSkin();
+    return *TSkinManage::Instance();
+}
+
+TWinSkinForm* Skin(HWND window)
+{
+    if (!Manager().SkinWindow(window)) return nullptr;
+    Pump();
+    return Manager().FindEngine(window);
+}
+
+void Unskin(TWinSkinForm* engine)
+{
+    engine->Unskin();
+    Manager().RemoveEngine(engine);
+    Free(engine);
 }
 
 HWND MakeWindow(DWORD style, DWORD exStyle, const wchar_t* className, int width, int height)

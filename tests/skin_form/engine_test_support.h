@@ -10,6 +10,11 @@
 
 #include "skin/data/skin_data.h"
 
+namespace quorvane {
+class TSkinManage;
+class TWinSkinForm;
+}  // namespace quorvane
+
 namespace quorvane::enginetest {
 
 // Frame sizes of the test skin.
@@ -51,6 +56,13 @@ std::vector<uint8_t> TestSkinPackage(const SkinOptions& options = {});
 TSkinData& SharedSkin();
 // Loads a differently built test skin into the shared component.
 void ReloadSharedSkin(const SkinOptions& options);
+// The skin manager, with the shared skin loaded and registered.
+TSkinManage& Manager();
+// Skins a window and lets it finish (WM_SKINSTART); the window's engine, or
+// nullptr when the manager refused it.
+TWinSkinForm* Skin(HWND window);
+// Takes the skin off a window and frees its engine.
+void Unskin(TWinSkinForm* engine);
 
 // A plain top-level test window (hidden) with a caption, sizing border,
 // system menu and minimise and maximise boxes; its procedure logs into

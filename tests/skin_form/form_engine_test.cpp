@@ -16,27 +16,6 @@ namespace {
 
 using namespace enginetest;
 
-TSkinManage& Manager()
-{
-    SharedSkin();
-    return *TSkinManage::Instance();
-}
-
-// Skins a window and lets it finish (WM_SKINSTART).
-TWinSkinForm* Skin(HWND window)
-{
-    if (!Manager().SkinWindow(window)) return nullptr;
-    Pump();
-    return Manager().FindEngine(window);
-}
-
-void Unskin(TWinSkinForm* engine)
-{
-    engine->Unskin();
-    Manager().RemoveEngine(engine);
-    Free(engine);
-}
-
 RECT WindowRect(HWND window)
 {
     RECT r{};

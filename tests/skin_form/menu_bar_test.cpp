@@ -22,12 +22,6 @@ namespace {
 
 using namespace enginetest;
 
-TSkinManage& Manager()
-{
-    SharedSkin();
-    return *TSkinManage::Instance();
-}
-
 // Under the engine: names the drop-downs that open and feeds the menu loop
 // its keys, then Escape.
 class MenuDriver : public WindowSubclass<MenuDriver> {

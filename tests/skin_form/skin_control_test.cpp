@@ -19,12 +19,6 @@ namespace {
 
 using namespace enginetest;
 
-TSkinManage& Manager()
-{
-    SharedSkin();
-    return *TSkinManage::Instance();
-}
-
 // Counts what the base routes to it; paints the Buttons frame of its state.
 class ProbeSkinner : public TSkinControl {
 public:
