@@ -8,7 +8,6 @@
 #include <mmsystem.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -26,6 +25,7 @@
 #include "framework/tab_controls.h"
 #include "tests/framework/control_test_support.h"
 #include "tests/support/gtest.h"
+#include "tests/support/resource_counts.h"
 
 namespace quorvane {
 namespace {
@@ -34,6 +34,10 @@ using test::ClearStage;
 using test::ClickAt;
 using test::Settle;
 using test::Stage;
+using testsupport::CountGdiObjects;
+using testsupport::CountResources;
+using testsupport::Describe;
+using testsupport::ResourceCounts;
 
 using Bars = test::StageTest;
 
@@ -396,14 +400,6 @@ TEST_F(Bars, MediaPlayerPlaysAWaveFileThroughMciAndItsButtonsFollowTheMode)
     EXPECT_EQ(player->DeviceID(), 0u);
 }
 
-DWORD CountGdiObjects()
-{
-    DWORD count = 0;
-    for (UINT_PTR index = 0x20; index < 0x10000; ++index)
-        if (GetObjectType(reinterpret_cast<HGDIOBJ>(index))) ++count;
-    return count;
-}
-
 TEST(ImageLists, AWrappedListIsDestroyedOnlyWhenOwned)
 {
     InitCommonControlsOnce();
@@ -421,43 +417,13 @@ TEST(ImageLists, AWrappedListIsDestroyedOnlyWhenOwned)
     EXPECT_EQ(width, 24);
     ImageList_Destroy(shared);
 
-    const DWORD before = CountGdiObjects();
+    const int before = CountGdiObjects();
     {
         TImageList list(nullptr);
         list.SetHandle(ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 2, 2), false);
         EXPECT_GT(CountGdiObjects(), before);
     }
     EXPECT_EQ(CountGdiObjects(), before);  // owned: destroyed with the wrapper
-}
-
-struct Counts {
-    DWORD gdi = 0, windows = 0, menus = 0;
-    bool operator==(const Counts&) const = default;
-};
-
-BOOL CALLBACK CountChild(HWND, LPARAM data)
-{
-    ++*reinterpret_cast<DWORD*>(data);
-    return TRUE;
-}
-
-BOOL CALLBACK CountTop(HWND window, LPARAM data)
-{
-    ++*reinterpret_cast<DWORD*>(data);
-    EnumChildWindows(window, CountChild, data);
-    return TRUE;
-}
-
-// GetGuiResources answers 0 under Wine: live objects are found by probing
-// the handle tables.
-Counts CountResources()
-{
-    Counts counts;
-    counts.gdi = CountGdiObjects();
-    for (UINT_PTR index = 0x10; index < 0x10000; ++index)
-        if (IsMenu(reinterpret_cast<HMENU>(index))) ++counts.menus;
-    EnumThreadWindows(GetCurrentThreadId(), CountTop, reinterpret_cast<LPARAM>(&counts.windows));
-    return counts;
 }
 
 // A page of a page control holding one control of every family, shown.
@@ -536,16 +502,10 @@ TEST(Leaks, AHundredPagesOfEveryFamilyOpenedAndClosedLeaveTheHandleCountsFlat)
     pages->SetBounds(0, 0, 400, 300);
     OpenAndCloseAPage(pages, images);  // first use loads classes and caches
     OpenAndCloseAPage(pages, images);
-    const Counts before = CountResources();
+    const ResourceCounts before = CountResources();
     for (int i = 0; i < 100; ++i) OpenAndCloseAPage(pages, images);
-    const Counts after = CountResources();
-    std::printf("GDI %lu -> %lu, windows %lu -> %lu, menus %lu -> %lu\n", static_cast<unsigned long>(before.gdi),
-                static_cast<unsigned long>(after.gdi), static_cast<unsigned long>(before.windows),
-                static_cast<unsigned long>(after.windows), static_cast<unsigned long>(before.menus),
-                static_cast<unsigned long>(after.menus));
-    EXPECT_EQ(after.gdi, before.gdi);
-    EXPECT_EQ(after.windows, before.windows);
-    EXPECT_EQ(after.menus, before.menus);
+    const ResourceCounts after = CountResources();
+    EXPECT_EQ(after, before) << "before: " << Describe(before) << "; after: " << Describe(after);
     ClearStage();
 }
 

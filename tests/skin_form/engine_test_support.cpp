@@ -235,40 +235,6 @@ void Pump(int milliseconds)
     } while (milliseconds > 0 && static_cast<int>(end - GetTickCount()) > 0);
 }
 
-namespace {
-BOOL CALLBACK CountChild(HWND, LPARAM data)
-{
-    ++*reinterpret_cast<int*>(data);
-    return TRUE;
-}
-BOOL CALLBACK CountTop(HWND window, LPARAM data)
-{
-    ++*reinterpret_cast<int*>(data);
-    EnumChildWindows(window, CountChild, data);
-    return TRUE;
-}
-}  // namespace
-
-ResourceCounts CountResources()
-{
-    // GetGuiResources is not implemented under Wine: handles of live objects
-    // are found by probing the handle tables by index.
-    ResourceCounts counts;
-    for (UINT_PTR i = 0x10; i < 0x10000; ++i) {
-        if (GetObjectType(reinterpret_cast<HGDIOBJ>(i))) ++counts.gdi;
-        if (IsMenu(reinterpret_cast<HMENU>(i))) ++counts.menus;
-    }
-    EnumThreadWindows(GetCurrentThreadId(), CountTop, reinterpret_cast<LPARAM>(&counts.windows));
-    return counts;
-}
-
-std::string Describe(const ResourceCounts& counts)
-{
-    std::ostringstream text;
-    text << "gdi " << counts.gdi << ", menus " << counts.menus << ", windows " << counts.windows;
-    return text.str();
-}
-
 FramePicture::FramePicture(int width, int height) : width_(width), height_(height)
 {
     BITMAPINFO info{};

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "skin/data/skin_data.h"
+#include "tests/support/resource_counts.h"
 
 namespace quorvane {
 class TSkinManage;
@@ -81,14 +82,9 @@ std::string Entry(UINT msg, WPARAM wParam);
 void Pump(int milliseconds = 0);
 
 // GDI objects, menus and windows of the process, counted.
-struct ResourceCounts {
-    int gdi = 0;
-    int menus = 0;
-    int windows = 0;
-    bool operator==(const ResourceCounts&) const = default;
-};
-ResourceCounts CountResources();
-std::string Describe(const ResourceCounts& counts);
+using testsupport::CountResources;
+using testsupport::Describe;
+using testsupport::ResourceCounts;
 
 // A DC over a 32-bit bitmap of a window's size, for painting the frame into.
 class FramePicture {
