@@ -59,6 +59,29 @@ wine_reg_add() {
   "$WINELOADER" reg add "$1" /v "$2" /d "$3" /f >/dev/null 2>&1
 }
 
+# Test programs' windows are left unmanaged by the X11 driver. On Xvfb, with
+# no window manager, hiding or destroying a managed top-level window waits
+# about 2 s for a withdrawn state that never comes; unmanaged, it takes
+# milliseconds, so tests can open and close real windows. Only the test
+# programs: the reader and the gallery stay managed on a user's desktop.
+unmanage_test_programs() {
+  local names marker reg name
+  names=$(find "$QUORVANE_BUILD/tests" -name '*.exe.so' -printf '%f\n' 2>/dev/null | sed 's/\.so$//' | sort)
+  marker="$WINEPREFIX/.quorvane-unmanaged"
+  [ -f "$marker" ] && [ "$(cat "$marker")" = "$names" ] && return 0
+  reg=$(mktemp --suffix=.reg)
+  {
+    echo 'REGEDIT4'
+    for name in $names; do
+      printf '\n[HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\%s\\X11 Driver]\n"Managed"="N"\n' "$name"
+    done
+  } >"$reg"
+  "$WINELOADER" regedit /S "$reg" >/dev/null 2>&1
+  "$WINESERVER" -w
+  rm -f "$reg"
+  printf '%s' "$names" >"$marker"
+}
+
 # Creates the prefix on first use and brings its settings up to date when
 # they change (the marker names the settings' version). Fonts: Wine's own
 # faces have no CJK glyphs, so the faces the program asks for by name are
