@@ -314,6 +314,7 @@ void TControl::SetBounds(int left, int top, int width, int height)
     if (!inAnchoring_) UpdateAnchorRules();
     BoundsChanged();
     if (parent_ && align_ != alNone && !inAnchoring_) parent_->AlignControls();
+    if (parent_) parent_->ControlBoundsChanged(this);
 }
 
 int TControl::ClientWidth() const
@@ -818,7 +819,8 @@ void TWinControl::CreateParams(TCreateParams& params)
     params.y = Top();
     params.width = Width();
     params.height = WindowHeight();
-    if (Parent()) params.parentWindow = Parent()->Handle();
+    // CreateWnd fills it in when the parent's window is still to come.
+    if (Parent()) params.parentWindow = Parent()->WindowHandle();
 }
 
 void TWinControl::CreateHandle()
@@ -1042,6 +1044,7 @@ void TWinControl::SetBounds(int left, int top, int width, int height)
     if (!inAnchoring_) UpdateAnchorRules();
     BoundsChanged();
     if (Parent() && Align() != alNone && !inAnchoring_) Parent()->AlignControls();
+    if (Parent()) Parent()->ControlBoundsChanged(this);
 }
 
 void TWinControl::SetVisible(bool visible)
@@ -1145,6 +1148,7 @@ void TWinControl::AlignControls()
 {
     int clientWidth = ClientWidth(), clientHeight = ClientHeight();
     RECT rest{0, 0, clientWidth, clientHeight};
+    AdjustClientRect(rest);
     // Aligned children take their strip of what is left, in this order.
     for (TAlign pass : {alTop, alBottom, alLeft, alRight, alClient})
         for (TControl* child : controls_) {
@@ -1185,6 +1189,23 @@ void TWinControl::AlignControls()
             child->AnchorTo(clientWidth, clientHeight);
     }
     ClientAreaAligned(rest);
+}
+
+void TWinControl::ScrollBy(int dx, int dy)
+{
+    if (dx == 0 && dy == 0) return;
+    for (TControl* child : controls_) {
+        // Windows follow the scrolled pixels and report their new place
+        // (WM_WINDOWPOSCHANGED); before the window exists, move the bounds.
+        if (child->Is<TWinControl>() && handle_) continue;
+        child->StoreBounds(child->left_ + dx, child->top_ + dy, child->width_, child->height_);
+    }
+    if (handle_) {
+        ScrollWindowEx(handle_, dx, dy, nullptr, nullptr, nullptr, nullptr, SW_SCROLLCHILDREN | SW_INVALIDATE | SW_ERASE);
+        for (TControl* child : controls_)
+            if (auto* win = As<TWinControl>(child); win && !win->handle_)
+                win->StoreBounds(win->left_ + dx, win->top_ + dy, win->width_, win->height_);
+    }
 }
 
 void TWinControl::WmSize()

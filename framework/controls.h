@@ -307,8 +307,16 @@ public:
     // Ends in the wrapped class's (or DefWindowProc's) procedure.
     void DefaultHandler(TMessage& message) override;
 
-    // Lays out aligned children and re-anchors the others.
+    // Lays out aligned children and re-anchors the others, inside the area
+    // AdjustClientRect leaves (a tab control's display area, say).
     void AlignControls();
+    virtual void AdjustClientRect(RECT& rect) { (void)rect; }
+    // A child was moved or sized by the program (a scrolling container
+    // measures its contents again).
+    virtual void ControlBoundsChanged(TControl* child) { (void)child; }
+    // Moves every child by (dx, dy): windows with their pixels
+    // (ScrollWindowEx), windowless children by their bounds.
+    void ScrollBy(int dx, int dy);
     // A tooltip window of the platform control that notifies our parent
     // (a tool bar's); its notifications are reflected to this control.
     virtual HWND OwnTooltipWindow() { return nullptr; }

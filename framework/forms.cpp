@@ -204,6 +204,13 @@ void TForm::CreateParams(TCreateParams& params)
         TForm* frame = MDIParentForm();
         params.parentWindow = frame ? frame->ClientHandle() : nullptr;
         params.menuOrId = nullptr;
+    } else if (Parent()) {
+        // A form placed inside another control is a child window of it,
+        // keeping its frame; a child window has no menu bar.
+        params.style = (params.style & ~static_cast<DWORD>(WS_POPUP)) | WS_CHILD;
+        params.exStyle &= ~static_cast<DWORD>(WS_EX_TOPMOST);
+        params.parentWindow = Parent()->WindowHandle();
+        params.menuOrId = nullptr;
     }
 }
 
@@ -505,6 +512,11 @@ void TForm::UpdateIcon()
 
 void TForm::SetVisible(bool visible)
 {
+    if (Parent() && formStyle_ != fsMDIChild) {
+        // A form inside another control shows like any child window.
+        TWinControl::SetVisible(visible);
+        return;
+    }
     if (visible && !Visible() && formStyle_ == fsMDIChild) {
         HWND window = Handle();
         TControl::SetVisible(true);
@@ -527,6 +539,14 @@ void TForm::SetVisible(bool visible)
         return;
     }
     TWinControl::SetVisible(visible);
+}
+
+void TForm::SetParent(TWinControl* parent)
+{
+    // A top-level window and a child window differ from their creation on
+    // (style, owner, menu): the window is made again for its new place.
+    if ((parent == nullptr) != (Parent() == nullptr) && HandleAllocated()) DestroyHandle();
+    TWinControl::SetParent(parent);
 }
 
 void TForm::Close()
@@ -719,6 +739,14 @@ void TForm::WndProc(TMessage& message)
         if (activeControl_) activeControl_->FreeNotification(this);
         return;
     case CM_DIALOGKEY:
+        // The controls around the focus see the key first (a page control
+        // turns pages on Ctrl+Tab); forms inside this one are passed over.
+        for (TControl* c = IsChild(Handle(), GetFocus()) ? FindVCLWindow(GetFocus()) : nullptr; c && c != this;
+             c = c->Parent())
+            if (!c->Is<TForm>() && c->Perform(CM_DIALOGKEY, message.wParam, message.lParam) != 0) {
+                message.result = 1;
+                return;
+            }
         message.result = DialogKey(message.wParam) ? 1 : 0;
         return;
     case CM_RELEASE:

@@ -122,6 +122,8 @@ public:
     void DoCreate();
     void BeforeDestruction() override;
     void SetVisible(bool visible) override;
+    // With a parent the form is a child window inside that control.
+    void SetParent(TWinControl* parent) override;
     // Focus to the next (or previous) control in tab order.
     void SelectNext(bool forward);
     void WndProc(TMessage& message) override;

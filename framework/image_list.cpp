@@ -11,6 +11,7 @@ const TClassInfo& TImageList::StaticClass()
             p.Integer("Width", &TImageList::Width, &TImageList::SetWidth);
             p.Integer("Height", &TImageList::Height, &TImageList::SetHeight);
             p.Integer("Count", &TImageList::Count, nullptr);
+            p.Boolean("ShareImages", &TImageList::ShareImages, &TImageList::SetShareImages);
         });
     return info;
 }
@@ -19,13 +20,36 @@ TImageList::TImageList(TComponent* owner) : TComponent(owner) {}
 
 TImageList::~TImageList()
 {
-    if (handle_) ImageList_Destroy(handle_);
+    ReleaseHandle();
+}
+
+void TImageList::ReleaseHandle()
+{
+    if (handle_ && !shareImages_) ImageList_Destroy(handle_);
+    handle_ = nullptr;
 }
 
 void TImageList::Recreate()
 {
-    if (handle_) ImageList_Destroy(handle_);
-    handle_ = nullptr;
+    ReleaseHandle();
+    shareImages_ = false;
+    Changed();
+}
+
+void TImageList::SetHandle(HIMAGELIST handle, bool share)
+{
+    if (handle == handle_) {
+        shareImages_ = share;
+        return;
+    }
+    ReleaseHandle();
+    handle_ = handle;
+    shareImages_ = share;
+    int width = 0, height = 0;
+    if (handle && ImageList_GetIconSize(handle, &width, &height)) {
+        width_ = width;
+        height_ = height;
+    }
     Changed();
 }
 

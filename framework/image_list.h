@@ -24,6 +24,14 @@ public:
     // The list, created on first use.
     HIMAGELIST Handle();
     bool HandleAllocated() const { return handle_ != nullptr; }
+    // Wraps an existing platform list; its image size becomes Width and
+    // Height. With `share` the list stays its creator's: this object never
+    // destroys it. Without, this object owns it from now on. The list held
+    // before is let go by the same rule.
+    void SetHandle(HIMAGELIST handle, bool share);
+    // True while the handle belongs to someone else.
+    bool ShareImages() const { return shareImages_; }
+    void SetShareImages(bool value) { shareImages_ = value; }
 
     // Adds a picture (copied) whose pixels of `maskColor` are transparent;
     // a picture wider than Width adds several images. Returns the first
@@ -42,10 +50,12 @@ public:
 private:
     void Changed();
     void Recreate();
+    void ReleaseHandle();
 
     int width_ = 16;
     int height_ = 16;
     HIMAGELIST handle_ = nullptr;
+    bool shareImages_ = false;
 };
 
 }  // namespace quorvane

@@ -298,28 +298,28 @@ void TRadioButton::WndProc(TMessage& message)
     TButtonControl::WndProc(message);
 }
 
-const TClassInfo& TGroupBox::StaticClass()
+const TClassInfo& TCustomGroupBox::StaticClass()
 {
-    static const TClassInfo& info =
-        DescribeClass<TGroupBox>("TGroupBox", &TWinControl::StaticClass(), [](PropRegistrar<TGroupBox>& p) {
-            p.AnsiText("Caption", &TGroupBox::Caption, &TGroupBox::SetCaption);
+    static const TClassInfo& info = DescribeClass<TCustomGroupBox>(
+        "TCustomGroupBox", &TWinControl::StaticClass(), [](PropRegistrar<TCustomGroupBox>& p) {
+            p.AnsiText("Caption", &TCustomGroupBox::Caption, &TCustomGroupBox::SetCaption);
         });
     return info;
 }
 
-TGroupBox::TGroupBox(TComponent* owner) : TWinControl(owner)
+TCustomGroupBox::TCustomGroupBox(TComponent* owner) : TWinControl(owner)
 {
     StoreBounds(0, 0, 185, 105);
 }
 
-void TGroupBox::CreateParams(TCreateParams& params)
+void TCustomGroupBox::CreateParams(TCreateParams& params)
 {
     TWinControl::CreateParams(params);
     params.wrappedClass = u"BUTTON";
     params.style |= BS_GROUPBOX | WS_CLIPCHILDREN;
 }
 
-void TGroupBox::WndProc(TMessage& message)
+void TCustomGroupBox::WndProc(TMessage& message)
 {
     // The platform group box is transparent inside; fill it with our colour.
     if (message.msg == WM_ERASEBKGND) {
@@ -328,6 +328,14 @@ void TGroupBox::WndProc(TMessage& message)
     }
     TWinControl::WndProc(message);
 }
+
+const TClassInfo& TGroupBox::StaticClass()
+{
+    static const TClassInfo& info = DescribeClass("TGroupBox", &TCustomGroupBox::StaticClass());
+    return info;
+}
+
+TGroupBox::TGroupBox(TComponent* owner) : TCustomGroupBox(owner) {}
 
 // ---- edits ------------------------------------------------------------------------
 

@@ -113,14 +113,22 @@ private:
     bool checked_ = false;
 };
 
-class TGroupBox : public TWinControl {
-    QUORVANE_CLASS(TGroupBox)
+// A framed box with a caption around other controls (the platform's group
+// box button); the base of the group box and of the radio and check groups.
+class TCustomGroupBox : public TWinControl {
+    QUORVANE_CLASS(TCustomGroupBox)
 public:
-    explicit TGroupBox(TComponent* owner);
+    explicit TCustomGroupBox(TComponent* owner);
     void WndProc(TMessage& message) override;
 
 protected:
     void CreateParams(TCreateParams& params) override;
+};
+
+class TGroupBox : public TCustomGroupBox {
+    QUORVANE_CLASS(TGroupBox)
+public:
+    explicit TGroupBox(TComponent* owner);
 };
 
 enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };

@@ -125,6 +125,7 @@ void TStringList::Put(int index, const std::string& text)
 {
     if (index < 0 || index >= Count()) throw Exception("List index out of bounds (" + std::to_string(index) + ")");
     items_[static_cast<size_t>(index)].text = text;
+    Changed();
 }
 
 void* TStringList::Objects(int index) const
@@ -142,24 +143,46 @@ int TStringList::AddObject(const std::string& text, void* object)
 {
     if (!sorted_) {
         items_.push_back({text, object});
+        Changed();
         return Count() - 1;
     }
     auto it = std::upper_bound(items_.begin(), items_.end(), text,
                                [](const std::string& t, const Item& item) { return UpperCase(t) < UpperCase(item.text); });
     it = items_.insert(it, {text, object});
-    return static_cast<int>(it - items_.begin());
+    const int index = static_cast<int>(it - items_.begin());
+    Changed();
+    return index;
 }
 
 void TStringList::Insert(int index, const std::string& text)
 {
     index = std::clamp(index, 0, Count());
     items_.insert(items_.begin() + index, {text, nullptr});
+    Changed();
 }
 
 void TStringList::Delete(int index)
 {
     if (index < 0 || index >= Count()) throw Exception("List index out of bounds (" + std::to_string(index) + ")");
     items_.erase(items_.begin() + index);
+    Changed();
+}
+
+void TStringList::Clear()
+{
+    if (items_.empty()) return;
+    items_.clear();
+    Changed();
+}
+
+void TStringList::Changed()
+{
+    if (UpdateCount() == 0 && OnChange) OnChange(this);
+}
+
+void TStringList::SetUpdateState(bool updating)
+{
+    if (!updating) Changed();
 }
 
 void TStringList::SetSorted(bool sorted)
@@ -169,6 +192,7 @@ void TStringList::SetSorted(bool sorted)
     if (sorted_)
         std::stable_sort(items_.begin(), items_.end(),
                          [](const Item& a, const Item& b) { return UpperCase(a.text) < UpperCase(b.text); });
+    Changed();
 }
 
 }  // namespace quorvane

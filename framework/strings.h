@@ -56,12 +56,20 @@ public:
     int AddObject(const std::string& text, void* object) override;
     void Insert(int index, const std::string& text) override;
     void Delete(int index) override;
-    void Clear() override { items_.clear(); }
+    void Clear() override;
 
     bool Sorted() const { return sorted_; }
     void SetSorted(bool sorted);
 
+    // After every change, or once at the end of an update (BeginUpdate).
+    TNotifyEvent OnChange;
+
+protected:
+    void SetUpdateState(bool updating) override;
+
 private:
+    void Changed();
+
     struct Item {
         std::string text;
         void* object;

@@ -1,0 +1,1268 @@
+#include "framework/list_controls.h"
+
+#include <algorithm>
+
+#include "framework/com_controls.h"
+#include "framework/message_box.h"
+
+namespace quorvane {
+
+namespace {
+
+const std::vector<std::string> kAlignments{"taLeftJustify", "taRightJustify", "taCenter"};
+const std::vector<std::string> kBorderStyles{"bsNone", "bsSingle"};
+
+WCHAR* W(std::u16string& text)
+{
+    return reinterpret_cast<WCHAR*>(text.data());
+}
+
+// Notification codes come in an ANSI and a Unicode form; the platform
+// picks one by asking the parent (WM_NOTIFYFORMAT).
+bool IsCode(UINT code, UINT ansi, UINT wide)
+{
+    return code == ansi || code == wide;
+}
+
+const NMHDR* NotifyHeader(const TMessage& message)
+{
+    return reinterpret_cast<const NMHDR*>(message.lParam);
+}
+
+}  // namespace
+
+// ---- THeaderSection / THeaderControl ---------------------------------------------
+
+const TClassInfo& THeaderSection::StaticClass()
+{
+    static const TClassInfo& info = DescribeClass<THeaderSection>(
+        "THeaderSection", &TCollectionItem::StaticClass(), [](PropRegistrar<THeaderSection>& p) {
+            p.AnsiText("Text", &THeaderSection::Text, &THeaderSection::SetText);
+            p.Integer("Width", &THeaderSection::Width, &THeaderSection::SetWidth);
+            p.Enumeration("Alignment", kAlignments, &THeaderSection::Alignment, &THeaderSection::SetAlignment);
+            p.Integer("MinWidth", &THeaderSection::MinWidth, &THeaderSection::SetMinWidth);
+            p.Integer("MaxWidth", &THeaderSection::MaxWidth, &THeaderSection::SetMaxWidth);
+            p.Integer("ImageIndex", &THeaderSection::ImageIndex, &THeaderSection::SetImageIndex);
+            p.Boolean("AllowClick", &THeaderSection::AllowClick, &THeaderSection::SetAllowClick);
+        });
+    return info;
+}
+
+void THeaderSection::SetText(const std::string& text)
+{
+    if (text == text_) return;
+    text_ = text;
+    Changed();
+}
+
+void THeaderSection::SetWidth(int width)
+{
+    width = std::clamp(width, minWidth_, std::max(minWidth_, maxWidth_));
+    if (width == width_) return;
+    width_ = width;
+    Changed();
+}
+
+void THeaderSection::SetAlignment(TAlignment alignment)
+{
+    if (alignment == alignment_) return;
+    alignment_ = alignment;
+    Changed();
+}
+
+void THeaderSection::SetImageIndex(int index)
+{
+    if (index == imageIndex_) return;
+    imageIndex_ = index;
+    Changed();
+}
+
+const TClassInfo& THeaderControl::StaticClass()
+{
+    static const TClassInfo& info = DescribeClass<THeaderControl>(
+        "THeaderControl", &TWinControl::StaticClass(), [](PropRegistrar<THeaderControl>& p) {
+            p.Object<TCollection>("Sections", &THeaderControl::Sections, nullptr);
+            p.Object<TImageList>("Images", &THeaderControl::Images, &THeaderControl::SetImages);
+            p.Boolean("HotTrack", &THeaderControl::HotTrack, &THeaderControl::SetHotTrack);
+            p.Method("OnSectionClick", [](const THeaderControl& c) { return static_cast<bool>(c.OnSectionClick); });
+            p.Method("OnSectionResize", [](const THeaderControl& c) { return static_cast<bool>(c.OnSectionResize); });
+        });
+    return info;
+}
+
+THeaderControl::THeaderControl(TComponent* owner)
+    : TWinControl(owner),
+      sections_(std::make_unique<THeaderSections>([this](TCollectionItem* item) {
+          SectionChanged(static_cast<THeaderSection*>(item));
+      }))
+{
+    StoreBounds(0, 0, 200, 17);
+    SetAlign(alTop);
+}
+
+THeaderControl::~THeaderControl()
+{
+    BeforeDestruction();
+    sections_.reset();
+}
+
+void THeaderControl::CreateParams(TCreateParams& params)
+{
+    InitCommonControlsOnce();
+    TWinControl::CreateParams(params);
+    params.wrappedClass = u"SysHeader32";
+    params.style |= HDS_BUTTONS | HDS_HORZ | HDS_FULLDRAG;
+    if (hotTrack_) params.style |= HDS_HOTTRACK;
+}
+
+void THeaderControl::InitializeWindow()
+{
+    if (images_) SendMessageW(Handle(), HDM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images_->Handle()));
+    SectionChanged(nullptr);
+}
+
+void THeaderControl::PutSection(int index, bool insert)
+{
+    const THeaderSection* section = sections_->At(index);
+    std::u16string text = Utf8ToUtf16(section->text_);
+    HDITEMW item{};
+    item.mask = HDI_TEXT | HDI_WIDTH | HDI_FORMAT | HDI_IMAGE;
+    item.pszText = W(text);
+    item.cxy = section->width_;
+    item.fmt = HDF_STRING | (section->alignment_ == taCenter         ? HDF_CENTER
+                             : section->alignment_ == taRightJustify ? HDF_RIGHT
+                                                                     : HDF_LEFT);
+    if (section->imageIndex_ >= 0 && images_) item.fmt |= HDF_IMAGE;
+    item.iImage = section->imageIndex_;
+    SendMessageW(Handle(), insert ? HDM_INSERTITEMW : HDM_SETITEMW, static_cast<WPARAM>(index),
+                 reinterpret_cast<LPARAM>(&item));
+}
+
+void THeaderControl::SectionChanged(THeaderSection* section)
+{
+    if (!HandleAllocated() || IsDestroying()) return;
+    if (section) {
+        PutSection(section->Index(), false);
+        return;
+    }
+    HWND window = Handle();
+    while (SendMessageW(window, HDM_GETITEMCOUNT, 0, 0) > 0) SendMessageW(window, HDM_DELETEITEM, 0, 0);
+    for (int i = 0; i < sections_->Count(); ++i) PutSection(i, true);
+}
+
+void THeaderControl::SetImages(TImageList* images)
+{
+    if (images == images_) return;
+    images_ = images;
+    if (images) images->FreeNotification(this);
+    if (HandleAllocated()) {
+        SendMessageW(Handle(), HDM_SETIMAGELIST, 0, images ? reinterpret_cast<LPARAM>(images->Handle()) : 0);
+        SectionChanged(nullptr);
+    }
+}
+
+void THeaderControl::Notification(TComponent* component, TOperation operation)
+{
+    TWinControl::Notification(component, operation);
+    if (operation == opRemove && component == images_) {
+        images_ = nullptr;
+        if (HandleAllocated()) SendMessageW(Handle(), HDM_SETIMAGELIST, 0, 0);
+    }
+}
+
+void THeaderControl::SetHotTrack(bool value)
+{
+    if (value == hotTrack_) return;
+    hotTrack_ = value;
+    RecreateWnd();
+}
+
+RECT THeaderControl::SectionRect(int index)
+{
+    RECT rect{};
+    if (HandleAllocated()) SendMessageW(Handle(), HDM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&rect));
+    return rect;
+}
+
+void THeaderControl::WndProc(TMessage& message)
+{
+    if (message.msg == CN_NOTIFY && NotifyHeader(message)->hwndFrom == WindowHandle()) {
+        const auto* notify = reinterpret_cast<const NMHEADERW*>(message.lParam);
+        const UINT code = notify->hdr.code;
+        THeaderSection* section = sections_->At(notify->iItem);
+        if (IsCode(code, HDN_ITEMCLICKA, HDN_ITEMCLICKW)) {
+            if (section && section->allowClick_ && OnSectionClick) OnSectionClick(this, section);
+            return;
+        }
+        if (IsCode(code, HDN_ITEMCHANGINGA, HDN_ITEMCHANGINGW)) {
+            // The user's drag keeps to the section's limits.
+            if (section && notify->pitem && (notify->pitem->mask & HDI_WIDTH))
+                notify->pitem->cxy = std::clamp(notify->pitem->cxy, section->minWidth_,
+                                                std::max(section->minWidth_, section->maxWidth_));
+            message.result = FALSE;
+            return;
+        }
+        if (IsCode(code, HDN_ITEMCHANGEDA, HDN_ITEMCHANGEDW)) {
+            if (section && notify->pitem && (notify->pitem->mask & HDI_WIDTH) && notify->pitem->cxy != section->width_) {
+                section->width_ = notify->pitem->cxy;
+                if (OnSectionResize) OnSectionResize(this, section);
+            }
+            return;
+        }
+    }
+    TWinControl::WndProc(message);
+}
+
+// ---- TListColumn -------------------------------------------------------------
+
+const TClassInfo& TListColumn::StaticClass()
+{
+    static const TClassInfo& info = DescribeClass<TListColumn>(
+        "TListColumn", &TCollectionItem::StaticClass(), [](PropRegistrar<TListColumn>& p) {
+            p.AnsiText("Caption", &TListColumn::Caption, &TListColumn::SetCaption);
+            p.Integer("Width", &TListColumn::Width, &TListColumn::SetWidth);
+            p.Enumeration("Alignment", kAlignments, &TListColumn::Alignment, &TListColumn::SetAlignment);
+        });
+    return info;
+}
+
+void TListColumn::SetCaption(const std::string& caption)
+{
+    if (caption == caption_) return;
+    caption_ = caption;
+    Changed();
+}
+
+int TListColumn::Width() const
+{
+    if (listView_ && listView_->HandleAllocated() && listView_->viewStyle_ == vsReport)
+        return static_cast<int>(SendMessageW(listView_->WindowHandle(), LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(Index()), 0));
+    return width_;
+}
+
+void TListColumn::SetWidth(int width)
+{
+    width_ = width;
+    Changed();
+}
+
+void TListColumn::SetAlignment(TAlignment alignment)
+{
+    if (alignment == alignment_) return;
+    alignment_ = alignment;
+    Changed();
+}
+
+// ---- TListItem / TListItems ----------------------------------------------------
+
+const TClassInfo& TListItem::StaticClass()
+{
+    static const TClassInfo& info =
+        DescribeClass<TListItem>("TListItem", &TPersistent::StaticClass(), [](PropRegistrar<TListItem>& p) {
+            p.AnsiText("Caption", &TListItem::Caption, &TListItem::SetCaption);
+            p.Object<TStrings>("SubItems", &TListItem::SubItems, nullptr);
+            p.Integer("ImageIndex", &TListItem::ImageIndex, &TListItem::SetImageIndex);
+            p.Boolean("Selected", &TListItem::Selected, &TListItem::SetSelected);
+            p.Boolean("Checked", &TListItem::Checked, &TListItem::SetChecked);
+            p.Integer("Index", &TListItem::Index, nullptr);
+        });
+    return info;
+}
+
+TListItem::TListItem(TListItems* owner) : owner_(owner), subItems_(std::make_unique<TStringList>())
+{
+    subItems_->OnChange = [this](TObject*) { PutSubItems(); };
+}
+
+TListItem::~TListItem()
+{
+    subItems_->OnChange = nullptr;
+}
+
+namespace {
+HWND ListWindow(const TListItems* items)
+{
+    return items && items->Owner() ? items->Owner()->WindowHandle() : nullptr;
+}
+}  // namespace
+
+void TListItem::SetCaption(const std::string& caption)
+{
+    if (caption == caption_) return;
+    caption_ = caption;
+    if (HWND window = ListWindow(owner_)) {
+        std::u16string text = Utf8ToUtf16(caption_);
+        LVITEMW item{};
+        item.iSubItem = 0;
+        item.pszText = W(text);
+        SendMessageW(window, LVM_SETITEMTEXTW, static_cast<WPARAM>(index_), reinterpret_cast<LPARAM>(&item));
+    }
+}
+
+void TListItem::PutSubItems()
+{
+    HWND window = ListWindow(owner_);
+    if (!window || index_ < 0) return;
+    const int count = subItems_->Count();
+    for (int i = 0; i < std::max(count, putSubItems_); ++i) {
+        std::u16string text = i < count ? Utf8ToUtf16(subItems_->Get(i)) : std::u16string();
+        LVITEMW item{};
+        item.iSubItem = i + 1;
+        item.pszText = W(text);
+        SendMessageW(window, LVM_SETITEMTEXTW, static_cast<WPARAM>(index_), reinterpret_cast<LPARAM>(&item));
+    }
+    putSubItems_ = count;
+}
+
+void TListItem::SetImageIndex(int index)
+{
+    if (index == imageIndex_) return;
+    imageIndex_ = index;
+    if (HWND window = ListWindow(owner_)) {
+        LVITEMW item{};
+        item.mask = LVIF_IMAGE;
+        item.iItem = index_;
+        item.iImage = index;
+        SendMessageW(window, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    }
+}
+
+namespace {
+UINT ItemState(HWND window, int index, UINT mask)
+{
+    return static_cast<UINT>(SendMessageW(window, LVM_GETITEMSTATE, static_cast<WPARAM>(index), mask));
+}
+void SetItemState(HWND window, int index, UINT mask, UINT state)
+{
+    LVITEMW item{};
+    item.stateMask = mask;
+    item.state = state;
+    SendMessageW(window, LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+}
+constexpr UINT kChecked = INDEXTOSTATEIMAGEMASK(2);
+constexpr UINT kUnchecked = INDEXTOSTATEIMAGEMASK(1);
+}  // namespace
+
+bool TListItem::Selected() const
+{
+    if (HWND window = ListWindow(owner_)) return ItemState(window, index_, LVIS_SELECTED) & LVIS_SELECTED;
+    return state_ & LVIS_SELECTED;
+}
+
+void TListItem::SetSelected(bool value)
+{
+    state_ = value ? state_ | LVIS_SELECTED : state_ & ~static_cast<UINT>(LVIS_SELECTED);
+    if (HWND window = ListWindow(owner_)) SetItemState(window, index_, LVIS_SELECTED, value ? LVIS_SELECTED : 0);
+}
+
+bool TListItem::Focused() const
+{
+    if (HWND window = ListWindow(owner_)) return ItemState(window, index_, LVIS_FOCUSED) & LVIS_FOCUSED;
+    return state_ & LVIS_FOCUSED;
+}
+
+void TListItem::SetFocused(bool value)
+{
+    state_ = value ? state_ | LVIS_FOCUSED : state_ & ~static_cast<UINT>(LVIS_FOCUSED);
+    if (HWND window = ListWindow(owner_)) SetItemState(window, index_, LVIS_FOCUSED, value ? LVIS_FOCUSED : 0);
+}
+
+bool TListItem::Checked() const
+{
+    if (HWND window = ListWindow(owner_)) return (ItemState(window, index_, LVIS_STATEIMAGEMASK) & LVIS_STATEIMAGEMASK) == kChecked;
+    return (state_ & LVIS_STATEIMAGEMASK) == kChecked;
+}
+
+void TListItem::SetChecked(bool value)
+{
+    state_ = (state_ & ~static_cast<UINT>(LVIS_STATEIMAGEMASK)) | (value ? kChecked : kUnchecked);
+    if (HWND window = ListWindow(owner_);
+        window && owner_->Owner()->Checkboxes())
+        SetItemState(window, index_, LVIS_STATEIMAGEMASK, value ? kChecked : kUnchecked);
+}
+
+void TListItem::MakeVisible()
+{
+    if (HWND window = ListWindow(owner_)) SendMessageW(window, LVM_ENSUREVISIBLE, static_cast<WPARAM>(index_), FALSE);
+}
+
+RECT TListItem::DisplayRect() const
+{
+    RECT rect{};
+    rect.left = LVIR_BOUNDS;
+    if (HWND window = ListWindow(owner_))
+        SendMessageW(window, LVM_GETITEMRECT, static_cast<WPARAM>(index_), reinterpret_cast<LPARAM>(&rect));
+    else
+        rect = {};
+    return rect;
+}
+
+void TListItem::Delete()
+{
+    if (owner_) owner_->Delete(index_);
+}
+
+const TClassInfo& TListItems::StaticClass()
+{
+    static const TClassInfo& info =
+        DescribeClass<TListItems>("TListItems", &TPersistent::StaticClass(), [](PropRegistrar<TListItems>& p) {
+            p.Integer("Count", &TListItems::Count, nullptr);
+        });
+    return info;
+}
+
+TListItems::~TListItems()
+{
+    owner_ = nullptr;
+    items_.clear();
+}
+
+TListItem* TListItems::Item(int index) const
+{
+    if (index < 0 || index >= Count()) return nullptr;
+    return items_[static_cast<size_t>(index)].get();
+}
+
+TListItem* TListItems::Add()
+{
+    return Insert(Count());
+}
+
+void TListItems::Renumber(size_t from)
+{
+    for (size_t i = from; i < items_.size(); ++i) items_[i]->index_ = static_cast<int>(i);
+}
+
+TListItem* TListItems::Insert(int index)
+{
+    index = std::clamp(index, 0, Count());
+    auto item = std::make_unique<TListItem>(this);
+    TListItem* added = item.get();
+    items_.insert(items_.begin() + index, std::move(item));
+    Renumber(static_cast<size_t>(index));
+    if (owner_) owner_->PutItem(added);
+    return added;
+}
+
+void TListItems::Delete(int index)
+{
+    if (index < 0 || index >= Count()) return;
+    if (HWND window = ListWindow(this)) SendMessageW(window, LVM_DELETEITEM, static_cast<WPARAM>(index), 0);
+    items_.erase(items_.begin() + index);
+    Renumber(static_cast<size_t>(index));
+}
+
+void TListItems::Clear()
+{
+    if (HWND window = ListWindow(this)) SendMessageW(window, LVM_DELETEALLITEMS, 0, 0);
+    items_.clear();
+}
+
+void TListItems::BeginUpdate()
+{
+    if (updateCount_++ == 0)
+        if (HWND window = ListWindow(this)) SendMessageW(window, WM_SETREDRAW, FALSE, 0);
+}
+
+void TListItems::EndUpdate()
+{
+    if (updateCount_ == 0 || --updateCount_ > 0) return;
+    if (HWND window = ListWindow(this)) {
+        SendMessageW(window, WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(window, nullptr, TRUE);
+    }
+}
+
+// ---- TCustomListView ---------------------------------------------------------------
+
+const TClassInfo& TCustomListView::StaticClass()
+{
+    static const TClassInfo& info = DescribeClass<TCustomListView>(
+        "TCustomListView", &TWinControl::StaticClass(), [](PropRegistrar<TCustomListView>& p) {
+            p.Object<TCollection>("Columns", &TCustomListView::Columns, nullptr);
+            p.Object<TListItems>("Items", &TCustomListView::Items, nullptr);
+            p.Enumeration("ViewStyle", {"vsIcon", "vsSmallIcon", "vsList", "vsReport"}, &TCustomListView::ViewStyle,
+                          &TCustomListView::SetViewStyle);
+            p.Object<TImageList>("LargeImages", &TCustomListView::LargeImages, &TCustomListView::SetLargeImages);
+            p.Object<TImageList>("SmallImages", &TCustomListView::SmallImages, &TCustomListView::SetSmallImages);
+            p.Boolean("RowSelect", &TCustomListView::RowSelect, &TCustomListView::SetRowSelect);
+            p.Boolean("GridLines", &TCustomListView::GridLines, &TCustomListView::SetGridLines);
+            p.Boolean("Checkboxes", &TCustomListView::Checkboxes, &TCustomListView::SetCheckboxes);
+            p.Boolean("MultiSelect", &TCustomListView::MultiSelect, &TCustomListView::SetMultiSelect);
+            p.Boolean("HideSelection", &TCustomListView::HideSelection, &TCustomListView::SetHideSelection);
+            p.Boolean("ShowColumnHeaders", &TCustomListView::ShowColumnHeaders, &TCustomListView::SetShowColumnHeaders);
+            p.Enumeration("BorderStyle", kBorderStyles, &TCustomListView::BorderStyle, &TCustomListView::SetBorderStyle);
+            p.Integer("ItemIndex", &TCustomListView::ItemIndex, &TCustomListView::SetItemIndex);
+            p.Method("OnChange", [](const TCustomListView& c) { return static_cast<bool>(c.OnChange); });
+            p.Method("OnSelectItem", [](const TCustomListView& c) { return static_cast<bool>(c.OnSelectItem); });
+            p.Method("OnColumnClick", [](const TCustomListView& c) { return static_cast<bool>(c.OnColumnClick); });
+        });
+    return info;
+}
+
+TCustomListView::TCustomListView(TComponent* owner)
+    : TWinControl(owner),
+      columns_(std::make_unique<TListColumns>([this](TCollectionItem*) { PutColumns(); })),
+      items_(std::make_unique<TListItems>(this))
+{
+    StoreBounds(0, 0, 250, 150);
+    SetTabStop(true);
+    SetColor(clWindow);
+}
+
+TCustomListView::~TCustomListView()
+{
+    BeforeDestruction();
+    DestroyHandle();
+    items_.reset();
+    columns_.reset();
+}
+
+void TCustomListView::CreateParams(TCreateParams& params)
+{
+    InitCommonControlsOnce();
+    TWinControl::CreateParams(params);
+    params.wrappedClass = u"SysListView32";
+    static constexpr DWORD kViews[] = {LVS_ICON, LVS_SMALLICON, LVS_LIST, LVS_REPORT};
+    params.style |= kViews[viewStyle_] | LVS_SHAREIMAGELISTS | LVS_AUTOARRANGE;
+    if (!multiSelect_) params.style |= LVS_SINGLESEL;
+    if (!hideSelection_) params.style |= LVS_SHOWSELALWAYS;
+    if (!showColumnHeaders_) params.style |= LVS_NOCOLUMNHEADER;
+    if (borderStyle_ == bsSingle) params.exStyle |= WS_EX_CLIENTEDGE;
+}
+
+void TCustomListView::InitializeWindow()
+{
+    HWND window = Handle();
+    UpdateExtendedStyle();
+    if (largeImages_) SendMessageW(window, LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(largeImages_->Handle()));
+    if (smallImages_) SendMessageW(window, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(smallImages_->Handle()));
+    ColorChanged();
+    PutColumns();
+    SendMessageW(window, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(window, LVM_SETITEMCOUNT, static_cast<WPARAM>(items_->Count()), 0);
+    for (auto& item : items_->items_) PutItem(item.get());
+    SendMessageW(window, WM_SETREDRAW, items_->updateCount_ == 0, 0);
+}
+
+void TCustomListView::DestroyWnd()
+{
+    // Selection and check marks live in the window; keep them.
+    if (HWND window = WindowHandle())
+        for (auto& item : items_->items_)
+            item->state_ = ItemState(window, item->index_, LVIS_SELECTED | LVIS_FOCUSED | LVIS_STATEIMAGEMASK);
+    TWinControl::DestroyWnd();
+}
+
+void TCustomListView::PutColumns()
+{
+    if (!HandleAllocated() || !columns_) return;
+    HWND window = Handle();
+    while (SendMessageW(window, LVM_DELETECOLUMN, 0, 0)) {
+    }
+    for (int i = 0; i < columns_->Count(); ++i) {
+        TListColumn* column = columns_->At(i);
+        column->listView_ = this;
+        std::u16string text = Utf8ToUtf16(column->caption_);
+        LVCOLUMNW lv{};
+        lv.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
+        lv.pszText = W(text);
+        lv.cx = column->width_;
+        lv.iSubItem = i;
+        lv.fmt = column->alignment_ == taCenter ? LVCFMT_CENTER : column->alignment_ == taRightJustify ? LVCFMT_RIGHT : LVCFMT_LEFT;
+        SendMessageW(window, LVM_INSERTCOLUMNW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&lv));
+    }
+}
+
+void TCustomListView::PutItem(TListItem* item)
+{
+    if (!HandleAllocated() || IsDestroying()) return;
+    HWND window = Handle();
+    std::u16string text = Utf8ToUtf16(item->caption_);
+    LVITEMW lv{};
+    lv.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM | LVIF_STATE;
+    lv.iItem = item->index_;
+    lv.pszText = W(text);
+    lv.iImage = item->imageIndex_;
+    lv.lParam = reinterpret_cast<LPARAM>(item);
+    lv.stateMask = LVIS_SELECTED | LVIS_FOCUSED | (checkboxes_ ? LVIS_STATEIMAGEMASK : 0);
+    lv.state = item->state_ & lv.stateMask;
+    if (checkboxes_ && !(lv.state & LVIS_STATEIMAGEMASK)) lv.state |= kUnchecked;
+    SendMessageW(window, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&lv));
+    item->putSubItems_ = 0;
+    if (item->subItems_->Count() > 0) item->PutSubItems();
+}
+
+void TCustomListView::UpdateExtendedStyle()
+{
+    if (!HandleAllocated()) return;
+    const DWORD mask = LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES;
+    const DWORD value = (rowSelect_ ? LVS_EX_FULLROWSELECT : 0) | (gridLines_ ? LVS_EX_GRIDLINES : 0) |
+                        (checkboxes_ ? LVS_EX_CHECKBOXES : 0);
+    SendMessageW(Handle(), LVM_SETEXTENDEDLISTVIEWSTYLE, mask, value);
+}
+
+void TCustomListView::UpdateStyle(DWORD mask, DWORD value)
+{
+    if (!HandleAllocated()) return;
+    const LONG_PTR style = GetWindowLongPtrW(Handle(), GWL_STYLE);
+    SetWindowLongPtrW(Handle(), GWL_STYLE, (style & ~static_cast<LONG_PTR>(mask)) | static_cast<LONG_PTR>(value));
+    InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+void TCustomListView::SetViewStyle(TViewStyle style)
+{
+    if (style == viewStyle_) return;
+    static constexpr DWORD kViews[] = {LVS_ICON, LVS_SMALLICON, LVS_LIST, LVS_REPORT};
+    viewStyle_ = style;
+    UpdateStyle(LVS_TYPEMASK, kViews[style]);
+}
+
+void TCustomListView::SetLargeImages(TImageList* images)
+{
+    if (images == largeImages_) return;
+    largeImages_ = images;
+    if (images) images->FreeNotification(this);
+    if (HandleAllocated())
+        SendMessageW(Handle(), LVM_SETIMAGELIST, LVSIL_NORMAL, images ? reinterpret_cast<LPARAM>(images->Handle()) : 0);
+}
+
+void TCustomListView::SetSmallImages(TImageList* images)
+{
+    if (images == smallImages_) return;
+    smallImages_ = images;
+    if (images) images->FreeNotification(this);
+    if (HandleAllocated())
+        SendMessageW(Handle(), LVM_SETIMAGELIST, LVSIL_SMALL, images ? reinterpret_cast<LPARAM>(images->Handle()) : 0);
+}
+
+void TCustomListView::Notification(TComponent* component, TOperation operation)
+{
+    TWinControl::Notification(component, operation);
+    if (operation != opRemove) return;
+    if (component == largeImages_) SetLargeImages(nullptr);
+    if (component == smallImages_) SetSmallImages(nullptr);
+}
+
+void TCustomListView::ColorChanged()
+{
+    if (HandleAllocated()) {
+        const COLORREF colour = ColorToRGB(Color());
+        SendMessageW(Handle(), LVM_SETBKCOLOR, 0, colour);
+        SendMessageW(Handle(), LVM_SETTEXTBKCOLOR, 0, colour);
+    }
+    TWinControl::ColorChanged();
+}
+
+void TCustomListView::SetRowSelect(bool value)
+{
+    rowSelect_ = value;
+    UpdateExtendedStyle();
+}
+
+void TCustomListView::SetGridLines(bool value)
+{
+    gridLines_ = value;
+    UpdateExtendedStyle();
+}
+
+void TCustomListView::SetCheckboxes(bool value)
+{
+    if (value == checkboxes_) return;
+    checkboxes_ = value;
+    RecreateWnd();
+}
+
+void TCustomListView::SetMultiSelect(bool value)
+{
+    if (value == multiSelect_) return;
+    multiSelect_ = value;
+    UpdateStyle(LVS_SINGLESEL, value ? 0 : LVS_SINGLESEL);
+}
+
+void TCustomListView::SetHideSelection(bool value)
+{
+    if (value == hideSelection_) return;
+    hideSelection_ = value;
+    UpdateStyle(LVS_SHOWSELALWAYS, value ? 0 : LVS_SHOWSELALWAYS);
+}
+
+void TCustomListView::SetShowColumnHeaders(bool value)
+{
+    if (value == showColumnHeaders_) return;
+    showColumnHeaders_ = value;
+    RecreateWnd();
+}
+
+void TCustomListView::SetBorderStyle(TFormBorderStyle style)
+{
+    if (style == borderStyle_ || (style != bsNone && style != bsSingle)) return;
+    borderStyle_ = style;
+    RecreateWnd();
+}
+
+int TCustomListView::ItemIndex() const
+{
+    if (HWND window = WindowHandle())
+        return static_cast<int>(SendMessageW(window, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    for (auto& item : items_->items_)
+        if (item->state_ & LVIS_SELECTED) return item->index_;
+    return -1;
+}
+
+void TCustomListView::SetItemIndex(int index)
+{
+    SetSelected(items_->Item(index));
+}
+
+TListItem* TCustomListView::Selected() const
+{
+    return items_->Item(ItemIndex());
+}
+
+void TCustomListView::SetSelected(TListItem* item)
+{
+    for (auto& each : items_->items_)
+        if (each.get() != item && each->Selected()) each->SetSelected(false);
+    if (item) {
+        item->SetSelected(true);
+        item->SetFocused(true);
+    }
+}
+
+int TCustomListView::SelCount() const
+{
+    if (HWND window = WindowHandle()) return static_cast<int>(SendMessageW(window, LVM_GETSELECTEDCOUNT, 0, 0));
+    return static_cast<int>(std::count_if(items_->items_.begin(), items_->items_.end(),
+                                          [](const auto& item) { return (item->state_ & LVIS_SELECTED) != 0; }));
+}
+
+TListItem* TCustomListView::GetItemAt(int x, int y)
+{
+    if (!HandleAllocated()) return nullptr;
+    LVHITTESTINFO hit{};
+    hit.pt = {x, y};
+    return items_->Item(static_cast<int>(SendMessageW(Handle(), LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit))));
+}
+
+TListItem* TCustomListView::TopItem() const
+{
+    if (HWND window = WindowHandle()) return items_->Item(static_cast<int>(SendMessageW(window, LVM_GETTOPINDEX, 0, 0)));
+    return items_->Item(0);
+}
+
+HWND TCustomListView::HeaderHandle()
+{
+    return HandleAllocated() ? reinterpret_cast<HWND>(SendMessageW(Handle(), LVM_GETHEADER, 0, 0)) : nullptr;
+}
+
+void TCustomListView::WndProc(TMessage& message)
+{
+    if (message.msg == CN_NOTIFY && NotifyHeader(message)->hwndFrom == WindowHandle()) {
+        const UINT code = NotifyHeader(message)->code;
+        if (code == LVN_ITEMCHANGED) {
+            const auto* change = reinterpret_cast<const NMLISTVIEW*>(message.lParam);
+            TListItem* item = items_->Item(change->iItem);
+            if (item && (change->uChanged & LVIF_STATE)) {
+                const bool was = change->uOldState & LVIS_SELECTED, now = change->uNewState & LVIS_SELECTED;
+                if (was != now && OnSelectItem) OnSelectItem(this, item, now);
+                if (OnChange) OnChange(this, item);
+            }
+            return;
+        }
+        if (code == LVN_COLUMNCLICK) {
+            const auto* click = reinterpret_cast<const NMLISTVIEW*>(message.lParam);
+            if (OnColumnClick)
+                if (TListColumn* column = columns_->At(click->iSubItem)) OnColumnClick(this, column);
+            return;
+        }
+    }
+    TWinControl::WndProc(message);
+}
+
+const TClassInfo& TListView::StaticClass()
+{
+    static const TClassInfo& info = DescribeClass("TListView", &TCustomListView::StaticClass());
+    return info;
+}
+
+TListView::TListView(TComponent* owner) : TCustomListView(owner) {}
+
+// ---- TTreeNode / TTreeNodes -------------------------------------------------------
+
+const TClassInfo& TTreeNode::StaticClass()
+{
+    static const TClassInfo& info =
+        DescribeClass<TTreeNode>("TTreeNode", &TPersistent::StaticClass(), [](PropRegistrar<TTreeNode>& p) {
+            p.AnsiText("Text", &TTreeNode::Text, &TTreeNode::SetText);
+            p.Integer("ImageIndex", &TTreeNode::ImageIndex, &TTreeNode::SetImageIndex);
+            p.Integer("SelectedIndex", &TTreeNode::SelectedIndex, &TTreeNode::SetSelectedIndex);
+            p.Boolean("Expanded", &TTreeNode::Expanded, &TTreeNode::SetExpanded);
+            p.Boolean("Selected", &TTreeNode::Selected, &TTreeNode::SetSelected);
+            p.Integer("Count", &TTreeNode::Count, nullptr);
+            p.Integer("Level", &TTreeNode::Level, nullptr);
+        });
+    return info;
+}
+
+TTreeNode::TTreeNode(TTreeNodes* owner, TTreeNode* parent) : owner_(owner), parent_(parent) {}
+
+TTreeNode::~TTreeNode()
+{
+    if (owner_ && owner_->owner_ && owner_->owner_->storedSelected_ == this) owner_->owner_->storedSelected_ = nullptr;
+}
+
+namespace {
+HWND TreeWindow(const TTreeNodes* nodes)
+{
+    return nodes && nodes->Owner() ? nodes->Owner()->WindowHandle() : nullptr;
+}
+}  // namespace
+
+TTreeNode* TTreeNode::Item(int index) const
+{
+    if (index < 0 || index >= Count()) return nullptr;
+    return children_[static_cast<size_t>(index)].get();
+}
+
+int TTreeNode::Index() const
+{
+    const auto& siblings = owner_->SiblingsOf(parent_);
+    for (size_t i = 0; i < siblings.size(); ++i)
+        if (siblings[i].get() == this) return static_cast<int>(i);
+    return -1;
+}
+
+int TTreeNode::Level() const
+{
+    int level = 0;
+    for (const TTreeNode* p = parent_; p; p = p->parent_) ++level;
+    return level;
+}
+
+void TTreeNode::SetText(const std::string& text)
+{
+    if (text == text_) return;
+    text_ = text;
+    if (owner_->owner_) owner_->owner_->PutNodeItem(this);
+}
+
+void TTreeNode::SetImageIndex(int index)
+{
+    if (index == imageIndex_) return;
+    imageIndex_ = index;
+    if (owner_->owner_) owner_->owner_->PutNodeItem(this);
+}
+
+void TTreeNode::SetSelectedIndex(int index)
+{
+    if (index == selectedIndex_) return;
+    selectedIndex_ = index;
+    if (owner_->owner_) owner_->owner_->PutNodeItem(this);
+}
+
+bool TTreeNode::Expanded() const
+{
+    if (HWND window = TreeWindow(owner_); window && itemId_)
+        return SendMessageW(window, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(itemId_), TVIS_EXPANDED) & TVIS_EXPANDED;
+    return expanded_;
+}
+
+void TTreeNode::SetExpanded(bool value)
+{
+    expanded_ = value;
+    if (HWND window = TreeWindow(owner_); window && itemId_)
+        SendMessageW(window, TVM_EXPAND, value ? TVE_EXPAND : TVE_COLLAPSE, reinterpret_cast<LPARAM>(itemId_));
+}
+
+void TTreeNode::Expand(bool recurse)
+{
+    SetExpanded(true);
+    if (recurse)
+        for (auto& child : children_) child->Expand(true);
+}
+
+void TTreeNode::Collapse(bool recurse)
+{
+    SetExpanded(false);
+    if (recurse)
+        for (auto& child : children_) child->Collapse(true);
+}
+
+bool TTreeNode::Selected() const
+{
+    return owner_->owner_ && owner_->owner_->Selected() == this;
+}
+
+void TTreeNode::SetSelected(bool value)
+{
+    if (!owner_->owner_) return;
+    if (value)
+        owner_->owner_->SetSelected(this);
+    else if (Selected())
+        owner_->owner_->SetSelected(nullptr);
+}
+
+void TTreeNode::MakeVisible()
+{
+    if (HWND window = TreeWindow(owner_); window && itemId_)
+        SendMessageW(window, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(itemId_));
+}
+
+void TTreeNode::Delete()
+{
+    owner_->Delete(this);
+}
+
+const TClassInfo& TTreeNodes::StaticClass()
+{
+    static const TClassInfo& info =
+        DescribeClass<TTreeNodes>("TTreeNodes", &TPersistent::StaticClass(), [](PropRegistrar<TTreeNodes>& p) {
+            p.Integer("Count", &TTreeNodes::Count, nullptr);
+        });
+    return info;
+}
+
+TTreeNodes::~TTreeNodes()
+{
+    owner_ = nullptr;
+    roots_.clear();
+}
+
+std::vector<std::unique_ptr<TTreeNode>>& TTreeNodes::SiblingsOf(TTreeNode* parent)
+{
+    return parent ? parent->children_ : roots_;
+}
+
+TTreeNode* TTreeNodes::Root(int index) const
+{
+    if (index < 0 || index >= RootCount()) return nullptr;
+    return roots_[static_cast<size_t>(index)].get();
+}
+
+TTreeNode* TTreeNodes::Item(int index) const
+{
+    if (index < 0 || index >= count_) return nullptr;
+    // Depth first: a node, then its children, then its next sibling.
+    std::vector<const std::vector<std::unique_ptr<TTreeNode>>*> lists{&roots_};
+    std::vector<size_t> positions{0};
+    while (!lists.empty()) {
+        const auto& list = *lists.back();
+        size_t& position = positions.back();
+        if (position >= list.size()) {
+            lists.pop_back();
+            positions.pop_back();
+            continue;
+        }
+        TTreeNode* node = list[position++].get();
+        if (index-- == 0) return node;
+        if (!node->children_.empty()) {
+            lists.push_back(&node->children_);
+            positions.push_back(0);
+        }
+    }
+    return nullptr;
+}
+
+TTreeNode* TTreeNodes::Insert(TTreeNode* parent, bool first, const std::string& text)
+{
+    auto& siblings = SiblingsOf(parent);
+    auto node = std::make_unique<TTreeNode>(this, parent);
+    TTreeNode* added = node.get();
+    added->text_ = text;
+    siblings.insert(first ? siblings.begin() : siblings.end(), std::move(node));
+    ++count_;
+    if (owner_) owner_->PutNode(added, first ? TVI_FIRST : TVI_LAST);
+    return added;
+}
+
+TTreeNode* TTreeNodes::Add(TTreeNode* sibling, const std::string& text)
+{
+    return Insert(sibling ? sibling->parent_ : nullptr, false, text);
+}
+
+TTreeNode* TTreeNodes::AddChild(TTreeNode* parent, const std::string& text)
+{
+    return Insert(parent, false, text);
+}
+
+TTreeNode* TTreeNodes::AddChildFirst(TTreeNode* parent, const std::string& text)
+{
+    return Insert(parent, true, text);
+}
+
+namespace {
+int CountNodes(const TTreeNode* node)
+{
+    int count = 1;
+    for (int i = 0; i < node->Count(); ++i) count += CountNodes(node->Item(i));
+    return count;
+}
+}  // namespace
+
+void TTreeNodes::Delete(TTreeNode* node)
+{
+    if (!node || node->owner_ != this) return;
+    if (HWND window = TreeWindow(this); window && node->itemId_)
+        SendMessageW(window, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(node->itemId_));
+    auto& siblings = SiblingsOf(node->parent_);
+    auto it = std::find_if(siblings.begin(), siblings.end(), [node](const auto& n) { return n.get() == node; });
+    if (it == siblings.end()) return;
+    count_ -= CountNodes(node);
+    siblings.erase(it);
+}
+
+void TTreeNodes::Clear()
+{
+    if (HWND window = TreeWindow(this)) SendMessageW(window, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
+    roots_.clear();
+    count_ = 0;
+}
+
+void TTreeNodes::BeginUpdate()
+{
+    if (updateCount_++ == 0)
+        if (HWND window = TreeWindow(this)) SendMessageW(window, WM_SETREDRAW, FALSE, 0);
+}
+
+void TTreeNodes::EndUpdate()
+{
+    if (updateCount_ == 0 || --updateCount_ > 0) return;
+    if (HWND window = TreeWindow(this)) {
+        SendMessageW(window, WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(window, nullptr, TRUE);
+    }
+}
+
+// ---- TCustomTreeView -------------------------------------------------------------
+
+const TClassInfo& TCustomTreeView::StaticClass()
+{
+    static const TClassInfo& info = DescribeClass<TCustomTreeView>(
+        "TCustomTreeView", &TWinControl::StaticClass(), [](PropRegistrar<TCustomTreeView>& p) {
+            p.Object<TTreeNodes>("Items", &TCustomTreeView::Items, nullptr);
+            p.Object<TImageList>("Images", &TCustomTreeView::Images, &TCustomTreeView::SetImages);
+            p.Boolean("ShowLines", &TCustomTreeView::ShowLines, &TCustomTreeView::SetShowLines);
+            p.Boolean("ShowButtons", &TCustomTreeView::ShowButtons, &TCustomTreeView::SetShowButtons);
+            p.Boolean("ShowRoot", &TCustomTreeView::ShowRoot, &TCustomTreeView::SetShowRoot);
+            p.Boolean("HideSelection", &TCustomTreeView::HideSelection, &TCustomTreeView::SetHideSelection);
+            p.Enumeration("BorderStyle", kBorderStyles, &TCustomTreeView::BorderStyle, &TCustomTreeView::SetBorderStyle);
+            p.Object<TTreeNode>("Selected", &TCustomTreeView::Selected, &TCustomTreeView::SetSelected);
+            p.Method("OnChange", [](const TCustomTreeView& c) { return static_cast<bool>(c.OnChange); });
+        });
+    return info;
+}
+
+TCustomTreeView::TCustomTreeView(TComponent* owner) : TWinControl(owner), items_(std::make_unique<TTreeNodes>(this))
+{
+    StoreBounds(0, 0, 121, 97);
+    SetTabStop(true);
+    SetColor(clWindow);
+}
+
+TCustomTreeView::~TCustomTreeView()
+{
+    BeforeDestruction();
+    DestroyHandle();
+    items_.reset();
+}
+
+void TCustomTreeView::CreateParams(TCreateParams& params)
+{
+    InitCommonControlsOnce();
+    TWinControl::CreateParams(params);
+    params.wrappedClass = u"SysTreeView32";
+    if (showLines_) params.style |= TVS_HASLINES;
+    if (showButtons_) params.style |= TVS_HASBUTTONS;
+    if (showRoot_) params.style |= TVS_LINESATROOT;
+    if (!hideSelection_) params.style |= TVS_SHOWSELALWAYS;
+    if (borderStyle_ == bsSingle) params.exStyle |= WS_EX_CLIENTEDGE;
+}
+
+void TCustomTreeView::InitializeWindow()
+{
+    HWND window = Handle();
+    if (images_) SendMessageW(window, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(images_->Handle()));
+    ColorChanged();
+    SendMessageW(window, WM_SETREDRAW, FALSE, 0);
+    for (auto& root : items_->roots_) PutNode(root.get(), TVI_LAST);
+    SendMessageW(window, WM_SETREDRAW, items_->updateCount_ == 0, 0);
+    if (storedSelected_) SetSelected(storedSelected_);
+}
+
+void TCustomTreeView::DestroyWnd()
+{
+    if (HandleAllocated()) {
+        storedSelected_ = Selected();
+        // The expanded state lives in the window; keep it.
+        std::vector<TTreeNode*> stack;
+        for (auto& root : items_->roots_) stack.push_back(root.get());
+        while (!stack.empty()) {
+            TTreeNode* node = stack.back();
+            stack.pop_back();
+            node->expanded_ = node->Expanded();
+            node->itemId_ = nullptr;
+            for (auto& child : node->children_) stack.push_back(child.get());
+        }
+    }
+    TWinControl::DestroyWnd();
+}
+
+void TCustomTreeView::PutNode(TTreeNode* node, HTREEITEM after)
+{
+    if (!HandleAllocated() || IsDestroying()) return;
+    std::u16string text = Utf8ToUtf16(node->text_);
+    TVINSERTSTRUCTW insert{};
+    insert.hParent = node->parent_ ? node->parent_->itemId_ : TVI_ROOT;
+    insert.hInsertAfter = after;
+    insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
+    insert.item.pszText = W(text);
+    insert.item.iImage = node->imageIndex_;
+    insert.item.iSelectedImage = node->selectedIndex_ >= 0 ? node->selectedIndex_ : node->imageIndex_;
+    insert.item.lParam = reinterpret_cast<LPARAM>(node);
+    node->itemId_ = reinterpret_cast<HTREEITEM>(SendMessageW(Handle(), TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+    for (auto& child : node->children_) PutNode(child.get(), TVI_LAST);
+    if (node->expanded_ && node->itemId_)
+        SendMessageW(Handle(), TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(node->itemId_));
+}
+
+void TCustomTreeView::PutNodeItem(TTreeNode* node)
+{
+    if (!HandleAllocated() || !node->itemId_) return;
+    std::u16string text = Utf8ToUtf16(node->text_);
+    TVITEMW item{};
+    item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+    item.hItem = node->itemId_;
+    item.pszText = W(text);
+    item.iImage = node->imageIndex_;
+    item.iSelectedImage = node->selectedIndex_ >= 0 ? node->selectedIndex_ : node->imageIndex_;
+    SendMessageW(Handle(), TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+TTreeNode* TCustomTreeView::NodeOf(HTREEITEM item) const
+{
+    HWND window = WindowHandle();
+    if (!window || !item) return nullptr;
+    TVITEMW query{};
+    query.mask = TVIF_PARAM;
+    query.hItem = item;
+    if (!SendMessageW(window, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&query))) return nullptr;
+    return reinterpret_cast<TTreeNode*>(query.lParam);
+}
+
+TTreeNode* TCustomTreeView::Selected() const
+{
+    if (HWND window = WindowHandle())
+        return NodeOf(reinterpret_cast<HTREEITEM>(SendMessageW(window, TVM_GETNEXTITEM, TVGN_CARET, 0)));
+    return storedSelected_;
+}
+
+void TCustomTreeView::SetSelected(TTreeNode* node)
+{
+    if (node && node->owner_ != items_.get()) return;
+    storedSelected_ = node;
+    if (HandleAllocated()) SendMessageW(Handle(), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(node ? node->itemId_ : nullptr));
+}
+
+TTreeNode* TCustomTreeView::GetNodeAt(int x, int y)
+{
+    if (!HandleAllocated()) return nullptr;
+    TVHITTESTINFO hit{};
+    hit.pt = {x, y};
+    return NodeOf(reinterpret_cast<HTREEITEM>(SendMessageW(Handle(), TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit))));
+}
+
+void TCustomTreeView::FullExpand()
+{
+    for (auto& root : items_->roots_) root->Expand(true);
+}
+
+void TCustomTreeView::FullCollapse()
+{
+    for (auto& root : items_->roots_) root->Collapse(true);
+}
+
+void TCustomTreeView::SetImages(TImageList* images)
+{
+    if (images == images_) return;
+    images_ = images;
+    if (images) images->FreeNotification(this);
+    if (HandleAllocated())
+        SendMessageW(Handle(), TVM_SETIMAGELIST, TVSIL_NORMAL, images ? reinterpret_cast<LPARAM>(images->Handle()) : 0);
+}
+
+void TCustomTreeView::Notification(TComponent* component, TOperation operation)
+{
+    TWinControl::Notification(component, operation);
+    if (operation == opRemove && component == images_) SetImages(nullptr);
+}
+
+void TCustomTreeView::ColorChanged()
+{
+    if (HandleAllocated()) SendMessageW(Handle(), TVM_SETBKCOLOR, 0, ColorToRGB(Color()));
+    TWinControl::ColorChanged();
+}
+
+void TCustomTreeView::UpdateStyle(DWORD mask, DWORD value)
+{
+    if (!HandleAllocated()) return;
+    const LONG_PTR style = GetWindowLongPtrW(Handle(), GWL_STYLE);
+    SetWindowLongPtrW(Handle(), GWL_STYLE, (style & ~static_cast<LONG_PTR>(mask)) | static_cast<LONG_PTR>(value));
+    InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+void TCustomTreeView::SetShowLines(bool value)
+{
+    showLines_ = value;
+    UpdateStyle(TVS_HASLINES, value ? TVS_HASLINES : 0);
+}
+
+void TCustomTreeView::SetShowButtons(bool value)
+{
+    showButtons_ = value;
+    UpdateStyle(TVS_HASBUTTONS, value ? TVS_HASBUTTONS : 0);
+}
+
+void TCustomTreeView::SetShowRoot(bool value)
+{
+    showRoot_ = value;
+    UpdateStyle(TVS_LINESATROOT, value ? TVS_LINESATROOT : 0);
+}
+
+void TCustomTreeView::SetHideSelection(bool value)
+{
+    hideSelection_ = value;
+    UpdateStyle(TVS_SHOWSELALWAYS, value ? 0 : TVS_SHOWSELALWAYS);
+}
+
+void TCustomTreeView::SetBorderStyle(TFormBorderStyle style)
+{
+    if (style == borderStyle_ || (style != bsNone && style != bsSingle)) return;
+    borderStyle_ = style;
+    RecreateWnd();
+}
+
+void TCustomTreeView::WndProc(TMessage& message)
+{
+    if (message.msg == CN_NOTIFY && NotifyHeader(message)->hwndFrom == WindowHandle()) {
+        const UINT code = NotifyHeader(message)->code;
+        if (IsCode(code, TVN_SELCHANGEDA, TVN_SELCHANGEDW)) {
+            const auto* change = reinterpret_cast<const NMTREEVIEWW*>(message.lParam);
+            TTreeNode* node = reinterpret_cast<TTreeNode*>(change->itemNew.lParam);
+            storedSelected_ = node;
+            if (OnChange) OnChange(this, node);
+            return;
+        }
+    }
+    TWinControl::WndProc(message);
+}
+
+const TClassInfo& TTreeView::StaticClass()
+{
+    static const TClassInfo& info = DescribeClass("TTreeView", &TCustomTreeView::StaticClass());
+    return info;
+}
+
+TTreeView::TTreeView(TComponent* owner) : TCustomTreeView(owner) {}
+
+}  // namespace quorvane
