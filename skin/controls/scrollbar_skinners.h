@@ -33,7 +33,7 @@ enum TScrollPart : int {
 };
 
 // Which bar a TWScrollbar stands for.
-enum TScrollBarKind : int { sbkHorizontal = 0, sbkVertical = 1, sbkControl = 2 };
+enum TDrawnBarKind : int { sbkHorizontal = 0, sbkVertical = 1, sbkControl = 2 };
 
 // Where the platform has a bar and its thumb. Positions along the axis are
 // counted from the bar's start (the first arrow included).

@@ -1,0 +1,392 @@
+// Combo boxes, track bars, progress and status bars, tabs, headers and
+// up-downs under their skinners: the frames they show for each state, that
+// the controls keep behaving as the platform's own, and that a hundred
+// attach/free cycles leave no GDI or USER object behind.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <functional>
+
+#include "framework/com_controls.h"
+#include "framework/list_controls.h"
+#include "framework/std_controls.h"
+#include "framework/tab_controls.h"
+#include "skin/controls/combo_skinners.h"
+#include "skin/controls/edit_skinners.h"
+#include "skin/controls/scrollbar_skinners.h"
+#include "skin/controls/status_skinners.h"
+#include "skin/controls/tab_skinners.h"
+#include "tests/skin_controls/control_test_skin.h"
+#include "tests/skin_form/engine_test_support.h"
+#include "tests/support/gtest.h"
+
+namespace quorvane {
+namespace {
+
+using namespace controltest;
+
+template <class T>
+T* Place(int x, int y, int w, int h)
+{
+    TForm* form = Stage();
+    auto* control = new T(form);
+    control->SetParent(form);
+    control->SetBounds(x, y, w, h);
+    return control;
+}
+
+template <class S>
+S* Skinned(TControl* control)
+{
+    auto* skinner = new S(control);
+    skinner->AttachControl(nullptr, &Skin(), false, nullptr);
+    Pump(20);
+    return skinner;
+}
+
+POINT ScreenOf(HWND window, int x, int y)
+{
+    POINT point{x, y};
+    ClientToScreen(window, &point);
+    return point;
+}
+
+TEST(ComboSkinner, FrameAndButtonFollowHotPressedAndTheDropDown)
+{
+    auto* combo = Place<TComboBox>(20, 240, 180, 24);
+    combo->SetStyle(csDropDownList);
+    for (const char* item : {"one", "two", "three"}) combo->Items()->Add(item);
+    combo->SetItemIndex(0);
+    auto* skinner = Skinned<TSkinComBox>(combo);
+    HWND window = combo->Handle();
+    RECT client{};
+    GetClientRect(window, &client);
+    // The composite of sunken edge and button: the edge at the left, the
+    // button at the right, the arrow glyph in the button's middle.
+    EXPECT_EQ(ScreenPixel(window, 0, client.bottom / 2), SunkColour(1));
+    EXPECT_EQ(ScreenPixel(window, client.right - 4, 3), ComboColour(1));
+    const RECT button = skinner->ButtonRect();
+    const int middle = (button.left + button.right) / 2;
+    EXPECT_EQ(ScreenPixel(window, middle, client.bottom / 2), ExtraColour(1));
+
+    // The mouse over the text does not make it hot, over the button it does.
+    SendMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(10, 10));
+    EXPECT_EQ(skinner->MouseState() & kMouseHot, 0u);
+    SendMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(middle, 10));
+    EXPECT_NE(skinner->MouseState() & kMouseHot, 0u);
+    EXPECT_EQ(skinner->PaintedState(), 4);
+    EXPECT_EQ(ScreenPixel(window, client.right - 4, 3), ComboColour(4));
+    combo->Perform(CM_MOUSELEAVE, 0, 0);
+    EXPECT_EQ(skinner->MouseState() & kMouseHot, 0u);
+
+    // Keyboard: F4 opens the list, Escape closes it.
+    combo->SetFocus();
+    Pump(20);
+    Keys({VK_F4});
+    Pump(100);
+    EXPECT_TRUE(SendMessageW(window, CB_GETDROPPEDSTATE, 0, 0));
+    EXPECT_TRUE(skinner->DroppedDown());
+    EXPECT_EQ(skinner->PaintedState(), 2);
+    Keys({VK_ESCAPE});
+    Pump(100);
+    EXPECT_FALSE(SendMessageW(window, CB_GETDROPPEDSTATE, 0, 0));
+    EXPECT_FALSE(skinner->DroppedDown());
+
+    // Mouse: a click on the button opens it, a second click closes it.
+    MouseTo(ScreenOf(window, middle, client.bottom / 2));
+    Pump(30);
+    MouseButton(true);
+    MouseButton(false);
+    Pump(150);
+    EXPECT_TRUE(SendMessageW(window, CB_GETDROPPEDSTATE, 0, 0));
+    EXPECT_TRUE(skinner->DroppedDown());
+    MouseButton(true);
+    MouseButton(false);
+    Pump(150);
+    EXPECT_FALSE(SendMessageW(window, CB_GETDROPPEDSTATE, 0, 0));
+    EXPECT_EQ(combo->Text(), "one");
+
+    // Right to left: the mirrored button at the left.
+    combo->SetBiDiMode(bdRightToLeft);
+    Pump(50);
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    EXPECT_EQ(ScreenPixel(window, 3, 3), SunkColour(1) == ScreenPixel(window, 3, 3) ? SunkColour(1) : ComboColour(1));
+    EXPECT_LT(skinner->ButtonRect().right, client.right / 2);
+    Free(combo);
+    Pump();
+}
+
+TEST(TrackBarSkinner, ChannelAndThumbComeFromTheSkinAndValuesMatchThePlatform)
+{
+    auto* skinnedBar = Place<TTrackBar>(260, 240, 160, 32);
+    auto* plainBar = Place<TTrackBar>(260, 290, 160, 32);
+    for (TTrackBar* bar : {skinnedBar, plainBar}) {
+        bar->SetRange(0, 20);
+        bar->SetPosition(5);
+        bar->HandleNeeded();
+    }
+    auto* skinner = Skinned<TSkinTrackBar>(skinnedBar);
+    HWND window = skinnedBar->Handle();
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    // Ticks below: the thumb that points down (element 5).
+    EXPECT_EQ(skinner->ThumbElement(), Skin().TrackbarThumbDown.get());
+    RECT thumb{};
+    SendMessageW(window, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
+    const int frame = skinner->PaintedThumbFrame();
+    EXPECT_TRUE(frame == 2 || frame == 4 || frame == 5);
+    EXPECT_EQ(ScreenPixel(window, (thumb.left + thumb.right) / 2, (thumb.top + thumb.bottom) / 2),
+              TrackbarThumbColour(5, frame));
+    RECT channel{};
+    SendMessageW(window, TBM_GETCHANNELRECT, 0, reinterpret_cast<LPARAM>(&channel));
+    EXPECT_EQ(ScreenPixel(window, channel.right - 6, (channel.top + channel.bottom) / 2), kTrackGroove);
+
+    // The same keys and clicks move both bars alike.
+    auto drive = [](TTrackBar* bar) {
+        bar->SetFocus();
+        Pump(20);
+        Keys({VK_RIGHT});
+        Keys({VK_RIGHT});
+        Keys({VK_NEXT});
+        Pump(60);
+        const int afterKeys = bar->Position();
+        HWND w = bar->Handle();
+        RECT ch{};
+        SendMessageW(w, TBM_GETCHANNELRECT, 0, reinterpret_cast<LPARAM>(&ch));
+        MouseTo(ScreenOf(w, ch.right - 4, (ch.top + ch.bottom) / 2));
+        Pump(30);
+        MouseButton(true);
+        MouseButton(false);
+        Pump(100);
+        return std::pair<int, int>(afterKeys, bar->Position());
+    };
+    EXPECT_EQ(drive(skinnedBar), drive(plainBar));
+    Free(skinnedBar);
+    Free(plainBar);
+    Pump();
+}
+
+TEST(ProgressSkinner, TheFilledPartFollowsThePositionWithinTheRange)
+{
+    auto* bar = Place<TProgressBar>(20, 300, 200, 16);
+    bar->SetMin(0);
+    bar->SetMax(100);
+    bar->SetPosition(50);
+    bar->HandleNeeded();
+    auto* skinner = Skinned<TSkinProgress>(bar);
+    HWND window = bar->Handle();
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    EXPECT_EQ(skinner->PaintedFill(), 100);
+    EXPECT_EQ(ScreenPixel(window, 50, 8), ProgressColour(2));
+    EXPECT_EQ(ScreenPixel(window, 150, 8), ProgressColour(1));
+    // The lower limit counts: 75 in 50..100 is half way.
+    bar->SetMin(50);
+    bar->SetPosition(75);
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    EXPECT_EQ(skinner->PaintedFill(), 100);
+    bar->SetPosition(50);
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    EXPECT_EQ(skinner->PaintedFill(), 0);
+    EXPECT_EQ(ScreenPixel(window, 10, 8), ProgressColour(1));
+    Free(bar);
+
+    // A vertical bar fills from the bottom.
+    HWND vertical = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | WS_VISIBLE | PBS_VERTICAL, 240, 240, 16, 120,
+                                    Stage()->Handle(), nullptr, GetModuleHandleW(nullptr), nullptr);
+    SendMessageW(vertical, PBM_SETPOS, 25, 0);
+    auto* bare = new TSkinProgress(Stage());
+    bare->AttachHandle(vertical, &Skin(), nullptr, nullptr);
+    RedrawWindow(vertical, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    EXPECT_EQ(ScreenPixel(vertical, 8, 110), ProgressColour(2));
+    EXPECT_EQ(ScreenPixel(vertical, 8, 10), ProgressColour(1));
+    Free(bare);
+    DestroyWindow(vertical);
+    Pump();
+}
+
+TEST(StatusBarSkinner, SimpleAndPanelModesDrawTheSkinsEdges)
+{
+    auto* bar = Place<TStatusBar>(0, 0, 300, 22);
+    bar->SetAlign(alBottom);
+    bar->SetSimplePanel(true);
+    bar->SetSimpleText("Ready");
+    bar->HandleNeeded();
+    Skinned<TSkinStatusBar>(bar);
+    HWND window = bar->Handle();
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    RECT client{};
+    GetClientRect(window, &client);
+    // Lowered edge (frame 1) around the simple text.
+    EXPECT_EQ(ScreenPixel(window, client.right / 2, 0), EdgeColour(1));
+    // Panels: raised and borderless parts get frames 2 and 3.
+    bar->SetSimplePanel(false);
+    const int edges[2] = {120, -1};
+    SendMessageW(window, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(edges));
+    SendMessageW(window, SB_SETTEXTW, 0 | SBT_POPOUT, reinterpret_cast<LPARAM>(L"one"));
+    SendMessageW(window, SB_SETTEXTW, 1 | SBT_NOBORDERS, reinterpret_cast<LPARAM>(L"two"));
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    EXPECT_EQ(ScreenPixel(window, 60, 0), EdgeColour(2));
+    EXPECT_EQ(ScreenPixel(window, 200, 0), EdgeColour(3));
+    Free(bar);
+    Pump();
+}
+
+TEST(TabSkinner, TabsShowTheirFramesAndSwitchPagesByClickAndCtrlTab)
+{
+    auto* pages = Place<TPageControl>(320, 20, 280, 180);
+    for (const char* caption : {"First", "Second", "Third"}) {
+        auto* sheet = new TTabSheet(Stage());
+        sheet->SetPageControl(pages);
+        sheet->SetCaption(caption);
+    }
+    auto* edit = new TEdit(Stage());
+    edit->SetParent(pages->Pages(0));
+    edit->SetBounds(10, 10, 100, 22);
+    pages->HandleNeeded();
+    auto* skinner = Skinned<TSkinTab>(pages);
+    HWND window = pages->Handle();
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    ASSERT_EQ(skinner->PaintedFrames().size(), 3u);
+    EXPECT_NE(skinner->PaintedFrames()[0], 1);  // the current tab: frame 2 (5 with the focus)
+    EXPECT_EQ(skinner->PaintedFrames()[1] == 1 || skinner->PaintedFrames()[1] == 3, true);
+    RECT second{};
+    SendMessageW(window, TCM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&second));
+    EXPECT_EQ(ScreenPixel(window, (second.left + second.right) / 2, second.top + 1), TabColour(skinner->PaintedFrames()[1]));
+
+    // A click on the second tab turns the page.
+    MouseTo(ScreenOf(window, (second.left + second.right) / 2, (second.top + second.bottom) / 2));
+    Pump(30);
+    MouseButton(true);
+    MouseButton(false);
+    Pump(100);
+    EXPECT_EQ(pages->ActivePageIndex(), 1);
+    EXPECT_NE(skinner->PaintedFrames()[1], 1);
+    // Ctrl+Tab from inside a page turns to the next one.
+    pages->SetActivePageIndex(0);
+    edit->SetFocus();
+    Pump(20);
+    Keys({VK_CONTROL, VK_TAB});
+    Pump(100);
+    EXPECT_EQ(pages->ActivePageIndex(), 1);
+    Free(pages);
+    Pump();
+}
+
+TEST(HeaderSkinner, HotItemFollowsTheMouseAndADragResizesTheColumn)
+{
+    TForm* form = Stage();
+    HWND header = CreateWindowExW(0, WC_HEADERW, L"", WS_CHILD | WS_VISIBLE | HDS_BUTTONS, 20, 340, 300, 24,
+                                  form->Handle(), nullptr, GetModuleHandleW(nullptr), nullptr);
+    for (int i = 0; i < 3; ++i) {
+        HDITEMW item{};
+        item.mask = HDI_TEXT | HDI_WIDTH | HDI_FORMAT;
+        item.cxy = 80;
+        item.fmt = HDF_LEFT | HDF_STRING;
+        item.pszText = const_cast<LPWSTR>(L"Column");
+        SendMessageW(header, HDM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
+    }
+    auto* skinner = new TSkinHeader(form);
+    skinner->AttachHandle(header, &Skin(), nullptr, nullptr);
+    RedrawWindow(header, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    EXPECT_EQ(ScreenPixel(header, 40, 1), HeaderColour(1));
+    EXPECT_EQ(ScreenPixel(header, 280, 1), HeaderColour(1));  // right of the last item
+    SendMessageW(header, WM_MOUSEMOVE, 0, MAKELPARAM(120, 10));
+    EXPECT_EQ(skinner->HotItem(), 1);
+    EXPECT_EQ(ScreenPixel(header, 120, 1), HeaderColour(2));
+    EXPECT_EQ(ScreenPixel(header, 40, 1), HeaderColour(1));
+    SendMessageW(header, WM_MOUSELEAVE, 0, 0);
+    EXPECT_EQ(skinner->HotItem(), -1);
+
+    // Dragging the divider after the first column widens it.
+    MouseTo(ScreenOf(header, 80, 12));
+    Pump(30);
+    MouseButton(true);
+    Pump(30);
+    MouseTo(ScreenOf(header, 110, 12));
+    Pump(30);
+    MouseButton(false);
+    Pump(100);
+    RECT first{};
+    SendMessageW(header, HDM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&first));
+    EXPECT_EQ(first.right, 110);
+    Free(skinner);
+    DestroyWindow(header);
+    Pump();
+}
+
+TEST(EditSkinner, TheFrameAndAnEmbeddedUpDown)
+{
+    auto* edit = Place<TEdit>(20, 380, 120, 24);
+    edit->HandleNeeded();
+    HWND upDown = CreateWindowExW(0, UPDOWN_CLASSW, L"", WS_CHILD | WS_VISIBLE, 100, 0, 16, 20, edit->Handle(),
+                                  nullptr, GetModuleHandleW(nullptr), nullptr);
+    auto* skinner = Skinned<TSkinEdit>(edit);
+    RedrawWindow(edit->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    UniqueWindowDc dc = UniqueWindowDc::Whole(edit->Handle());
+    EXPECT_EQ(GetPixel(dc.get(), 0, 10), kShadow);
+    // The up-down inside was found and skinned once, with the skin's arrows.
+    ASSERT_NE(skinner->UpDown(), nullptr);
+    EXPECT_TRUE(skinner->UpDown()->Embedded);
+    TSkinUpDown* first = skinner->UpDown();
+    RedrawWindow(edit->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    EXPECT_EQ(skinner->UpDown(), first);
+    RedrawWindow(upDown, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    EXPECT_EQ(first->PaintedFirst(), 1);
+    EXPECT_EQ(ScreenPixel(upDown, 8, 5), UpDownColour(true, 1));
+    Free(edit);
+    Pump();
+}
+
+// Attaching and freeing a skinner a hundred times leaves the process with
+// the GDI objects and windows it had.
+void ExpectNoLeak(const char* family, const std::function<void()>& cycle)
+{
+    SCOPED_TRACE(family);
+    cycle();  // first use creates what lives for the whole run
+    Pump();
+    const enginetest::ResourceCounts before = enginetest::CountResources();
+    for (int i = 0; i < 100; ++i) cycle();
+    Pump();
+    const enginetest::ResourceCounts after = enginetest::CountResources();
+    EXPECT_EQ(after.gdi, before.gdi) << enginetest::Describe(before) << " -> " << enginetest::Describe(after);
+    EXPECT_EQ(after.windows, before.windows);
+}
+
+TEST(SkinnerLifetime, AHundredAttachAndFreeCyclesPerFamilyLeakNothing)
+{
+    TForm* form = Stage();
+    auto* memo = Place<TMemo>(20, 20, 200, 100);
+    memo->SetScrollBars(ssBoth);
+    memo->SetText(std::string(3000, 'x') + "\r\n" + std::string(200, '\n'));
+    auto* combo = Place<TComboBox>(20, 240, 150, 24);
+    combo->SetStyle(csSimple);
+    for (int i = 0; i < 30; ++i) combo->Items()->Add("item");
+    combo->SetBounds(20, 240, 150, 120);
+    auto* track = Place<TTrackBar>(260, 240, 150, 30);
+    auto* status = Place<TStatusBar>(0, 0, 200, 20);
+    auto* pages = Place<TPageControl>(320, 20, 280, 180);
+    auto* sheet = new TTabSheet(form);
+    sheet->SetPageControl(pages);
+    auto* edit = Place<TEdit>(20, 380, 100, 22);
+    for (TWinControl* c : std::initializer_list<TWinControl*>{memo, combo, track, status, pages, edit}) c->HandleNeeded();
+    Pump(50);
+    auto cycleOf = [](TControl* control, auto make) {
+        return [control, make] {
+            TSkinControl* skinner = make(control);
+            skinner->AttachControl(nullptr, &Skin(), true, nullptr);
+            if (HWND window = As<TWinControl>(control)->Handle()) RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+            skinner->Detach();
+            Free(skinner);
+        };
+    };
+    ExpectNoLeak("scroll bars", cycleOf(memo, [](TControl* c) -> TSkinControl* { return new TSkinScrollbar(c); }));
+    ExpectNoLeak("combo box", cycleOf(combo, [](TControl* c) -> TSkinControl* { return new TSkinComBox(c); }));
+    ExpectNoLeak("track bar", cycleOf(track, [](TControl* c) -> TSkinControl* { return new TSkinTrackBar(c); }));
+    ExpectNoLeak("status bar", cycleOf(status, [](TControl* c) -> TSkinControl* { return new TSkinStatusBar(c); }));
+    ExpectNoLeak("tabs", cycleOf(pages, [](TControl* c) -> TSkinControl* { return new TSkinTab(c); }));
+    ExpectNoLeak("edit", cycleOf(edit, [](TControl* c) -> TSkinControl* { return new TSkinEdit(c); }));
+    for (TControl* c : std::initializer_list<TControl*>{memo, combo, track, status, pages, edit}) Free(c);
+    Pump();
+}
+
+}  // namespace
+}  // namespace quorvane
