@@ -234,40 +234,5 @@ TEST(ScrollSkinner, BordersFixedColourAndFreeingGiveEverythingBack)
     EXPECT_EQ(f.memo->WindowProc(), f.memo->DefaultWindowProc());
 }
 
-TEST(ScrollSkinner, AScrollBarControlGetsOneDrawnBarThatPassesClicksOn)
-{
-    TForm* form = Stage();
-    auto* control = new TScrollBar(form);
-    control->SetParent(form);
-    control->SetKind(sbVertical);
-    control->SetBounds(330, 20, 17, 150);
-    control->SetPageSize(10);
-    control->SetParams(30, 0, 100);
-    control->HandleNeeded();
-    auto* skinner = new TSkinScControl(control);
-    skinner->AttachControl(nullptr, &Skin(), false, nullptr);
-    Pump(20);
-    TWScrollbar* bar = skinner->Bar();
-    ASSERT_NE(bar, nullptr);
-    ASSERT_TRUE(bar->Showing());
-    EXPECT_TRUE(bar->Vertical());
-    ExpectInStep(*bar, "attached");
-    // A click below the thumb pages down, in the control.
-    ScrollBarGeometry geometry;
-    ASSERT_TRUE(bar->QueryGeometry(geometry));
-    MouseTo({geometry.bar.left + 8, geometry.bar.top + geometry.thumbEnd + 5});
-    Pump(30);
-    MouseButton(true);
-    MouseButton(false);
-    Pump(200);
-    EXPECT_GT(control->Position(), 30);
-    ExpectInStep(*bar, "paged");
-    control->SetPosition(0);
-    Pump(50);
-    ExpectInStep(*bar, "set by the program");
-    Free(control);
-    Pump();
-}
-
 }  // namespace
 }  // namespace quorvane
