@@ -188,6 +188,7 @@ const TClassInfo& TToolButton::StaticClass()
             p.Boolean("Down", &TToolButton::Down, &TToolButton::SetDown);
             p.Boolean("Grouped", &TToolButton::Grouped, &TToolButton::SetGrouped);
             p.Object<TMenuItem>("MenuItem", &TToolButton::MenuItem, &TToolButton::SetMenuItem);
+            p.Object<TPopupMenu>("DropdownMenu", &TToolButton::DropdownMenu, &TToolButton::SetDropdownMenu);
         });
     return info;
 }
@@ -268,10 +269,23 @@ void TToolButton::Invalidate()
     }
 }
 
+void TToolButton::SetMenuItem(TMenuItem* item)
+{
+    menuItem_ = item;
+    if (item) item->FreeNotification(this);
+}
+
+void TToolButton::SetDropdownMenu(TPopupMenu* menu)
+{
+    dropdownMenu_ = menu;
+    if (menu) menu->FreeNotification(this);
+}
+
 void TToolButton::Notification(TComponent* component, TOperation operation)
 {
     TGraphicControl::Notification(component, operation);
     if (operation == opRemove && component == menuItem_) menuItem_ = nullptr;
+    if (operation == opRemove && component == dropdownMenu_) dropdownMenu_ = nullptr;
 }
 
 // ---- TToolBar -------------------------------------------------------------------
@@ -331,6 +345,8 @@ void TToolBar::InitializeWindow()
 {
     HWND window = Handle();
     SendMessageW(window, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    // Drop-down buttons get their arrow as a part of their own.
+    SendMessageW(window, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_DRAWDDARROWS);
     if (images_) {
         SendMessageW(window, TB_SETBITMAPSIZE, 0, MAKELPARAM(images_->Width(), images_->Height()));
         SendMessageW(window, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images_->Handle()));
@@ -547,7 +563,7 @@ void TToolBar::CustomDraw(TMessage& message)
     case CDDS_ITEMPREPAINT: {
         bool defaultDraw = true;
         TToolButton* button = ButtonByCommand(static_cast<int>(draw->nmcd.dwItemSpec));
-        if (button && OnCustomDrawButton) OnCustomDrawButton(this, button, draw->nmcd.hdc, draw->nmcd.uItemState, defaultDraw);
+        if (button && OnCustomDrawButton) OnCustomDrawButton(this, button, *draw, defaultDraw);
         message.result = defaultDraw ? CDRF_DODEFAULT : CDRF_SKIPDEFAULT;
         break;
     }
@@ -583,7 +599,12 @@ void TToolBar::WndProc(TMessage& message)
         if (header->code == TBN_DROPDOWN) {
             auto* notify = reinterpret_cast<NMTOOLBARW*>(message.lParam);
             TToolButton* button = ButtonByCommand(notify->iItem);
-            if (button && button->MenuItem()) {
+            if (button && button->DropdownMenu()) {
+                RECT rect = ButtonRect(button);
+                MapWindowPoints(Handle(), nullptr, reinterpret_cast<POINT*>(&rect), 2);
+                button->DropdownMenu()->SetPopupComponent(button);
+                button->DropdownMenu()->Popup(rect.left, rect.bottom);
+            } else if (button && button->MenuItem()) {
                 RECT rect = ButtonRect(button);
                 MapWindowPoints(Handle(), nullptr, reinterpret_cast<POINT*>(&rect), 2);
                 if (HMENU menu = button->MenuItem()->Handle())
@@ -607,6 +628,77 @@ void TToolBar::WndProc(TMessage& message)
 
 // ---- TStatusBar -------------------------------------------------------------------
 
+const TClassInfo& TStatusPanel::StaticClass()
+{
+    static const TClassInfo& info =
+        DescribeClass<TStatusPanel>("TStatusPanel", &TCollectionItem::StaticClass(), [](PropRegistrar<TStatusPanel>& p) {
+            p.AnsiText("Text", &TStatusPanel::Text, &TStatusPanel::SetText);
+            p.Integer("Width", &TStatusPanel::Width, &TStatusPanel::SetWidth);
+            p.Enumeration("Style", {"psText", "psOwnerDraw"}, &TStatusPanel::Style, &TStatusPanel::SetStyle);
+            p.Enumeration("Alignment", {"taLeftJustify", "taRightJustify", "taCenter"}, &TStatusPanel::Alignment,
+                          &TStatusPanel::SetAlignment);
+            p.Enumeration("Bevel", {"pbNone", "pbLowered", "pbRaised"}, &TStatusPanel::Bevel, &TStatusPanel::SetBevel);
+            p.Enumeration("BiDiMode",
+                          {"bdLeftToRight", "bdRightToLeft", "bdRightToLeftNoAlign", "bdRightToLeftReadingOnly"},
+                          &TStatusPanel::BiDiMode, &TStatusPanel::SetBiDiMode);
+            p.Boolean("ParentBiDiMode", &TStatusPanel::ParentBiDiMode, &TStatusPanel::SetParentBiDiMode);
+        });
+    return info;
+}
+
+void TStatusPanel::SetText(const std::string& text)
+{
+    if (text == text_) return;
+    text_ = text;
+    Changed();
+}
+
+void TStatusPanel::SetWidth(int width)
+{
+    if (width == width_) return;
+    width_ = std::max(width, 0);
+    Changed();
+}
+
+void TStatusPanel::SetStyle(TStatusPanelStyle style)
+{
+    if (style == style_) return;
+    style_ = style;
+    Changed();
+}
+
+void TStatusPanel::SetAlignment(TAlignment alignment)
+{
+    if (alignment == alignment_) return;
+    alignment_ = alignment;
+    Changed();
+}
+
+void TStatusPanel::SetBevel(TStatusPanelBevel bevel)
+{
+    if (bevel == bevel_) return;
+    bevel_ = bevel;
+    Changed();
+}
+
+TBiDiMode TStatusPanel::BiDiMode() const
+{
+    return parentBiDiMode_ && statusBar_ ? statusBar_->BiDiMode() : biDiMode_;
+}
+
+void TStatusPanel::SetBiDiMode(TBiDiMode mode)
+{
+    parentBiDiMode_ = false;
+    biDiMode_ = mode;
+    Changed();
+}
+
+void TStatusPanel::SetParentBiDiMode(bool value)
+{
+    parentBiDiMode_ = value;
+    Changed();
+}
+
 const TClassInfo& TStatusBar::StaticClass()
 {
     static const TClassInfo& info =
@@ -614,14 +706,27 @@ const TClassInfo& TStatusBar::StaticClass()
             p.Boolean("SimplePanel", &TStatusBar::SimplePanel, &TStatusBar::SetSimplePanel);
             p.AnsiText("SimpleText", &TStatusBar::SimpleText, &TStatusBar::SetSimpleText);
             p.Boolean("SizeGrip", &TStatusBar::SizeGrip, &TStatusBar::SetSizeGrip);
+            p.Object<TCollection>("Panels", &TStatusBar::Panels, nullptr);
+            p.Method("OnDrawPanel", [](const TStatusBar& c) { return static_cast<bool>(c.OnDrawPanel); });
         });
     return info;
 }
 
-TStatusBar::TStatusBar(TComponent* owner) : TWinControl(owner)
+TStatusBar::TStatusBar(TComponent* owner)
+    : TWinControl(owner),
+      panels_(std::make_unique<TStatusPanels>([this](TCollectionItem* item) {
+          PanelsChanged(static_cast<TStatusPanel*>(item));
+      }))
 {
     StoreBounds(0, 0, 150, 19);
     SetAlign(alBottom);
+}
+
+TStatusBar::~TStatusBar()
+{
+    BeforeDestruction();
+    DestroyHandle();
+    panels_.reset();
 }
 
 void TStatusBar::CreateParams(TCreateParams& params)
@@ -635,8 +740,84 @@ void TStatusBar::CreateParams(TCreateParams& params)
 
 void TStatusBar::InitializeWindow()
 {
+    PutParts();
     SendMessageW(Handle(), SB_SIMPLE, simplePanel_, 0);
-    if (simplePanel_) SendMessageW(Handle(), SB_SETTEXTW, 255, reinterpret_cast<LPARAM>(Utf8ToUtf16(simpleText_).c_str()));
+    if (simplePanel_) SendMessageW(Handle(), SB_SETTEXTW, SB_SIMPLEID, reinterpret_cast<LPARAM>(Utf8ToUtf16(simpleText_).c_str()));
+}
+
+void TStatusBar::PanelsChanged(TStatusPanel* panel)
+{
+    if (!panels_) return;
+    for (int i = 0; i < panels_->Count(); ++i) panels_->At(i)->statusBar_ = this;
+    (void)panel;
+    if (HandleAllocated() && !IsDestroying()) PutParts();
+}
+
+void TStatusBar::PutParts()
+{
+    if (!HandleAllocated() || !panels_) return;
+    HWND window = Handle();
+    // Right edges; the last panel reaches the bar's end.
+    const int count = std::max(panels_->Count(), 1);
+    std::vector<int> edges(static_cast<size_t>(count), -1);
+    int right = 0;
+    for (int i = 0; i < panels_->Count(); ++i) {
+        right += panels_->At(i)->width_;
+        edges[static_cast<size_t>(i)] = i + 1 == panels_->Count() ? -1 : right;
+    }
+    SendMessageW(window, SB_SETPARTS, static_cast<WPARAM>(count), reinterpret_cast<LPARAM>(edges.data()));
+    for (int i = 0; i < panels_->Count(); ++i) PutPanelText(i);
+    InvalidateRect(window, nullptr, TRUE);
+}
+
+void TStatusBar::PutPanelText(int index)
+{
+    const TStatusPanel* panel = panels_->At(index);
+    WPARAM flags = static_cast<WPARAM>(index);
+    if (panel->bevel_ == pbNone) flags |= SBT_NOBORDERS;
+    if (panel->bevel_ == pbRaised) flags |= SBT_POPOUT;
+    if (panel->BiDiMode() != bdLeftToRight) flags |= SBT_RTLREADING;
+    if (panel->style_ == psOwnerDraw) {
+        // The item data of the draw request is the panel's index.
+        SendMessageW(Handle(), SB_SETTEXTW, flags | SBT_OWNERDRAW, index);
+        return;
+    }
+    // A tab before the text centres it, two right-align it.
+    TAlignment alignment = panel->alignment_;
+    if (panel->BiDiMode() == bdRightToLeft && alignment != taCenter)
+        alignment = alignment == taLeftJustify ? taRightJustify : taLeftJustify;
+    std::u16string text = alignment == taCenter ? u"\t" : alignment == taRightJustify ? u"\t\t" : u"";
+    text += Utf8ToUtf16(panel->text_);
+    SendMessageW(Handle(), SB_SETTEXTW, flags, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void TStatusBar::BiDiModeChanged()
+{
+    TWinControl::BiDiModeChanged();
+    PutParts();
+}
+
+RECT TStatusBar::PanelRect(int index)
+{
+    RECT rect{};
+    if (HandleAllocated()) SendMessageW(Handle(), SB_GETRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&rect));
+    return rect;
+}
+
+void TStatusBar::DrawPanel(HDC dc, TStatusPanel* panel, const RECT& rect)
+{
+    if (!OnDrawPanel || !panel) return;
+    SavedDcState saved(dc);
+    canvas_.SetHandle(dc);
+    canvas_.Font()->Assign(*Font());
+    canvas_.SetBrushColor(Color());
+    try {
+        OnDrawPanel(this, panel, rect);
+    } catch (...) {
+        canvas_.SetHandle(nullptr);
+        throw;
+    }
+    canvas_.SetHandle(nullptr);
 }
 
 void TStatusBar::SetSimplePanel(bool value)
@@ -651,7 +832,7 @@ void TStatusBar::SetSimpleText(const std::string& text)
     if (text == simpleText_) return;
     simpleText_ = text;
     if (HandleAllocated() && simplePanel_)
-        SendMessageW(Handle(), SB_SETTEXTW, 255, reinterpret_cast<LPARAM>(Utf8ToUtf16(simpleText_).c_str()));
+        SendMessageW(Handle(), SB_SETTEXTW, SB_SIMPLEID, reinterpret_cast<LPARAM>(Utf8ToUtf16(simpleText_).c_str()));
 }
 
 void TStatusBar::SetSizeGrip(bool value)
@@ -663,6 +844,12 @@ void TStatusBar::SetSizeGrip(bool value)
 
 void TStatusBar::WndProc(TMessage& message)
 {
+    if (message.msg == CN_DRAWITEM) {
+        const auto* draw = reinterpret_cast<const DRAWITEMSTRUCT*>(message.lParam);
+        DrawPanel(draw->hDC, panels_->At(static_cast<int>(draw->itemID)), draw->rcItem);
+        message.result = TRUE;
+        return;
+    }
     TWinControl::WndProc(message);
 }
 
@@ -675,6 +862,10 @@ const TClassInfo& TProgressBar::StaticClass()
             p.Integer("Min", &TProgressBar::Min, &TProgressBar::SetMin);
             p.Integer("Max", &TProgressBar::Max, &TProgressBar::SetMax);
             p.Integer("Position", &TProgressBar::Position, &TProgressBar::SetPosition);
+            p.Enumeration("Orientation", {"pbHorizontal", "pbVertical"}, &TProgressBar::Orientation,
+                          &TProgressBar::SetOrientation);
+            p.Boolean("Smooth", &TProgressBar::Smooth, &TProgressBar::SetSmooth);
+            p.Integer("Step", &TProgressBar::Step, &TProgressBar::SetStep);
         });
     return info;
 }
@@ -689,6 +880,8 @@ void TProgressBar::CreateParams(TCreateParams& params)
     InitCommonControlsOnce();
     TWinControl::CreateParams(params);
     params.wrappedClass = u"msctls_progress32";
+    if (orientation_ == pbVertical) params.style |= PBS_VERTICAL;
+    if (smooth_) params.style |= PBS_SMOOTH;
 }
 
 void TProgressBar::InitializeWindow()
@@ -713,6 +906,20 @@ void TProgressBar::SetPosition(int value)
 {
     position_ = std::clamp(value, min_, std::max(min_, max_));
     if (HandleAllocated()) SendMessageW(Handle(), PBM_SETPOS, static_cast<WPARAM>(position_), 0);
+}
+
+void TProgressBar::SetOrientation(TProgressBarOrientation value)
+{
+    if (value == orientation_) return;
+    orientation_ = value;
+    RecreateWnd();
+}
+
+void TProgressBar::SetSmooth(bool value)
+{
+    if (value == smooth_) return;
+    smooth_ = value;
+    RecreateWnd();
 }
 
 // ---- TRichEdit ----------------------------------------------------------------------

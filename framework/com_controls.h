@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "framework/collections.h"
 #include "framework/controls.h"
 #include "framework/image_list.h"
 #include "framework/std_controls.h"
@@ -67,6 +68,7 @@ private:
 
 class TToolBar;
 class TMenuItem;
+class TPopupMenu;
 
 enum TToolButtonStyle { tbsButton, tbsCheck, tbsDropDown, tbsSeparator, tbsDivider };
 
@@ -89,8 +91,12 @@ public:
     void SetDown(bool down);
     bool Grouped() const { return grouped_; }
     void SetGrouped(bool value) { grouped_ = value; }
+    // The menu item whose sub-items a drop-down button shows.
     TMenuItem* MenuItem() const { return menuItem_; }
-    void SetMenuItem(TMenuItem* item) { menuItem_ = item; }
+    void SetMenuItem(TMenuItem* item);
+    // The popup menu a drop-down button shows (before MenuItem's).
+    TPopupMenu* DropdownMenu() const { return dropdownMenu_; }
+    void SetDropdownMenu(TPopupMenu* menu);
     void SetEnabled(bool enabled) override;
     void SetVisible(bool visible) override;
 
@@ -110,6 +116,7 @@ private:
     bool down_ = false;
     bool grouped_ = false;
     TMenuItem* menuItem_ = nullptr;
+    TPopupMenu* dropdownMenu_ = nullptr;
     int commandId_ = 0;
 };
 
@@ -117,10 +124,14 @@ enum TEdgeBorderKind { ebLeft, ebTop, ebRight, ebBottom };
 using TEdgeBorders = unsigned;
 
 // Custom-draw handlers of a tool bar (NM_CUSTOMDRAW): the whole bar before
-// its buttons, and each button; `defaultDraw` false skips the platform's.
+// its buttons (its DC and client rectangle), and each button with the
+// platform's draw record (DC, the button's rectangle in nmcd.rc, its state
+// in nmcd.uItemState: CDIS_SELECTED, CDIS_HOT, CDIS_CHECKED, CDIS_DISABLED,
+// CDIS_FOCUS...; text colours a handler may change). `defaultDraw` false
+// skips the platform's drawing.
 using TToolBarCustomDrawEvent = std::function<void(TToolBar* sender, const RECT& rect, HDC dc, bool& defaultDraw)>;
 using TToolBarCustomDrawButtonEvent =
-    std::function<void(TToolBar* sender, TToolButton* button, HDC dc, UINT state, bool& defaultDraw)>;
+    std::function<void(TToolBar* sender, TToolButton* button, NMTBCUSTOMDRAW& draw, bool& defaultDraw)>;
 
 class TToolBar : public TWinControl {
     QUORVANE_CLASS(TToolBar)
@@ -187,29 +198,94 @@ private:
     std::u16string tipText_;
 };
 
+enum TStatusPanelStyle { psText, psOwnerDraw };
+enum TStatusPanelBevel { pbNone, pbLowered, pbRaised };
+
+class TStatusBar;
+
+// A part of a status bar: its text, width and bevel, or drawn by the
+// status bar's OnDrawPanel when its Style is psOwnerDraw.
+class TStatusPanel : public TCollectionItem {
+    QUORVANE_CLASS(TStatusPanel)
+public:
+    explicit TStatusPanel(TCollection* collection) : TCollectionItem(collection) {}
+    const std::string& Text() const { return text_; }
+    void SetText(const std::string& text);
+    int Width() const { return width_; }
+    void SetWidth(int width);
+    TStatusPanelStyle Style() const { return style_; }
+    void SetStyle(TStatusPanelStyle style);
+    TAlignment Alignment() const { return alignment_; }
+    void SetAlignment(TAlignment alignment);
+    TStatusPanelBevel Bevel() const { return bevel_; }
+    void SetBevel(TStatusPanelBevel bevel);
+    // Follows the status bar unless set.
+    TBiDiMode BiDiMode() const;
+    void SetBiDiMode(TBiDiMode mode);
+    bool ParentBiDiMode() const { return parentBiDiMode_; }
+    void SetParentBiDiMode(bool value);
+
+private:
+    friend class TStatusBar;
+    TStatusBar* statusBar_ = nullptr;
+    std::string text_;
+    int width_ = 50;
+    TStatusPanelStyle style_ = psText;
+    TAlignment alignment_ = taLeftJustify;
+    TStatusPanelBevel bevel_ = pbLowered;
+    TBiDiMode biDiMode_ = bdLeftToRight;
+    bool parentBiDiMode_ = true;
+};
+
+using TStatusPanels = TOwnedCollection<TStatusPanel>;
+// Draws an owner-drawn panel into sender's Canvas (bound to the DC); the
+// rectangle is the panel's inside, in the bar's client coordinates.
+using TDrawPanelEvent = std::function<void(TStatusBar* sender, TStatusPanel* panel, const RECT& rect)>;
+
 class TStatusBar : public TWinControl {
     QUORVANE_CLASS(TStatusBar)
 public:
     explicit TStatusBar(TComponent* owner);
+    ~TStatusBar() override;
 
+    // One text over the whole bar instead of the panels.
     bool SimplePanel() const { return simplePanel_; }
     void SetSimplePanel(bool value);
     const std::string& SimpleText() const { return simpleText_; }
     void SetSimpleText(const std::string& text);
     bool SizeGrip() const { return sizeGrip_; }
     void SetSizeGrip(bool value);
+    TStatusPanels* Panels() const { return panels_.get(); }
+    // A panel's rectangle as the platform lays it out (empty without one).
+    RECT PanelRect(int index);
+    // Bound to the DC while OnDrawPanel runs.
+    TCanvas* Canvas() { return &canvas_; }
+    // Runs OnDrawPanel for `panel` on `dc` (also for a painter drawing
+    // the bar itself).
+    void DrawPanel(HDC dc, TStatusPanel* panel, const RECT& rect);
 
     void WndProc(TMessage& message) override;
+    TDrawPanelEvent OnDrawPanel;
 
 protected:
     void CreateParams(TCreateParams& params) override;
     void InitializeWindow() override;
+    void BiDiModeChanged() override;
 
 private:
+    friend class TStatusPanel;
+    void PanelsChanged(TStatusPanel* panel);
+    void PutParts();
+    void PutPanelText(int index);
+
     bool simplePanel_ = false;
     std::string simpleText_;
     bool sizeGrip_ = true;
+    std::unique_ptr<TStatusPanels> panels_;
+    TCanvas canvas_;
 };
+
+enum TProgressBarOrientation { pbHorizontal, pbVertical };
 
 class TProgressBar : public TWinControl {
     QUORVANE_CLASS(TProgressBar)
@@ -221,13 +297,26 @@ public:
     void SetMin(int value);
     void SetMax(int value);
     void SetPosition(int value);
+    // A vertical bar fills from the bottom.
+    TProgressBarOrientation Orientation() const { return orientation_; }
+    void SetOrientation(TProgressBarOrientation value);
+    // A continuous bar instead of blocks.
+    bool Smooth() const { return smooth_; }
+    void SetSmooth(bool value);
+    int Step() const { return step_; }
+    void SetStep(int value) { step_ = value; }
+    // Moves by Step, or by `delta`.
+    void StepIt() { StepBy(step_); }
+    void StepBy(int delta) { SetPosition(position_ + delta); }
 
 protected:
     void CreateParams(TCreateParams& params) override;
     void InitializeWindow() override;
 
 private:
-    int min_ = 0, max_ = 100, position_ = 0;
+    int min_ = 0, max_ = 100, position_ = 0, step_ = 10;
+    TProgressBarOrientation orientation_ = pbHorizontal;
+    bool smooth_ = false;
 };
 
 class TRichEdit;

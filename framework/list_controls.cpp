@@ -126,7 +126,7 @@ void THeaderControl::PutSection(int index, bool insert)
     const THeaderSection* section = sections_->At(index);
     std::u16string text = Utf8ToUtf16(section->text_);
     HDITEMW item{};
-    item.mask = HDI_TEXT | HDI_WIDTH | HDI_FORMAT | HDI_IMAGE;
+    item.mask = HDI_TEXT | HDI_WIDTH | HDI_FORMAT | (section->imageIndex_ >= 0 ? HDI_IMAGE : 0);
     item.pszText = W(text);
     item.cxy = section->width_;
     item.fmt = HDF_STRING | (section->alignment_ == taCenter         ? HDF_CENTER
@@ -589,6 +589,9 @@ void TCustomListView::PutItem(TListItem* item)
     lv.state = item->state_ & lv.stateMask;
     if (checkboxes_ && !(lv.state & LVIS_STATEIMAGEMASK)) lv.state |= kUnchecked;
     SendMessageW(window, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&lv));
+    // The platform gives a new item of a check box list an empty box.
+    if (checkboxes_ && (lv.state & LVIS_STATEIMAGEMASK) == kChecked)
+        SetItemState(window, item->index_, LVIS_STATEIMAGEMASK, kChecked);
     item->putSubItems_ = 0;
     if (item->subItems_->Count() > 0) item->PutSubItems();
 }
@@ -966,6 +969,9 @@ TTreeNode* TTreeNodes::Item(int index) const
 
 TTreeNode* TTreeNodes::Insert(TTreeNode* parent, bool first, const std::string& text)
 {
+    // A node of another tree would join that tree's nodes but be counted
+    // and shown here.
+    if (parent && parent->owner_ != this) throw Exception("The node belongs to another tree view");
     auto& siblings = SiblingsOf(parent);
     auto node = std::make_unique<TTreeNode>(this, parent);
     TTreeNode* added = node.get();

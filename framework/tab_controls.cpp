@@ -271,7 +271,12 @@ const TClassInfo& TTabSheet::StaticClass()
     static const TClassInfo& info =
         DescribeClass<TTabSheet>("TTabSheet", &TCustomControl::StaticClass(), [](PropRegistrar<TTabSheet>& p) {
             p.AnsiText("Caption", &TTabSheet::Caption, &TTabSheet::SetCaption);
-            p.Object<TPageControl>("PageControl", &TTabSheet::PageControl, &TTabSheet::SetPageControl);
+            // Declared with the base class: the page control's description
+            // refers to this one.
+            p.Object<TCustomTabControl>("PageControl", &TTabSheet::PageControl,
+                                        [](TTabSheet& sheet, TCustomTabControl* control) {
+                                            sheet.SetPageControl(As<TPageControl>(control));
+                                        });
             p.Integer("PageIndex", &TTabSheet::PageIndex, &TTabSheet::SetPageIndex);
             p.Integer("TabIndex", &TTabSheet::TabIndex, nullptr);
             p.Boolean("TabVisible", &TTabSheet::TabVisible, &TTabSheet::SetTabVisible);

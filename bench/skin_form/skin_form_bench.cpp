@@ -8,7 +8,10 @@
 
 #include "bench/support/benchmark.h"
 #include "framework/forms.h"
+#include "framework/std_controls.h"
+#include "skin/controls/button_skinners.h"
 #include "skin/data/skin_data.h"
+#include "skin/form/control_scan.h"
 #include "skin/form/form_engine.h"
 #include "skin/form/skin_manager.h"
 
@@ -139,6 +142,66 @@ void BM_SwitchSkinOfTenWindows(benchmark::State& state)
     state.counters["windows"] = static_cast<double>(engines.size());
 }
 BENCHMARK(BM_SwitchSkinOfTenWindows)->Unit(benchmark::kMillisecond);
+
+// A form of 200 controls (buttons, check boxes, radio buttons, panels with
+// a button each): the scan that gives each its skinner, from nothing.
+void BM_ScanAndAttach200Controls(benchmark::State& state)
+{
+    Skin();
+    auto* form = new TForm(nullptr);
+    form->SetBounds(0, 0, 900, 700);
+    for (int i = 0; i < 160; ++i) {
+        TWinControl* control = nullptr;
+        switch (i % 4) {
+        case 0: control = new TButton(form); break;
+        case 1: control = new TCheckBox(form); break;
+        case 2: control = new TRadioButton(form); break;
+        default: control = new TPanel(form); break;
+        }
+        control->SetParent(form);
+        control->SetBounds((i % 10) * 88, (i / 10) * 40, 84, 36);
+        control->SetCaption("Control");
+        if (i % 4 == 3) {
+            auto* inner = new TButton(form);
+            inner->SetParent(control);
+            inner->SetBounds(2, 2, 40, 20);
+        }
+    }
+    form->AfterConstruction();
+    TSkinManage::Instance()->SkinWindow(form->Handle());
+    Pump();
+    TWinSkinForm* engine = TSkinManage::Instance()->FindEngine(form->Handle());
+    for (auto _ : state) {
+        engine->FreeSkinners();
+        ScanForm(engine, form);
+    }
+    state.counters["skinners"] = static_cast<double>(engine->Skinners().size());
+    Free(form);
+}
+BENCHMARK(BM_ScanAndAttach200Controls)->Unit(benchmark::kMillisecond);
+
+// One repaint of a skinned push button in its hot state, as the mouse
+// enters it: the whole picture composed off-screen and copied once.
+void BM_RepaintHotButton(benchmark::State& state)
+{
+    Skin();
+    static TForm* form = [] {
+        auto* f = new TForm(nullptr);
+        auto* button = new TButton(f);
+        button->SetParent(f);
+        button->SetBounds(10, 10, 75, 25);
+        button->SetCaption("Help");
+        f->AfterConstruction();
+        TSkinManage::Instance()->SkinWindow(f->Handle());
+        Pump();
+        return f;
+    }();
+    auto* button = static_cast<TButton*>(form->Components(0));
+    SendMessageW(button->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+    Target target(75, 25);
+    for (auto _ : state) SendMessageW(button->Handle(), WM_PAINT, reinterpret_cast<WPARAM>(target.dc), 0);
+}
+BENCHMARK(BM_RepaintHotButton)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace quorvane

@@ -87,7 +87,7 @@ void FillColour(HDC dc, const RECT& rect, COLORREF colour)
     FillRect(dc, &rect, brush.get());
 }
 
-OffscreenPicture::OffscreenPicture(int width, int height) : width_(width), height_(height)
+ComposedPicture::ComposedPicture(int width, int height) : width_(width), height_(height)
 {
     if (width <= 0 || height <= 0) return;
     SharedSurface& surface = Surface();
@@ -107,7 +107,7 @@ OffscreenPicture::OffscreenPicture(int width, int height) : width_(width), heigh
     dc_ = ownDc_.get();
 }
 
-OffscreenPicture::~OffscreenPicture()
+ComposedPicture::~ComposedPicture()
 {
     if (shared_) {
         // Whatever the painters left selected goes back to the defaults.
@@ -118,12 +118,12 @@ OffscreenPicture::~OffscreenPicture()
     if (ownDc_ && ownPrevious_) SelectObject(ownDc_.get(), ownPrevious_);
 }
 
-void OffscreenPicture::CopyTo(HDC target, int x, int y) const
+void ComposedPicture::CopyTo(HDC target, int x, int y) const
 {
     if (dc_ && target) BitBlt(target, x, y, width_, height_, dc_, 0, 0, SRCCOPY);
 }
 
-UniqueBitmap OffscreenPicture::Snapshot() const
+UniqueBitmap ComposedPicture::Snapshot() const
 {
     UniqueBitmap copy = CreateBitmap24(width_, height_);
     if (!copy || !dc_) return copy;
@@ -143,7 +143,7 @@ void PaintBuffered(HWND window, const std::function<void(HDC)>& paintControl,
     POINT origin{0, 0};
     ClientToScreen(window, &origin);
     const POINT offset{origin.x - windowRect.left, origin.y - windowRect.top};
-    OffscreenPicture picture(client.right, client.bottom);
+    ComposedPicture picture(client.right, client.bottom);
     if (!picture || !paint.get()) return;
     {
         SavedDcState saved(picture.dc());

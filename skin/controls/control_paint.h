@@ -26,14 +26,14 @@ void FillColour(HDC dc, const RECT& rect, COLORREF colour);
 // control never shows half of a paint. Surfaces are reused: one process-wide
 // surface grows to the largest size asked for; a second surface asked for
 // while the first is in use (a paint inside a paint) is a temporary one.
-class OffscreenPicture {
+class ComposedPicture {
 public:
     // A DC of at least width x height, its origin at the picture's corner,
     // stretch mode COLORONCOLOR. Null for an empty size.
-    OffscreenPicture(int width, int height);
-    ~OffscreenPicture();
-    OffscreenPicture(const OffscreenPicture&) = delete;
-    OffscreenPicture& operator=(const OffscreenPicture&) = delete;
+    ComposedPicture(int width, int height);
+    ~ComposedPicture();
+    ComposedPicture(const ComposedPicture&) = delete;
+    ComposedPicture& operator=(const ComposedPicture&) = delete;
 
     HDC dc() const { return dc_; }
     int Width() const { return width_; }

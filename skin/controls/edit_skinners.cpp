@@ -259,7 +259,7 @@ void TSkinUpDown::DrawSkin(HDC dc, const RECT&)
         area.bottom -= std::max<LONG>(0, own.bottom - (editRect.bottom - 3));
     }
     if (Width(area) <= 0 || Height(area) <= 0) return;
-    OffscreenPicture picture(Width(area), Height(area));
+    ComposedPicture picture(Width(area), Height(area));
     if (!picture) return;
     HDC pic = picture.dc();
     const RECT all{0, 0, Width(area), Height(area)};
@@ -345,7 +345,7 @@ void TArrowButton::Paint(HDC dc)
 {
     RECT client{};
     GetClientRect(window_, &client);
-    OffscreenPicture picture(client.right, client.bottom);
+    ComposedPicture picture(client.right, client.bottom);
     if (!picture) return;
     TSkinData* skin = skinner_.SkinData();
     FillColour(picture.dc(), client, SkinFace(skin));

@@ -182,7 +182,7 @@ void TWMediaPlayer::Paint(HDC dc)
     RECT client{};
     GetClientRect(window_, &client);
     if (Width(client) <= 0 || Height(client) <= 0) return;
-    OffscreenPicture picture(Width(client), Height(client));
+    ComposedPicture picture(Width(client), Height(client));
     if (!picture) return;
     HDC pic = picture.dc();
     TSkinData* skin = skinner_.SkinData();

@@ -300,7 +300,7 @@ void TWScrollbar::Paint(HDC dc)
     // A drawn bar smaller than the platform's (it is being moved) waits for
     // its next placement.
     if (width <= 0 || height <= 0 || width > Width(client) || height > Height(client)) return;
-    OffscreenPicture picture(width, height);
+    ComposedPicture picture(width, height);
     if (!picture) return;
     Draw(picture.dc(), geometry, width, height);
     if (dc) {

@@ -59,9 +59,21 @@ void TSkinControl::AttachControl(TWinSkinForm* form, TSkinData* skinData, bool r
         savedControlColor_ = control->Color();
         control->SetColor(static_cast<TColor>(skinData_->Colours.ButtonFace));
     }
-    control->Invalidate();
+    // A window not on screen is painted whole when it is shown.
+    if (!handle_ || IsWindowVisible(handle_)) control->Invalidate();
     attached_ = true;
     lifeState_ = lsAttached;
+}
+
+void TSkinControl::BindWithoutHook(TWinSkinForm* form, TSkinData* skinData, bool replaceColor, TCanvas* canvas)
+{
+    replaceColor_ = replaceColor;
+    skinData_ = skinData;
+    form_ = form;
+    canvas_ = canvas;
+    control_ = dynamic_cast<TControl*>(Owner());
+    if (auto* windowed = As<TWinControl>(control_)) handle_ = windowed->WindowHandle();
+    if (form_) form_->AddSkinner(this);
 }
 
 void TSkinControl::AttachHandle(HWND handle, TSkinData* skinData, TWinSkinForm* form, TCanvas* canvas)
@@ -77,7 +89,7 @@ void TSkinControl::AttachHandle(HWND handle, TSkinData* skinData, TWinSkinForm* 
     unicodeWindow_ = IsWindowUnicode(handle) != FALSE;
     caption_ = ReadWindowText(handle);
     if (!subclass_.Attach(handle)) return;
-    InvalidateRect(handle, nullptr, TRUE);
+    if (IsWindowVisible(handle)) InvalidateRect(handle, nullptr, TRUE);
     attached_ = true;
     lifeState_ = lsAttached;
 }
@@ -173,6 +185,7 @@ void TSkinControl::Redraw()
         if (control_) control_->Invalidate();
         return;
     }
+    if (!IsWindowVisible(window)) return;
     InvalidateRect(window, nullptr, TRUE);
     UpdateWindow(window);
 }

@@ -91,6 +91,12 @@ public:
     void TrackMouse(const TMessage& message);
 
 protected:
+    // Remembers the control, its window, the skin and the engine and joins
+    // the engine's list, without taking over the control's messages
+    // (skinners that only change a property).
+    void BindWithoutHook(TWinSkinForm* form, TSkinData* skinData, bool replaceColor, TCanvas* canvas);
+    void SetLifeState(int state) { lifeState_ = state; }
+
     // --- painting helpers ----------------------------------------------------
     void PaintClient(TMessage& message);
     void EraseBackground(TMessage& message);

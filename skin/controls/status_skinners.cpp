@@ -102,7 +102,7 @@ void TSkinStatusBar::DrawSkin(HDC dc, const RECT& rect)
     HWND bar = TargetWindow();
     if (!bar) return;
     TSkinData* skin = SkinData();
-    OffscreenPicture picture(Width(rect), Height(rect));
+    ComposedPicture picture(Width(rect), Height(rect));
     if (!picture) return;
     HDC pic = picture.dc();
     FillColour(pic, rect, SkinFace(skin));
@@ -216,7 +216,7 @@ void TSkinProgress::DrawSkin(HDC dc, const RECT& rect)
     const int width = vertical ? Height(rect) : Width(rect);
     const int height = vertical ? Width(rect) : Height(rect);
     if (width <= 0 || height <= 0) return;
-    OffscreenPicture picture(width, height);
+    ComposedPicture picture(width, height);
     if (!picture) return;
     HDC pic = picture.dc();
     const RECT all{0, 0, width, height};

@@ -271,7 +271,7 @@ void TSkinTab::DrawSkin(HDC dc, const RECT& rect)
     TSkinData* skin = SkinData();
     if (!window || !skin) return;
     AttachUpDown();
-    OffscreenPicture picture(Width(rect), Height(rect));
+    ComposedPicture picture(Width(rect), Height(rect));
     if (!picture) return;
     HDC pic = picture.dc();
     FillColour(pic, rect, SkinFace(skin));
@@ -389,7 +389,7 @@ void TSkinTabBtn::DrawSkin(HDC dc, const RECT& rect)
     TSkinData* skin = SkinData();
     if (!window || !skin || !HasPicture(skin->Buttons.get())) return;
     const TDataSkinButton& buttons = *skin->Buttons;
-    OffscreenPicture picture(Width(rect), Height(rect));
+    ComposedPicture picture(Width(rect), Height(rect));
     if (!picture) return;
     HDC pic = picture.dc();
     FillColour(pic, rect, SkinFace(skin));
@@ -511,7 +511,7 @@ void TSkinTab31::DrawSkin(HDC dc, const RECT& rect)
     TControl* control = Control();
     if (!skin || !strip_ || !skin->Tabs || !control) return;
     auto* tabs = GetObjectPropOf<TStrings>(control, "Tabs");
-    OffscreenPicture picture(Width(rect), Height(rect));
+    ComposedPicture picture(Width(rect), Height(rect));
     if (!picture) return;
     HDC pic = picture.dc();
     FillColour(pic, rect, SkinFace(skin));
@@ -675,7 +675,7 @@ void TSkinHeader::DrawSkin(HDC dc, const RECT& rect)
     if (!window || !skin || !HasPicture(skin->Headerbar.get())) return;
     const TDataSkinObject& bar = *skin->Headerbar;
     const int frames = std::max(bar.Frame, 1);
-    OffscreenPicture picture(Width(rect), Height(rect));
+    ComposedPicture picture(Width(rect), Height(rect));
     if (!picture) return;
     HDC pic = picture.dc();
     SelectGuard selectFont(pic, reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)));

@@ -19,6 +19,11 @@ void ScanForm(TWinSkinForm* engine, TWinControl* form);
 void ScanWindows(TWinSkinForm* engine, HWND parent);
 // Every component of container that is a control, then its popup menus.
 void ScanComponents(TWinSkinForm* engine, TComponent* container);
+// The decision for one control: the skinner of its kind, steered by the
+// control-kind set, the class map, the disable tag and OnSkinControl.
+void ChooseSkinner(TWinSkinForm* engine, TControl* control, TComponent* container);
+// The decision for one child window of a bare window, by class and style.
+void SkinChildWindow(TWinSkinForm* engine, HWND window);
 
 // Popup menus of container (and of the forms and frames it owns) drawn by
 // the skin's item painter, or given back.

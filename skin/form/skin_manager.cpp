@@ -8,6 +8,7 @@
 #include "skin/data/bitmap_utils.h"
 #include "skin/data/skin_data.h"
 #include "skin/data/skin_manager_link.h"
+#include "skin/form/control_scan.h"
 #include "skin/form/form_engine.h"
 #include "skin/form/paint_routines.h"
 #include "skin/form/skin_messages.h"
@@ -302,7 +303,10 @@ void TSkinManage::OnCbt(int code, WPARAM wParam, LPARAM lParam)
         const std::string className = ClassNameOf(window);
         const bool ours =
             reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window, GWLP_HINSTANCE)) == GetModuleHandleW(nullptr);
-        if (!(style & WS_CHILD) && className == "#32768") {
+        if ((style & WS_CHILD) && className == "ScrollBar" && (style & SBS_SIZEGRIP)) {
+            // A size grip: its parent's engine skins it as a bare child window.
+            if (TWinSkinForm* engine = FindEngine(GetParent(window))) SkinChildWindow(engine, window);
+        } else if (!(style & WS_CHILD) && className == "#32768") {
             SkinPopupWindow(window);
         } else if (exStyle & WS_EX_MDICHILD) {
             // A child of our own framework is bound to its control object

@@ -521,7 +521,7 @@ TEST_F(Fixture, ParentPaintsBackgroundAndWindowlessChildrenIntoAGivenDc)
         EXPECT_NE(dc, nullptr);
         ++barDraws;
     };
-    bar->OnCustomDrawButton = [&](TToolBar*, TToolButton* button, HDC, UINT, bool&) {
+    bar->OnCustomDrawButton = [&](TToolBar*, TToolButton* button, NMTBCUSTOMDRAW&, bool&) {
         EXPECT_EQ(button, bar->Buttons(0));
         ++buttonDraws;
     };

@@ -97,6 +97,25 @@ std::vector<uint8_t> TestSkinPackage(const SkinOptions& options)
     members.push_back({"menuitem.bmp", Strip(5, 20, 18, {RGB(250, 250, 250), RGB(245, 245, 245), RGB(240, 240, 240),
                                                          RGB(60, 110, 220), RGB(230, 230, 230)}, none)});
     members.push_back({"menubg.bmp", Strip(1, 30, 30, {RGB(252, 251, 250)}, none)});
+    members.push_back({"buttons.bmp", Strip(5, 20, 20, {kButtonFrames[0], kButtonFrames[1], kButtonFrames[2],
+                                                        kButtonFrames[3], kButtonFrames[4]},
+                                            [](int x, int y) { return (x == 0 || x == 19) && (y == 0 || y == 19); })});
+    {
+        std::vector<COLORREF> checks, radios;
+        for (int i = 0; i < options.checkFrames; ++i) {
+            checks.push_back(i < 4 ? kCheckFrames[i] : RGB(100 + i, 100 + i, 100 + i));
+            radios.push_back(i < 4 ? kRadioFrames[i] : RGB(150 + i, 100 + i, 100 + i));
+        }
+        // Frames of the themed order: 5 checked, 8 checked disabled, 9 and 12 indeterminate.
+        if (options.checkFrames == 12) {
+            checks[4] = kCheckFrames[1];
+            checks[7] = kCheckFrames[3];
+            checks[8] = RGB(77, 78, 79);
+            checks[11] = RGB(87, 88, 89);
+        }
+        members.push_back({"check.bmp", Strip(options.checkFrames, kCheckSize, kCheckSize, checks, none)});
+        members.push_back({"radio.bmp", Strip(4, kCheckSize, kCheckSize, radios, none)});
+    }
 
     std::ostringstream ini;
     ini << "[TitlebarSkin]\nSkinName=Engine test\n\n[Personality]\n";
@@ -114,13 +133,16 @@ std::vector<uint8_t> TestSkinPackage(const SkinOptions& options)
     ini << "TextShift=30\nTextRightClip=80\nTextAlignment=0\nActiveTextR=255\nActiveTextG=255\nActiveTextB=255\n"
            "InActiveTextR=128\nInActiveTextG=128\nInActiveTextB=128\n\n";
     ini << "[Colours]\nButtonFace=" << Rgb(kFace) << "\nMenubar=" << Rgb(RGB(220, 221, 222))
-        << "\nMenuBarText=0,0,0\nMenuText=0,0,0\nMenu=255,255,255\nHilight=0,0,128\nHilightText=255,255,255\n\n";
+        << "\nButtonShadow=" << Rgb(kShadow) << "\nButtonText=0,0,0\nMenuBarText=0,0,0\nMenuText=0,0,0\nMenu=255,255,255\nHilight=0,0,128\nHilightText=255,255,255\n\n";
     ini << ButtonSection("Button.Close", 0, 1, 24, 4, 0, 0, "close.bmp", 4)
         << ButtonSection("Button.Maximize", 1, 1, 44, 4, 2, 0, "max.bmp", 4)
         << ButtonSection("Button.Restore", 1, 1, 44, 4, 1, 0, "restore.bmp", 4)
         << ButtonSection("Button.Minimize", 2, 1, 64, 4, 0, 0, "min.bmp", 4)
         << ButtonSection("Button.Icon", 3, 0, 8, 4, 0, 0, "icon.bmp", 1)
         << ButtonSection("Button.Help", 50, 0, 100, 4, 3, 0, "help.bmp", 4);
+    ini << "[Buttons]\nBitmap=buttons.bmp\nLeftWidth=3\nRightWidth=3\nTopHeight=3\nBottomHeight=3\nTrans=1\n"
+           "CheckButton=check.bmp\nRadioButton=radio.bmp\nCheckButtonFrame="
+        << options.checkFrames << "\nRadioButtonFrame=4\nNormalColour2=1,2,3\n\n";
     ini << "[MenuItem]\nImage=menuitem.bmp\nLeftWidth=4\nRightWidth=4\nTopHeight=2\nBottomHeight=2\n\n";
     ini << "[MenuBackground]\nImage=menubg.bmp\nLeftWidth=3\nRightWidth=3\nTopHeight=3\nBottomHeight=3\n\n";
     return test::MakePackage(ini.str(), members);

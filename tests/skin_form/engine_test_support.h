@@ -25,11 +25,22 @@ inline constexpr COLORREF kMenuBarActive = RGB(230, 231, 232), kMenuBarInactive 
 // Caption button frames: normal, pressed, hot, inactive.
 inline constexpr COLORREF kCloseFrames[4] = {RGB(250, 10, 10), RGB(251, 11, 11), RGB(252, 12, 12), RGB(253, 13, 13)};
 
+// The Buttons element's five frames (normal, pressed, disabled, hot,
+// focused) and the check and radio strips' four frames (unchecked,
+// checked, unchecked disabled, checked disabled).
+inline constexpr COLORREF kButtonFrames[5] = {RGB(210, 211, 10), RGB(120, 121, 11), RGB(160, 161, 12),
+                                              RGB(230, 231, 13), RGB(190, 191, 14)};
+inline constexpr COLORREF kCheckFrames[4] = {RGB(20, 30, 201), RGB(21, 31, 202), RGB(22, 32, 203), RGB(23, 33, 204)};
+inline constexpr COLORREF kRadioFrames[4] = {RGB(40, 201, 50), RGB(41, 202, 51), RGB(42, 203, 52), RGB(43, 204, 53)};
+inline constexpr COLORREF kShadow = RGB(90, 91, 92);
+inline constexpr int kCheckSize = 13;
+
 struct SkinOptions {
     bool transparentBorders = true;  // magenta corners, Trans 1
     bool bottomKeyed = true;         // magenta in the bottom border
     int bottomHeight = kBottom;
     bool menuBar = true;
+    int checkFrames = 4;  // 12: the themed order
 };
 
 // The package of the test skin.

@@ -11,6 +11,8 @@
 #include "framework/subclass.h"
 #include "skin/form/form_engine.h"
 #include "skin/form/menu_bar.h"
+#include "skin/form/menu_items.h"
+#include "skin/form/skin_messages.h"
 #include "skin/form/skin_manager.h"
 #include "tests/skin_form/engine_test_support.h"
 #include "tests/support/gtest.h"
@@ -34,6 +36,9 @@ public:
     std::deque<WPARAM> keys;
     std::vector<std::string> opened;
     std::vector<UINT> commands;
+    // The popup menu windows seen while a menu waited, and whether the
+    // skin had taken them over.
+    std::vector<bool> popupsSkinned;
 
 protected:
     LRESULT SubclassProc(UINT msg, WPARAM wParam, LPARAM lParam) override
@@ -42,6 +47,9 @@ protected:
             auto it = names.find(reinterpret_cast<HMENU>(wParam));
             opened.push_back(it == names.end() ? "?" : it->second);
         } else if (msg == WM_ENTERIDLE && wParam == MSGF_MENU) {
+            if (HWND popup = FindWindowW(L"#32768", nullptr))
+                popupsSkinned.push_back(SendMessageW(popup, WM_SKINQUERY, 0, 0) == 1 &&
+                                        TSkinManage::Instance()->IsPopupWindow(popup));
             const WPARAM key = keys.empty() ? VK_ESCAPE : keys.front();
             if (!keys.empty()) keys.pop_front();
             PostMessageW(Window(), WM_KEYDOWN, key, 0);
@@ -202,6 +210,37 @@ TEST(MenuBar, AltLetterOnASkinnedFormOpensTheEntry)
     EXPECT_EQ(form->Perform(CM_DIALOGCHAR, 'h', 0x20000000), 1);
     Pump();
     EXPECT_EQ(driver.opened, (Names{"Help"}));
+    driver.Detach();
+    Free(form);
+    Pump();
+}
+
+TEST(PopupMenus, APopupMenuOfASkinnedFormIsDrawnByTheSkin)
+{
+    Manager();
+    auto* form = new TForm(nullptr);
+    auto* popup = new TPopupMenu(form);
+    for (const char* caption : {"&Refresh", "-", "&Properties"}) {
+        auto* item = new TMenuItem(popup);
+        item->SetCaption(caption);
+        popup->Items()->Add(item);
+    }
+    form->AfterConstruction();
+    HWND window = form->Handle();
+    MenuDriver driver;
+    driver.Attach(window);
+    ASSERT_TRUE(Manager().SkinWindow(window));
+    Pump();
+    // The scan gave the popup menu the skin's item handlers.
+    EXPECT_TRUE(popup->OwnerDraw());
+    EXPECT_TRUE(IsSkinHandler(popup->Items()->Items(0)->OnDrawItem));
+    EXPECT_TRUE(IsSkinHandler(popup->Items()->Items(0)->OnMeasureItem));
+    driver.popupsSkinned.clear();
+    popup->Popup(200, 200, window);
+    Pump();
+    ASSERT_FALSE(driver.popupsSkinned.empty());
+    EXPECT_TRUE(driver.popupsSkinned.front());
+    EXPECT_EQ(Manager().MenuKind, mkPopupMenu);  // back to plain popups once closed
     driver.Detach();
     Free(form);
     Pump();

@@ -59,6 +59,7 @@ struct Fixture {
         form = new TForm(nullptr);
         form->SetBounds(50, 50, 300, 200);
         button = new TButton(form);
+        button->SetTag(99);  // left alone by the scan: the tests attach their own skinner
         button->SetParent(form);
         button->SetBounds(10, 10, 80, 24);
         button->SetCaption("Probe");

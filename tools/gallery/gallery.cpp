@@ -20,6 +20,7 @@
 #include "framework/message_box.h"
 #include "framework/std_controls.h"
 #include "skin/data/skin_data.h"
+#include "tools/gallery/control_pages.h"
 #include "tools/gallery/gallery_pages.h"
 
 namespace quorvane::gallery {
@@ -151,6 +152,9 @@ private:
         AddItem(MainMenu1, windows, "&Dialog from a template", 0, -1, [this] { ShowTemplateDialog(this); });
         AddItem(MainMenu1, windows, "&Form dialog", 0, -1, [this] { ShowFormDialog(this); });
         AddItem(MainMenu1, windows, "M&DI frame", 0, -1, [] { ShowMdiFrame(); });
+
+        TMenuItem* controls = AddItem(MainMenu1, root, "&Controls", 0, -1, nullptr);
+        for (const ControlPage& page : ControlPages()) AddItem(MainMenu1, controls, page.caption, 0, -1, [&page] { page.open(); });
 
         TMenuItem* help = AddItem(MainMenu1, root, "&Help", 0, -1, nullptr);
         AddItem(MainMenu1, help, "&About the gallery", VK_F1, -1, [this] {

@@ -1,0 +1,59 @@
+#include "skin/controls/skinner_registry.h"
+
+#include "framework/object.h"
+#include "skin/controls/button_skinners.h"
+#include "skin/controls/check_skinners.h"
+
+namespace quorvane {
+
+namespace {
+
+using Factory = TSkinControl* (*)(TComponent* owner);
+
+template <class T>
+TSkinControl* Make(TComponent* owner)
+{
+    return new T(owner);
+}
+
+struct Entry {
+    std::string_view name;
+    Factory make;
+};
+
+// Every skinner class the scan may ask for.
+constexpr Entry kSkinners[] = {
+    {"TSkinButton", Make<TSkinButton>},
+    {"TSkinBitButton", Make<TSkinBitButton>},
+    {"TSkinSpeedButton", Make<TSkinSpeedButton>},
+    {"TSkinMenuButton", Make<TSkinMenuButton>},
+    {"TSkinCheckBox", Make<TSkinCheckBox>},
+    {"TSkinRadioButton", Make<TSkinRadioButton>},
+    {"TSkinGroupBox", Make<TSkinGroupBox>},
+    {"TSkinBox", Make<TSkinBox>},
+    {"TSkinBoxH", Make<TSkinBoxH>},
+    {"TSkinSizer", Make<TSkinSizer>},
+    {"TSkinObjImage", Make<TSkinObjImage>},
+};
+
+const Entry* Find(std::string_view className)
+{
+    for (const Entry& entry : kSkinners)
+        if (SameText(entry.name, className)) return &entry;
+    return nullptr;
+}
+
+}  // namespace
+
+TSkinControl* CreateSkinner(std::string_view className, TComponent* owner)
+{
+    const Entry* entry = Find(className);
+    return entry ? entry->make(owner) : nullptr;
+}
+
+bool HasSkinner(std::string_view className)
+{
+    return Find(className) != nullptr;
+}
+
+}  // namespace quorvane

@@ -1,0 +1,23 @@
+// The gallery's pages of control families: each shows every control of a
+// family in its states (normal, focused, pressed, checked, grey, disabled)
+// on a framework form; one more page is a bare dialog made from a dialog
+// template holding the platform's controls.
+#pragma once
+#include <string>
+#include <vector>
+
+namespace quorvane {
+class TForm;
+}
+
+namespace quorvane::gallery {
+
+struct ControlPage {
+    const char* caption;  // menu caption with its accelerator
+    TForm* (*open)();      // opens the page (a bare dialog answers null)
+};
+
+// The pages, in menu order.
+const std::vector<ControlPage>& ControlPages();
+
+}  // namespace quorvane::gallery
