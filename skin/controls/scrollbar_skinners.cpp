@@ -24,6 +24,10 @@ constexpr wchar_t kBarClass[] = L"QuorvaneSkinScrollBar";
 // a showing bar also looks at its platform bar this often.
 constexpr UINT kRefreshTimer = 1;
 constexpr UINT kRefreshInterval = 200;
+// While the platform tracks a press handed on from the drawn bar, this timer
+// makes sure the tracking ends once the button is up (see MouseDown).
+constexpr UINT kReleaseTimer = 2;
+constexpr UINT kReleaseInterval = 150;
 
 int Width(const RECT& r) { return r.right - r.left; }
 int Height(const RECT& r) { return r.bottom - r.top; }
@@ -35,10 +39,17 @@ constexpr int kGripFrames[2] = {17, 20};        // horizontal, vertical
 constexpr int kStripFrames = 23;
 
 // Messages that come too often, or say nothing about the bars, to look at
-// the platform bars after them.
+// the platform bars after them. The scroll bar control's queries are among
+// them: reading a bar sends them, so looking after them would never end.
 bool IsQuietMessage(UINT msg)
 {
     switch (msg) {
+    case SBM_GETPOS:
+    case SBM_GETRANGE:
+    case SBM_GETSCROLLINFO:
+    case SBM_GETSCROLLBARINFO:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_GETOBJECT:
     case WM_NCHITTEST:
     case WM_SETCURSOR:
     case WM_MOUSEMOVE:
@@ -69,6 +80,14 @@ void RegisterBarClass()
     registered = RegisterClassW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
+// The primary button is down: as the input queue had it at the message being
+// handled, or (now) as the device has it.
+bool LeftButtonDown(bool now)
+{
+    const int key = GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON;
+    return now ? (GetAsyncKeyState(key) & 0x8000) != 0 : GetKeyState(VK_LBUTTON) < 0;
+}
+
 // Where a windowed control's window is, without creating it.
 HWND WindowOf(TControl* control)
 {
@@ -94,6 +113,7 @@ TWScrollbar::TWScrollbar(TSkinControl& skinner, int kind)
 
 TWScrollbar::~TWScrollbar()
 {
+    *alive_ = false;
     if (window_) {
         SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
         DestroyWindow(window_);
@@ -226,7 +246,9 @@ void TWScrollbar::UpdateBar()
     if (before == window_) flags |= SWP_NOZORDER;
     SetWindowPos(window_, before ? before : HWND_TOP, inParent.x, inParent.y, Width(geometry.bar),
                  Height(geometry.bar), flags);
-    if (!showing_) SetTimer(window_, kRefreshTimer, kRefreshInterval, nullptr);
+    // A scroll bar control tells of every change through its own messages;
+    // a window's bars can change without a word.
+    if (!showing_ && kind_ != sbkControl) SetTimer(window_, kRefreshTimer, kRefreshInterval, nullptr);
     showing_ = true;
 }
 
@@ -277,7 +299,9 @@ TWScrollbar::Snapshot TWScrollbar::TakeSnapshot() const
 
 bool TWScrollbar::Refresh()
 {
-    if (!showing_ || !window_) return false;
+    // Reading a scroll bar control's bar sends it messages, which come back
+    // here through the skinner: a bar busy painting is not looked at again.
+    if (!showing_ || !window_ || busy_) return false;
     const Snapshot now = TakeSnapshot();
     if (now == painted_) return false;
     if (!(now.state & 1u)) {
@@ -290,7 +314,12 @@ bool TWScrollbar::Refresh()
 
 void TWScrollbar::Paint(HDC dc)
 {
-    if (!window_) return;
+    if (!window_ || busy_) return;
+    busy_ = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{busy_};
     RECT client{};
     GetClientRect(window_, &client);
     ScrollBarGeometry geometry;
@@ -380,8 +409,25 @@ void TWScrollbar::MouseDown(LPARAM lParam)
     pressed_ = true;
     Paint();
     ReleaseCapture();
+    // A press that is not a real button press (a message sent by a program)
+    // is not handed on: the platform's tracking would wait for a release
+    // that never comes.
+    if (!LeftButtonDown(false)) {
+        pressed_ = false;
+        if (window_ && showing_) Paint();
+        return;
+    }
     // The platform's own tracking of the bar runs inside this call and
-    // returns when the button is released.
+    // returns when it sees the button released. That release can be lost
+    // to it: the platform picks the window of a mouse message when the input
+    // arrives, so when the press is handled late (the whole click queued
+    // already) the release went to the window then under the cursor, which
+    // may be another program's. The release timer, dispatched by the
+    // tracking loop, ends the tracking once the button is up.
+    releaseSeen_ = false;
+    SetTimer(window_, kReleaseTimer, kReleaseInterval, nullptr);
+    // The control (and with it this bar) may be freed while it tracks.
+    const std::shared_ptr<bool> alive = alive_;
     if (kind_ == sbkControl) {
         SendMessageW(controlHandle_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(point.x, point.y));
     } else {
@@ -389,9 +435,30 @@ void TWScrollbar::MouseDown(LPARAM lParam)
         SendMessageW(controlHandle_, WM_NCLBUTTONDOWN, kind_ == sbkHorizontal ? HTHSCROLL : HTVSCROLL,
                      MAKELPARAM(screen.x, screen.y));
     }
+    if (!*alive) return;
+    if (window_) KillTimer(window_, kReleaseTimer);
     pressed_ = false;
     if (GetCapture() == window_) ReleaseCapture();
     if (window_ && showing_) Paint();
+}
+
+void TWScrollbar::CheckRelease()
+{
+    if (!pressed_ || LeftButtonDown(true)) {
+        releaseSeen_ = false;
+        return;
+    }
+    // Up at two ticks in a row while the tracking still runs: the release
+    // went somewhere else. A button-up ends the platform's tracking loop.
+    if (!releaseSeen_) {
+        releaseSeen_ = true;
+        return;
+    }
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    ScreenToClient(controlHandle_, &cursor);
+    PostMessageW(controlHandle_, WM_LBUTTONUP, 0, MAKELPARAM(cursor.x, cursor.y));
+    releaseSeen_ = false;
 }
 
 void TWScrollbar::MouseUp()
@@ -449,6 +516,10 @@ LRESULT TWScrollbar::Handle(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_TIMER:
         if (wParam == kRefreshTimer) {
             Refresh();
+            return 0;
+        }
+        if (wParam == kReleaseTimer) {
+            CheckRelease();
             return 0;
         }
         break;
@@ -827,8 +898,10 @@ void TSkinScControl::AfterMessage(TMessage& message)
             bar_->HideBar();
         break;
     default:
+        // Every change of the control's bar comes through the messages above
+        // (its keys and clicks end in a reflected scroll notice and a new
+        // position), so nothing else is looked at.
         TSkinControl::AfterMessage(message);
-        if (bar_ && !IsQuietMessage(message.msg) && LifeState() == lsAttached) bar_->Refresh();
         break;
     }
 }

@@ -94,6 +94,7 @@ private:
     void CreateBarWindow(HWND parent);
     void MouseDown(LPARAM lParam);
     void MouseUp();
+    void CheckRelease();
     void Draw(HDC dc, const ScrollBarGeometry& geometry, int width, int height);
     // The numbers the last paint showed, to tell whether a repaint is due.
     struct Snapshot {
@@ -119,6 +120,9 @@ private:
     int activePart_ = spNone;
     bool showing_ = false;
     bool pressed_ = false;
+    bool busy_ = false;
+    bool releaseSeen_ = false;
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     Snapshot painted_;
 };
 

@@ -1,8 +1,10 @@
 #include "tests/skin_controls/control_test_skin.h"
 
+#include <algorithm>
 #include <sstream>
 #include <string>
 
+#include "skin/form/skin_messages.h"
 #include "tests/skin_data/skin_test_package.h"
 
 namespace quorvane::controltest {
@@ -177,6 +179,64 @@ COLORREF ScreenPixel(HWND window, int x, int y)
     const COLORREF colour = GetPixel(dc, x, y);
     ReleaseDC(window, dc);
     return colour;
+}
+
+namespace {
+Watchdog* g_watchdog = nullptr;
+}
+
+Watchdog::Watchdog(HWND window, int maxDepth, DWORD limitMs) : window_(window), maxDepth_(maxDepth)
+{
+    g_watchdog = this;
+    before_ = SetWindowsHookExW(WH_CALLWNDPROC, &Watchdog::Before, nullptr, GetCurrentThreadId());
+    after_ = SetWindowsHookExW(WH_CALLWNDPROCRET, &Watchdog::After, nullptr, GetCurrentThreadId());
+    timer_ = SetTimer(nullptr, 0, limitMs, &Watchdog::Deadline);
+}
+
+Watchdog::~Watchdog()
+{
+    if (timer_) KillTimer(nullptr, timer_);
+    if (before_) UnhookWindowsHookEx(before_);
+    if (after_) UnhookWindowsHookEx(after_);
+    g_watchdog = nullptr;
+    if (runaway_ && IsWindow(window_)) SendMessageW(window_, WM_SKINENABLE, 1, 0);
+}
+
+LRESULT CALLBACK Watchdog::Before(int code, WPARAM wParam, LPARAM lParam)
+{
+    const auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    Watchdog* dog = g_watchdog;
+    if (code == HC_ACTION && dog && call->hwnd == dog->window_) {
+        dog->deepest_ = std::max(dog->deepest_, ++dog->depth_);
+        if (dog->depth_ > dog->maxDepth_ && !dog->runaway_) {
+            dog->runaway_ = true;
+            SendMessageW(dog->window_, WM_SKINENABLE, 0, 0);
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+LRESULT CALLBACK Watchdog::After(int code, WPARAM wParam, LPARAM lParam)
+{
+    const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+    Watchdog* dog = g_watchdog;
+    if (code == HC_ACTION && dog && call->hwnd == dog->window_) --dog->depth_;
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+void CALLBACK Watchdog::Deadline(HWND, UINT, UINT_PTR, DWORD)
+{
+    Watchdog* dog = g_watchdog;
+    if (!dog) return;
+    KillTimer(nullptr, dog->timer_);
+    dog->timer_ = 0;
+    // Only a loop that is still running after the limit is ended.
+    if (HWND captured = GetCapture()) {
+        dog->timedOut_ = true;
+        SendMessageW(captured, WM_CANCELMODE, 0, 0);
+        ReleaseCapture();
+    }
+    PostMessageW(nullptr, WM_LBUTTONUP, 0, 0);
 }
 
 }  // namespace quorvane::controltest

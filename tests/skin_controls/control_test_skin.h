@@ -45,4 +45,33 @@ void Keys(std::initializer_list<WORD> keys);
 // A pixel of a window as it is on the screen (client coordinates).
 COLORREF ScreenPixel(HWND window, int x, int y);
 
+// Keeps a test from hanging on a skinned window. Messages sent to the
+// window nested deeper than maxDepth switch its skinner off (WM_SKINENABLE
+// 0), so a runaway recursion unwinds; a modal loop (a platform tracking
+// loop, say) still running when the time limit passes loses the mouse
+// capture and gets a button-up, which ends it. Only one at a time.
+class Watchdog {
+public:
+    Watchdog(HWND window, int maxDepth, DWORD limitMs);
+    ~Watchdog();
+    Watchdog(const Watchdog&) = delete;
+    Watchdog& operator=(const Watchdog&) = delete;
+
+    int DeepestNesting() const { return deepest_; }
+    bool RunawayStopped() const { return runaway_; }
+    bool ModalLoopEnded() const { return timedOut_; }
+
+private:
+    static LRESULT CALLBACK Before(int code, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK After(int code, WPARAM wParam, LPARAM lParam);
+    static void CALLBACK Deadline(HWND, UINT, UINT_PTR, DWORD);
+
+    HWND window_;
+    int maxDepth_;
+    int depth_ = 0, deepest_ = 0;
+    bool runaway_ = false, timedOut_ = false;
+    HHOOK before_ = nullptr, after_ = nullptr;
+    UINT_PTR timer_ = 0;
+};
+
 }  // namespace quorvane::controltest

@@ -191,15 +191,21 @@ TEST(ScrollSkinner, DraggingTheThumbScrollsTheControlAndTheBarFollows)
     EXPECT_GT(f.FirstLine(), 10);
     ExpectInStep(*bar, "after the drag");
 
-    // Dragged far past the end, the thumb stops before the down arrow.
+    // Dragged far past the end, the thumb stops before the down arrow. The
+    // button goes up below the screen's edge, outside every window of the
+    // program, before the press has been handled: the release reaches
+    // another program's window, and the tracking must end all the same.
     ASSERT_TRUE(bar->QueryGeometry(geometry));
     const POINT again{geometry.bar.left + 8, geometry.bar.top + (geometry.thumbStart + geometry.thumbEnd) / 2};
     MouseTo(again);
     Pump(30);
+    Watchdog dog(f.Window(), 50, 4000);
     MouseButton(true);
-    MouseTo({again.x, again.y + 300});
+    MouseTo({again.x, again.y + 3000});
     MouseButton(false);
-    Pump(200);
+    Pump(600);
+    EXPECT_FALSE(dog.ModalLoopEnded());
+    EXPECT_FALSE(bar->Pressed());
     ASSERT_TRUE(bar->QueryGeometry(geometry));
     EXPECT_LE(geometry.thumbEnd, geometry.length - bar->ArrowSize());
     ExpectInStep(*bar, "dragged past the end");
@@ -232,6 +238,83 @@ TEST(ScrollSkinner, BordersFixedColourAndFreeingGiveEverythingBack)
     Free(f.skinner);
     EXPECT_FALSE(IsWindow(barWindow));
     EXPECT_EQ(f.memo->WindowProc(), f.memo->DefaultWindowProc());
+}
+
+// A scroll bar control reads its bar through messages to itself; the
+// skinner must not answer each of them by reading the bar again, and a
+// press on the drawn bar must hand the platform a press it can finish.
+TEST(ScrollSkinner, AScrollBarControlIsDrawnWithoutRunawayAndPassesClicksKeysAndPositionsOn)
+{
+    TForm* form = Stage();
+    auto* control = new TScrollBar(form);
+    control->SetParent(form);
+    control->SetKind(sbVertical);
+    control->SetBounds(330, 20, 17, 150);
+    control->SetPageSize(10);
+    control->SetParams(30, 0, 100);
+    control->SetLargeChange(10);
+    control->HandleNeeded();
+    HWND window = control->Handle();
+    Watchdog dog(window, 8, 5000);
+    auto* skinner = new TSkinScControl(control);
+    skinner->AttachControl(nullptr, &Skin(), false, nullptr);
+    Pump(20);
+    EXPECT_FALSE(dog.RunawayStopped()) << "messages nested " << dog.DeepestNesting() << " deep";
+    TWScrollbar* bar = skinner->Bar();
+    ASSERT_NE(bar, nullptr);
+    ASSERT_TRUE(bar->Showing());
+    EXPECT_TRUE(bar->Vertical());
+    ExpectInStep(*bar, "attached");
+
+    // A click below the thumb pages down, in the control.
+    ScrollBarGeometry geometry;
+    ASSERT_TRUE(bar->QueryGeometry(geometry));
+    MouseTo({geometry.bar.left + 8, geometry.bar.top + geometry.thumbEnd + 5});
+    Pump(30);
+    MouseButton(true);
+    MouseButton(false);
+    Pump(200);
+    EXPECT_EQ(control->Position(), 40);
+    EXPECT_FALSE(bar->Pressed());
+    ExpectInStep(*bar, "paged");
+
+    // The thumb dragged with the mouse.
+    ASSERT_TRUE(bar->QueryGeometry(geometry));
+    const POINT grab{geometry.bar.left + 8, geometry.bar.top + (geometry.thumbStart + geometry.thumbEnd) / 2};
+    MouseTo(grab);
+    Pump(30);
+    MouseButton(true);
+    for (int step = 1; step <= 4; ++step) MouseTo({grab.x, grab.y + step * 5});
+    MouseButton(false);
+    Pump(200);
+    EXPECT_GT(control->Position(), 40);
+    ExpectInStep(*bar, "thumb dragged");
+
+    // Keys on the focused control, and positions set by the program.
+    control->SetFocus();
+    Pump(20);
+    const int before = control->Position();
+    Keys({VK_DOWN});
+    Pump(60);
+    EXPECT_EQ(control->Position(), before + 1);
+    ExpectInStep(*bar, "arrow key");
+    control->SetPosition(0);
+    Pump(20);
+    ExpectInStep(*bar, "set by the program");
+    control->SetParams(90, 0, 100);
+    Pump(20);
+    ExpectInStep(*bar, "parameters set by the program");
+
+    // A press sent by a program, with no button down, is not handed to the
+    // platform's tracking (which would wait for a release forever).
+    SendMessageW(bar->Window(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(8, geometry.length - 4));
+    EXPECT_FALSE(bar->Pressed());
+    EXPECT_EQ(GetCapture(), nullptr);
+    EXPECT_FALSE(dog.ModalLoopEnded());
+    EXPECT_FALSE(dog.RunawayStopped()) << "messages nested " << dog.DeepestNesting() << " deep";
+    EXPECT_LE(dog.DeepestNesting(), 4);
+    Free(control);
+    Pump();
 }
 
 }  // namespace
