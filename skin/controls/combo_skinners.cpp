@@ -219,13 +219,20 @@ void TSkinComBox::DrawSkin(HDC dc, const RECT& rect)
     if (!window) return;
     style_ = GetStyle(window, GWL_STYLE);
     exStyle_ = GetStyle(window, GWL_EXSTYLE);
-    const bool rightToLeft = (exStyle_ & WS_EX_LEFTSCROLLBAR) != 0;
+    // The skin's button goes where the platform has its button, which is
+    // where clicks open the list and where the text is not: a right-to-left
+    // combo box (WS_EX_LEFTSCROLLBAR) has it at the left on platforms that
+    // move it there. Not every platform does (Wine's stays at the right),
+    // so the reported button decides when there is one.
+    bool rightToLeft = (exStyle_ & WS_EX_LEFTSCROLLBAR) != 0;
     COMBOBOXINFO info{};
     info.cbSize = sizeof info;
-    if (OptionalGetComboBoxInfo(window, &info)) {
+    const bool reported = OptionalGetComboBoxInfo(window, &info);
+    if (reported) {
         buttonRect_ = info.rcButton;
         // A simple combo box has no button.
         if (info.stateButton == STATE_SYSTEM_INVISIBLE) return;
+        if (!IsRectEmpty(&info.rcButton)) rightToLeft = info.rcButton.left + info.rcButton.right < rect.right;
     }
     const TDataSkinBorder& button = *skin->ComboButton;
     const int state = State();
@@ -239,9 +246,15 @@ void TSkinComBox::DrawSkin(HDC dc, const RECT& rect)
     if (button.Style == 2) {
         // The combo composite (or a skin's whole-frame picture): the middle
         // is key-coloured, so the text the combo drew shows through.
-        const TDataSkinObject* whole = rightToLeft && HasPicture(skin->SunkEdge.get()) ? skin->SunkEdge.get() : &button;
-        DrawElement(dc, rect, whole->Bitmap.get(), false, whole->Tile == 1, true, std::max(whole->Frame, 1), state,
-                    whole->Margins());
+        // Right to left, the composite's mirror image: the skin data mirrors
+        // the composite strip as a whole, so its frames run in reverse order.
+        const bool mirrored = rightToLeft && HasPicture(skin->SunkEdge.get());
+        const TDataSkinObject* whole = mirrored ? skin->SunkEdge.get() : &button;
+        const int frames = std::max(whole->Frame, 1);
+        const int frame = mirrored ? std::max(frames + 1 - state, 1) : state;
+        DrawElement(dc, rect, whole->Bitmap.get(), false, whole->Tile == 1, true, frames, frame, whole->Margins());
+        if (!reported)
+            buttonRect_ = rightToLeft ? RECT{0, 0, arrow + 2, rect.bottom} : RECT{rect.right - arrow - 2, 0, rect.right, rect.bottom};
         return;
     }
     RECT glyph{};

@@ -88,12 +88,6 @@ bool LeftButtonDown(bool now)
     return now ? (GetAsyncKeyState(key) & 0x8000) != 0 : GetKeyState(VK_LBUTTON) < 0;
 }
 
-// Where a windowed control's window is, without creating it.
-HWND WindowOf(TControl* control)
-{
-    auto* windowed = As<TWinControl>(control);
-    return windowed ? windowed->WindowHandle() : nullptr;
-}
 
 }  // namespace
 
@@ -611,6 +605,10 @@ void TSkinScrollbar::Detach()
         FreeBars();
         if (HWND window = Handle(); window && IsWindow(window))
             RedrawWindow(window, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_NOCHILDREN);
+    } else {
+        // Kept until the skinner goes, but no longer over anything.
+        if (horizontal_) horizontal_->HideBar();
+        if (vertical_) vertical_->HideBar();
     }
 }
 
@@ -639,6 +637,18 @@ void TSkinScrollbar::PaintBorder(HDC dc)
 
 bool TSkinScrollbar::BeforeMessage(TMessage& message)
 {
+    if (message.msg == WM_NCDESTROY) {
+        // The control's window goes; when the control makes a new one (its
+        // scroll bars or style changed), the form engine gives that window
+        // a new skinner. The engine finds this one by the old window. (The
+        // control's notice that its window was made anew comes too late for
+        // a skinner switched off with the old window.)
+        HWND old = Handle();
+        const bool passedOn = TSkinControl::BeforeMessage(message);
+        if (Control() && Form() && Form()->Window())
+            PostMessageW(Form()->Window(), WM_SKINRESCROLL, reinterpret_cast<WPARAM>(old), 0);
+        return passedOn;
+    }
     if (message.msg == WM_NCPAINT && bordered_) {
         CallDefault(message);
         if (HWND window = Handle()) {
@@ -677,10 +687,6 @@ void TSkinScrollbar::AfterMessage(TMessage& message)
             if (horizontal_) horizontal_->HideBar();
             if (vertical_) vertical_->HideBar();
         }
-        return;
-    case CM_RECREATEWND:
-        if (Control() && Form() && Form()->Window())
-            PostMessageW(Form()->Window(), WM_SKINRESCROLL, reinterpret_cast<WPARAM>(WindowOf(Control())), 0);
         return;
     case WM_SKINPRINT:
         if (message.lParam == kSkinMagic) {
@@ -909,17 +915,6 @@ void TSkinScControl::AfterMessage(TMessage& message)
 void TSkinScControl::DrawSkin(HDC, const RECT&)
 {
     if (bar_ && bar_->Showing()) bar_->Paint();
-}
-
-// ---- factory -----------------------------------------------------------------------------
-
-TSkinControl* CreateScrollSkinner(TWinSkinForm* form, TControl* control, bool listView)
-{
-    auto* windowed = As<TWinControl>(control);
-    if (!windowed || !windowed->Handle()) return nullptr;
-    TSkinScrollbar* skinner = listView ? new TSkinListView(control) : new TSkinScrollbar(control);
-    skinner->AttachScrollbars(control, form ? form->SkinData() : nullptr, form, form ? form->CanvasB() : nullptr);
-    return skinner;
 }
 
 }  // namespace quorvane

@@ -214,10 +214,4 @@ private:
     std::unique_ptr<TWScrollbar> bar_;
 };
 
-// The scroll bar skinner of a control, made and attached (for the form
-// engine, which makes it again when the control's window was re-created):
-// a TSkinListView when listView, else a TSkinScrollbar. Null when the
-// control has no window.
-TSkinControl* CreateScrollSkinner(TWinSkinForm* form, TControl* control, bool listView);
-
 }  // namespace quorvane

@@ -111,12 +111,10 @@ TSkinData& Skin()
 void Pump(int milliseconds)
 {
     const DWORD end = GetTickCount() + static_cast<DWORD>(milliseconds);
-    MSG msg;
+    // The application's own handling: dialog keys (Tab, Ctrl+Tab) reach the
+    // forms as they do in the program.
     do {
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
+        Application->ProcessMessages();
         if (milliseconds > 0) Sleep(5);
     } while (milliseconds > 0 && static_cast<int>(end - GetTickCount()) > 0);
 }
