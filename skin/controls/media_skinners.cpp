@@ -165,14 +165,18 @@ void TWMediaPlayer::ReadButtons()
 
 int TWMediaPlayer::ButtonAt(POINT point) const
 {
-    if (buttonWidth_ <= 0 || point.x < 0) return -1;
-    int x = 0;
+    RECT client{};
+    if (buttonWidth_ <= 0 || !window_ || !GetClientRect(window_, &client) || !PtInRect(&client, point)) return -1;
+    // Equal widths; the last button also takes what the division leaves,
+    // as the control lays its buttons out.
+    int x = 0, last = -1;
     for (int i = 0; i < kMPButtonCount; ++i) {
         if (!buttons_[static_cast<size_t>(i)].visible) continue;
         if (point.x < x + buttonWidth_) return i;
         x += buttonWidth_;
+        last = i;
     }
-    return -1;
+    return last;
 }
 
 void TWMediaPlayer::Paint(HDC dc)
@@ -190,11 +194,12 @@ void TWMediaPlayer::Paint(HDC dc)
     int visible = 0;
     for (const Button& button : buttons_) visible += button.visible ? 1 : 0;
     buttonWidth_ = visible ? Width(client) / visible : 0;
-    int x = 0;
+    int x = 0, visibleLeft = visible;
     for (int i = 0; visible && i < kMPButtonCount; ++i) {
         const Button& button = buttons_[static_cast<size_t>(i)];
         if (!button.visible) continue;
-        const RECT cell{x, 0, x + buttonWidth_, Height(client)};
+        --visibleLeft;
+        const RECT cell{x, 0, visibleLeft == 0 ? Width(client) : x + buttonWidth_, Height(client)};
         x += buttonWidth_;
         const bool down = pressed_ && pressedButton_ == i;
         const int frame = down ? 2 : !button.enabled ? 3 : 1;
@@ -250,6 +255,8 @@ LRESULT TWMediaPlayer::Handle(UINT msg, WPARAM wParam, LPARAM lParam)
         GetCursorPos(&cursor);
         ScreenToClient(window_, &cursor);
         pressedButton_ = ButtonAt(cursor);
+        // A disabled button does not go down.
+        if (pressedButton_ >= 0 && !buttons_[static_cast<size_t>(pressedButton_)].enabled) pressedButton_ = -1;
         Paint();
         return 0;
     }

@@ -4,15 +4,24 @@
 // attach/free cycles leave no GDI or USER object behind.
 #include <windows.h>
 #include <commctrl.h>
+#include <mmsystem.h>
 
+#include <cstring>
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "framework/com_controls.h"
+#include "framework/input_controls.h"
+#include "framework/scroll_controls.h"
 #include "framework/list_controls.h"
+#include "framework/media_player.h"
+#include "framework/message_box.h"
 #include "framework/std_controls.h"
 #include "framework/tab_controls.h"
 #include "skin/controls/combo_skinners.h"
 #include "skin/controls/edit_skinners.h"
+#include "skin/controls/media_skinners.h"
 #include "skin/controls/scrollbar_skinners.h"
 #include "skin/controls/status_skinners.h"
 #include "skin/controls/tab_skinners.h"
@@ -403,6 +412,111 @@ TEST(EditSkinner, TheFrameAndAnEmbeddedUpDown)
     Pump();
 }
 
+// A short WAV of a square wave, in the temporary folder.
+std::string WriteSquareWave(int milliseconds)
+{
+#pragma pack(push, 1)
+    struct Header {
+        char riff[4] = {'R', 'I', 'F', 'F'};
+        uint32_t riffSize = 0;
+        char wave[8] = {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '};
+        uint32_t formatSize = 16;
+        uint16_t format = 1, channels = 1;
+        uint32_t rate = 8000, bytesPerSecond = 8000;
+        uint16_t blockAlign = 1, bits = 8;
+        char data[4] = {'d', 'a', 't', 'a'};
+        uint32_t dataSize = 0;
+    };
+#pragma pack(pop)
+    Header header;
+    header.dataSize = header.rate * static_cast<uint32_t>(milliseconds) / 1000;
+    header.riffSize = static_cast<uint32_t>(sizeof header) - 8 + header.dataSize;
+    std::vector<uint8_t> bytes(sizeof header + header.dataSize);
+    memcpy(bytes.data(), &header, sizeof header);
+    for (uint32_t i = 0; i < header.dataSize; ++i) bytes[sizeof header + i] = i % 32 < 16 ? 96 : 160;
+    WCHAR folder[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, folder);
+    const std::string path = Utf16ToUtf8(folder) + "quorvane_skinned_player.wav";
+    HANDLE file = CreateFileW(reinterpret_cast<const WCHAR*>(Utf8ToUtf16(path).c_str()), GENERIC_WRITE, 0, nullptr,
+                              CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+    return path;
+}
+
+TMPModes WaitForMode(TMediaPlayer* player, TMPModes wanted, int milliseconds)
+{
+    const DWORD end = GetTickCount() + static_cast<DWORD>(milliseconds);
+    while (player->Mode() != wanted && static_cast<int>(end - GetTickCount()) > 0) Pump(10);
+    return player->Mode();
+}
+
+TEST(MediaSkinner, TheDrawnBarPlaysAndStopsAWaveThroughTheControlAndSharesItsWidth)
+{
+    // The test program runs with ALSA's null device as its sound output.
+    ASSERT_GT(waveOutGetNumDevs(), 0u) << "no wave output device";
+    auto* player = Place<TMediaPlayer>(300, 100, 270, 30);
+    player->SetFileName(WriteSquareWave(3000));
+    player->Open();
+    ASSERT_EQ(player->Mode(), mpStopped);
+    auto* skinner = Skinned<TSkinMP>(player);
+    TWMediaPlayer* bar = skinner->Bar();
+    ASSERT_NE(bar, nullptr);
+    RECT over{}, under{};
+    GetWindowRect(bar->Window(), &over);
+    GetWindowRect(player->Handle(), &under);
+    EXPECT_TRUE(EqualRect(&over, &under));
+    EXPECT_TRUE(IsWindowVisible(bar->Window()));
+    ASSERT_EQ(bar->ButtonWidth(), 30);
+    // Stopped: play can be pressed, pause cannot.
+    auto cellPixel = [&](int button) { return ScreenPixel(bar->Window(), button * 30 + 1, 1); };
+    EXPECT_EQ(cellPixel(mbPlay), ButtonColour(1));
+    EXPECT_EQ(cellPixel(mbPause), ButtonColour(3));
+
+    // The real mouse on the drawn play button plays the file.
+    auto click = [&](int button) {
+        MouseTo(ScreenOf(bar->Window(), button * 30 + 15, 15));
+        Pump(30);
+        MouseButton(true);
+        MouseButton(false);
+        Pump(100);
+    };
+    click(mbPlay);
+    EXPECT_EQ(WaitForMode(player, mpPlaying, 1000), mpPlaying);
+    Pump(50);
+    EXPECT_EQ(cellPixel(mbPause), ButtonColour(1));
+    EXPECT_EQ(cellPixel(mbPlay), ButtonColour(3));
+    click(mbStop);
+    EXPECT_EQ(WaitForMode(player, mpStopped, 1000), mpStopped);
+    EXPECT_GT(player->Position(), 0);
+    EXPECT_LT(player->Position(), player->Length());
+
+    // Only play and stop shown: two buttons of half the width each.
+    SetSetPropText(player, "VisibleButtons", "[btPlay,btStop]");
+    Pump(50);
+    EXPECT_EQ(bar->ButtonWidth(), 135);
+    EXPECT_EQ(bar->ButtonAt({140, 10}), mbStop);
+    EXPECT_EQ(bar->ButtonAt({269, 10}), mbStop);
+    // Widths that do not divide evenly: the last button takes the rest,
+    // and a press there is the control's last button too.
+    SetSetPropText(player, "VisibleButtons", "[btPlay,btPause,btStop,btNext,btPrev,btStep,btBack,btRecord,btEject]");
+    player->SetBounds(300, 100, 275, 30);
+    Pump(50);
+    EXPECT_EQ(bar->ButtonWidth(), 30);
+    EXPECT_EQ(bar->ButtonAt({272, 10}), mbEject);
+    EXPECT_EQ(player->ButtonAt(272), btEject);
+    player->Close();
+    Free(player);
+    Pump();
+}
+
+BOOL CALLBACK CountWindow(HWND, LPARAM counter)
+{
+    ++*reinterpret_cast<int*>(counter);
+    return TRUE;
+}
+
 // Attaching and freeing a skinner a hundred times leaves the process with
 // the GDI objects and windows it had.
 void ExpectNoLeak(const char* family, const std::function<void()>& cycle)
@@ -410,12 +524,20 @@ void ExpectNoLeak(const char* family, const std::function<void()>& cycle)
     SCOPED_TRACE(family);
     cycle();  // first use creates what lives for the whole run
     Pump();
+    // The drawn bars are child windows: those are counted too.
+    auto children = [] {
+        int count = 0;
+        EnumChildWindows(Stage()->Handle(), &CountWindow, reinterpret_cast<LPARAM>(&count));
+        return count;
+    };
     const enginetest::ResourceCounts before = enginetest::CountResources();
+    const int childrenBefore = children();
     for (int i = 0; i < 100; ++i) cycle();
     Pump();
     const enginetest::ResourceCounts after = enginetest::CountResources();
     EXPECT_EQ(after.gdi, before.gdi) << enginetest::Describe(before) << " -> " << enginetest::Describe(after);
     EXPECT_EQ(after.windows, before.windows);
+    EXPECT_EQ(children(), childrenBefore);
 }
 
 TEST(SkinnerLifetime, AHundredAttachAndFreeCyclesPerFamilyLeakNothing)
@@ -424,34 +546,60 @@ TEST(SkinnerLifetime, AHundredAttachAndFreeCyclesPerFamilyLeakNothing)
     auto* memo = Place<TMemo>(20, 20, 200, 100);
     memo->SetScrollBars(ssBoth);
     memo->SetText(std::string(3000, 'x') + "\r\n" + std::string(200, '\n'));
+    auto* list = Place<TListView>(230, 20, 200, 100);
+    list->SetViewStyle(vsReport);
+    list->Columns()->Add()->SetCaption("Name");
+    for (int i = 0; i < 40; ++i) list->Items()->Add()->SetCaption("item");
+    auto* scroll = Place<TScrollBar>(440, 20, 17, 100);
+    scroll->SetKind(sbVertical);
     auto* combo = Place<TComboBox>(20, 240, 150, 24);
     combo->SetStyle(csSimple);
     for (int i = 0; i < 30; ++i) combo->Items()->Add("item");
     combo->SetBounds(20, 240, 150, 120);
     auto* track = Place<TTrackBar>(260, 240, 150, 30);
     auto* status = Place<TStatusBar>(0, 0, 200, 20);
+    status->Panels()->Add()->SetText("panel");
+    auto* progress = Place<TProgressBar>(260, 280, 150, 16);
+    progress->SetPosition(40);
     auto* pages = Place<TPageControl>(320, 20, 280, 180);
     auto* sheet = new TTabSheet(form);
     sheet->SetPageControl(pages);
+    auto* header = Place<THeaderControl>(20, 130, 200, 24);
+    header->Sections()->Add()->SetText("Column");
     auto* edit = Place<TEdit>(20, 380, 100, 22);
-    for (TWinControl* c : std::initializer_list<TWinControl*>{memo, combo, track, status, pages, edit}) c->HandleNeeded();
+    auto* upDown = Place<TUpDown>(130, 380, 17, 22);
+    auto* date = Place<TDateTimePicker>(160, 380, 120, 22);
+    auto* player = Place<TMediaPlayer>(300, 380, 200, 30);
+    const std::initializer_list<TWinControl*> all{memo, list, scroll, combo, track, status, progress, pages, sheet,
+                                                  header, edit, upDown, date, player};
+    for (TWinControl* c : all) c->HandleNeeded();
     Pump(50);
     auto cycleOf = [](TControl* control, auto make) {
         return [control, make] {
             TSkinControl* skinner = make(control);
             skinner->AttachControl(nullptr, &Skin(), true, nullptr);
-            if (HWND window = As<TWinControl>(control)->Handle()) RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+            if (HWND window = As<TWinControl>(control)->Handle())
+                RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
             skinner->Detach();
             Free(skinner);
         };
     };
     ExpectNoLeak("scroll bars", cycleOf(memo, [](TControl* c) -> TSkinControl* { return new TSkinScrollbar(c); }));
+    ExpectNoLeak("list view", cycleOf(list, [](TControl* c) -> TSkinControl* { return new TSkinListView(c); }));
+    ExpectNoLeak("scroll bar control", cycleOf(scroll, [](TControl* c) -> TSkinControl* { return new TSkinScControl(c); }));
     ExpectNoLeak("combo box", cycleOf(combo, [](TControl* c) -> TSkinControl* { return new TSkinComBox(c); }));
     ExpectNoLeak("track bar", cycleOf(track, [](TControl* c) -> TSkinControl* { return new TSkinTrackBar(c); }));
     ExpectNoLeak("status bar", cycleOf(status, [](TControl* c) -> TSkinControl* { return new TSkinStatusBar(c); }));
+    ExpectNoLeak("progress bar", cycleOf(progress, [](TControl* c) -> TSkinControl* { return new TSkinProgress(c); }));
     ExpectNoLeak("tabs", cycleOf(pages, [](TControl* c) -> TSkinControl* { return new TSkinTab(c); }));
+    ExpectNoLeak("tab sheet", cycleOf(sheet, [](TControl* c) -> TSkinControl* { return new TSkinTabSheet(c); }));
+    ExpectNoLeak("header", cycleOf(header, [](TControl* c) -> TSkinControl* { return new TSkinHeader(c); }));
     ExpectNoLeak("edit", cycleOf(edit, [](TControl* c) -> TSkinControl* { return new TSkinEdit(c); }));
-    for (TControl* c : std::initializer_list<TControl*>{memo, combo, track, status, pages, edit}) Free(c);
+    ExpectNoLeak("up-down", cycleOf(upDown, [](TControl* c) -> TSkinControl* { return new TSkinUpDown(c); }));
+    ExpectNoLeak("date-time picker", cycleOf(date, [](TControl* c) -> TSkinControl* { return new TSkinDateTime(c); }));
+    ExpectNoLeak("media player", cycleOf(player, [](TControl* c) -> TSkinControl* { return new TSkinMP(c); }));
+    for (TWinControl* c : all)
+        if (c != sheet) Free(c);
     Pump();
 }
 
