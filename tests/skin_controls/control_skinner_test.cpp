@@ -9,6 +9,7 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "framework/com_controls.h"
@@ -210,9 +211,27 @@ TEST(TrackBarSkinner, ChannelAndThumbComeFromTheSkinAndValuesMatchThePlatform)
         MouseButton(true);
         MouseButton(false);
         Pump(100);
-        return std::pair<int, int>(afterKeys, bar->Position());
+        const int afterClick = bar->Position();
+        // The thumb dragged back towards the start.
+        RECT th{};
+        SendMessageW(w, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&th));
+        const POINT grab = ScreenOf(w, (th.left + th.right) / 2, (th.top + th.bottom) / 2);
+        MouseTo(grab);
+        Pump(30);
+        MouseButton(true);
+        Pump(30);
+        for (int step = 1; step <= 5; ++step) {
+            MouseTo({grab.x - step * 12, grab.y});
+            Pump(20);
+        }
+        MouseButton(false);
+        Pump(100);
+        return std::tuple<int, int, int>(afterKeys, afterClick, bar->Position());
     };
-    EXPECT_EQ(drive(skinnedBar), drive(plainBar));
+    const auto skinnedValues = drive(skinnedBar);
+    const auto plainValues = drive(plainBar);
+    EXPECT_EQ(skinnedValues, plainValues);
+    EXPECT_LT(std::get<2>(skinnedValues), std::get<1>(skinnedValues));  // the drag moved it
     Free(skinnedBar);
     Free(plainBar);
     Pump();
