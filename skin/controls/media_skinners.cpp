@@ -91,6 +91,11 @@ TWMediaPlayer::~TWMediaPlayer()
 void TWMediaPlayer::LoadGlyphs()
 {
     HINSTANCE instance = GetModuleHandleW(nullptr);
+    // Glyphs drawn here take the skin's button text colour, so they show
+    // on a dark skin's buttons as well as on a light one's.
+    const TSkinData* skin = skinner_.SkinData();
+    const TDataSkinButton* face = skin && HasPicture(skin->Buttons.get()) ? skin->Buttons.get() : nullptr;
+    const COLORREF enabledInk = face && face->HasNormalColour2 ? ResolveColour(face->NormalColour2) : RGB(0, 0, 0);
     for (int i = 0; i < kMPButtonCount; ++i) {
         for (int look = 0; look < 3; ++look) {
             const std::string name = std::string(kLooks[look]) + "_" + kResourceNames[i];
@@ -99,7 +104,7 @@ void TWMediaPlayer::LoadGlyphs()
                 buttons_[static_cast<size_t>(i)].glyphs[static_cast<size_t>(look)].reset(loaded);
                 continue;
             }
-            const COLORREF ink = look == 0 ? RGB(0, 0, 0) : look == 1 ? RGB(128, 128, 128) : kColouredInk[i];
+            const COLORREF ink = look == 0 ? enabledInk : look == 1 ? RGB(128, 128, 128) : kColouredInk[i];
             buttons_[static_cast<size_t>(i)].glyphs[static_cast<size_t>(look)] = DrawGlyph(i, ink);
         }
     }
@@ -133,7 +138,9 @@ void TWMediaPlayer::FollowControl()
     RECT rect{};
     GetWindowRect(control_, &rect);
     MapWindowPoints(nullptr, GetParent(window_), reinterpret_cast<POINT*>(&rect), 2);
-    const bool visible = IsWindowVisible(control_) != FALSE;
+    // Shown whenever the control is: both are children of one parent, so
+    // the control's own style says it (its parent may not be on screen yet).
+    const bool visible = (GetWindowLongPtrW(control_, GWL_STYLE) & WS_VISIBLE) != 0;
     HWND before = GetWindow(control_, GW_HWNDPREV);
     UINT flags = SWP_NOACTIVATE | (visible ? SWP_SHOWWINDOW : SWP_HIDEWINDOW);
     if (before == window_) flags |= SWP_NOZORDER;
@@ -195,6 +202,8 @@ void TWMediaPlayer::Paint(HDC dc)
     for (const Button& button : buttons_) visible += button.visible ? 1 : 0;
     buttonWidth_ = visible ? Width(client) / visible : 0;
     int x = 0, visibleLeft = visible;
+    // A disabled player has every button disabled, whatever its sets say.
+    const bool playerEnabled = control_ && IsWindowEnabled(control_);
     for (int i = 0; visible && i < kMPButtonCount; ++i) {
         const Button& button = buttons_[static_cast<size_t>(i)];
         if (!button.visible) continue;
@@ -202,13 +211,14 @@ void TWMediaPlayer::Paint(HDC dc)
         const RECT cell{x, 0, visibleLeft == 0 ? Width(client) : x + buttonWidth_, Height(client)};
         x += buttonWidth_;
         const bool down = pressed_ && pressedButton_ == i;
-        const int frame = down ? 2 : !button.enabled ? 3 : 1;
+        const bool enabled = playerEnabled && button.enabled;
+        const int frame = down ? 2 : !enabled ? 3 : 1;
         if (skin && HasPicture(skin->Buttons.get())) {
             DrawElementState(pic, cell, 5, frame, skin->Buttons.get());
         } else {
             DrawEdge(pic, const_cast<RECT*>(&cell), down ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
         }
-        const int look = button.enabled ? (button.coloured ? 2 : 0) : 1;
+        const int look = enabled ? (button.coloured ? 2 : 0) : 1;
         HBITMAP glyph = button.glyphs[static_cast<size_t>(look)].get();
         const SIZE size = BitmapSize(glyph);
         const int shift = down ? 1 : 0;
@@ -256,7 +266,8 @@ LRESULT TWMediaPlayer::Handle(UINT msg, WPARAM wParam, LPARAM lParam)
         ScreenToClient(window_, &cursor);
         pressedButton_ = ButtonAt(cursor);
         // A disabled button does not go down.
-        if (pressedButton_ >= 0 && !buttons_[static_cast<size_t>(pressedButton_)].enabled) pressedButton_ = -1;
+        if (pressedButton_ >= 0 && (!buttons_[static_cast<size_t>(pressedButton_)].enabled || !IsWindowEnabled(control_)))
+            pressedButton_ = -1;
         Paint();
         return 0;
     }
@@ -329,7 +340,9 @@ void TSkinMP::AfterMessage(TMessage& message)
 
 void TSkinMP::SkinChanged()
 {
-    if (bar_) bar_->Paint();
+    if (!bar_) return;
+    bar_->LoadGlyphs();
+    bar_->Paint();
 }
 
 }  // namespace quorvane

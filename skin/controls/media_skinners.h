@@ -29,6 +29,9 @@ public:
     void Paint(HDC dc = nullptr);
     // Reads which buttons are visible, enabled and coloured.
     void ReadButtons();
+    // The glyphs: the program's pictures by name, else drawn in the skin's
+    // button text colour (again after a skin change).
+    void LoadGlyphs();
     // The visible button at a point of the bar, or -1.
     int ButtonAt(POINT point) const;
 
@@ -47,7 +50,6 @@ private:
     };
     static LRESULT CALLBACK Procedure(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
     LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam);
-    void LoadGlyphs();
 
     TSkinMP& skinner_;
     HWND window_ = nullptr;

@@ -217,6 +217,13 @@ void TWScrollbar::ShownThumb(const ScrollBarGeometry& geometry, int& start, int&
 void TWScrollbar::UpdateBar()
 {
     if (!window_) return;
+    // A skin without scroll bar pictures would leave a blank patch over
+    // the platform's bar: the platform's stays in sight instead.
+    const TSkinData* skin = skinner_.SkinData();
+    if (!skin || !HasPicture(skin->Scrollbar.get())) {
+        HideBar();
+        return;
+    }
     ScrollBarGeometry geometry;
     if (!QueryGeometry(geometry)) {
         showing_ = false;
@@ -555,7 +562,9 @@ void TSkinScrollbar::AttachScrollbars(TControl* control, TSkinData* skinData, TW
     if (Attached() || !control || control != Owner()) return;
     auto* windowed = As<TWinControl>(control);
     if (!windowed || !windowed->Handle()) return;
-    TSkinControl::AttachControl(form, skinData, false, canvas);
+    // A scroll box holds controls, not text: it takes the skin colour (its
+    // labels with it), as the panels around it do.
+    TSkinControl::AttachControl(form, skinData, control->InheritsFrom("TScrollingWinControl"), canvas);
     if (!Attached()) return;
     HWND window = Handle();
     bordered_ = Mode() != 1 && control->ClassName() != "TImageScrollBox";

@@ -122,7 +122,10 @@ TSkinTab::TSkinTab(TComponent* owner) : TSkinControl(owner) {}
 void TSkinTab::AttachControl(TWinSkinForm* form, TSkinData* skinData, bool replaceColor, TCanvas* canvas)
 {
     if (Attached()) return;
-    TSkinControl::AttachControl(form, skinData, replaceColor, canvas);
+    // The controls on a plain tab control (Mode 2) draw their backgrounds in
+    // its Color (labels do): that becomes the skin colour painted around
+    // them. A page control's controls sit on its sheets, which see to it.
+    TSkinControl::AttachControl(form, skinData, replaceColor || Mode() == 2, canvas);
     if (!Attached()) return;
     TControl* control = Control();
     closeBoxes_ = control->InheritsFrom("TPageControl") && control->Tag() == kCloseBoxTag &&
@@ -213,10 +216,15 @@ bool TSkinTab::BeforeMessage(TMessage& message)
 {
     switch (message.msg) {
     case WM_PAINT:
-        PaintClient(message);
-        return false;
     case WM_ERASEBKGND:
-        message.result = 1;
+        // A skin without tab pictures (one loaded later) leaves the tabs to
+        // the control.
+        if (!strip_) return true;
+        if (message.msg == WM_ERASEBKGND) {
+            message.result = 1;
+            return false;
+        }
+        PaintClient(message);
         return false;
     case WM_LBUTTONDOWN:
         if (closeBoxes_ && CloseBoxClicked(POINT{GET_X_LPARAM(message.lParam), GET_Y_LPARAM(message.lParam)})) return false;
@@ -258,6 +266,9 @@ void TSkinTab::AfterMessage(TMessage& message)
     case WM_STYLECHANGED:
         PrepareStrips();
         InvalidateRect(TargetWindow(), nullptr, FALSE);
+        return;
+    case WM_PAINT:
+        // Painted here before the control when skinned; its own otherwise.
         return;
     default:
         TSkinControl::AfterMessage(message);
@@ -372,6 +383,9 @@ TSkinTabBtn::TSkinTabBtn(TComponent* owner) : TSkinControl(owner) {}
 
 bool TSkinTabBtn::BeforeMessage(TMessage& message)
 {
+    // Without the skin's button pictures the control paints its own tabs.
+    if ((message.msg == WM_PAINT || message.msg == WM_ERASEBKGND) && !(SkinData() && HasPicture(SkinData()->Buttons.get())))
+        return true;
     if (message.msg == WM_PAINT) {
         PaintClient(message);
         return false;
@@ -387,6 +401,8 @@ void TSkinTabBtn::DrawSkin(HDC dc, const RECT& rect)
 {
     HWND window = TargetWindow();
     TSkinData* skin = SkinData();
+    // The tab scroller gets the skin's arrows, as on ordinary tabs.
+    if (!upDown_) upDown_ = AttachEmbeddedUpDown(this, window);
     if (!window || !skin || !HasPicture(skin->Buttons.get())) return;
     const TDataSkinButton& buttons = *skin->Buttons;
     ComposedPicture picture(Width(rect), Height(rect));
@@ -423,6 +439,12 @@ const TClassInfo& TSkinTabSheet::StaticClass()
 }
 
 TSkinTabSheet::TSkinTabSheet(TComponent* owner) : TSkinControl(owner) {}
+
+void TSkinTabSheet::AttachControl(TWinSkinForm* form, TSkinData* skinData, bool, TCanvas* canvas)
+{
+    // The sheet's controls (labels) draw their backgrounds in its Color.
+    TSkinControl::AttachControl(form, skinData, true, canvas);
+}
 
 bool TSkinTabSheet::BeforeMessage(TMessage& message)
 {

@@ -63,6 +63,9 @@ public:
     explicit TSkinTabBtn(TComponent* owner);
     bool BeforeMessage(TMessage& message) override;
     void DrawSkin(HDC dc, const RECT& rect) override;
+
+private:
+    TSkinUpDown* upDown_ = nullptr;  // a component of this skinner
 };
 
 // A page of a page control: the skin colour behind its controls.
@@ -70,6 +73,8 @@ class TSkinTabSheet : public TSkinControl {
     QUORVANE_CLASS(TSkinTabSheet)
 public:
     explicit TSkinTabSheet(TComponent* owner);
+    // Also gives the sheet the skin colour (given back on Detach).
+    void AttachControl(TWinSkinForm* form, TSkinData* skinData, bool replaceColor, TCanvas* canvas) override;
     bool BeforeMessage(TMessage& message) override;
     void DrawSkin(HDC dc, const RECT& rect) override;
 };

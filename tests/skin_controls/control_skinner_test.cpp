@@ -27,6 +27,7 @@
 #include "skin/controls/status_skinners.h"
 #include "skin/controls/tab_skinners.h"
 #include "tests/skin_controls/control_test_skin.h"
+#include "tests/skin_data/skin_test_package.h"
 #include "tests/skin_form/engine_test_support.h"
 #include "tests/support/gtest.h"
 
@@ -362,6 +363,16 @@ TEST(TabSkinner, TabsShowTheirFramesAndSwitchPagesByClickAndCtrlTab)
     Keys({VK_CONTROL, VK_TAB});
     Pump(100);
     EXPECT_EQ(pages->ActivePageIndex(), 1);
+
+    // A sheet takes the skin colour, so its labels draw their backgrounds
+    // in it; freeing the sheet's skinner gives the colour back.
+    TTabSheet* sheet = pages->Pages(1);
+    const TColor own = sheet->Color();
+    auto* sheetSkinner = Skinned<TSkinTabSheet>(sheet);
+    EXPECT_EQ(static_cast<COLORREF>(sheet->Color()), kFace);
+    sheetSkinner->Detach();
+    Free(sheetSkinner);
+    EXPECT_EQ(sheet->Color(), own);
     Free(pages);
     Pump();
 }
@@ -475,13 +486,20 @@ TEST(MediaSkinner, TheDrawnBarPlaysAndStopsAWaveThroughTheControlAndSharesItsWid
 {
     // The test program runs with ALSA's null device as its sound output.
     ASSERT_GT(waveOutGetNumDevs(), 0u) << "no wave output device";
-    auto* player = Place<TMediaPlayer>(300, 100, 270, 30);
+    // Skinned while its parent is not on screen yet, the bar shows with it.
+    auto* panel = Place<TPanel>(290, 90, 290, 50);
+    panel->SetVisible(false);
+    auto* player = new TMediaPlayer(panel);
+    player->SetParent(panel);
+    player->SetBounds(10, 10, 270, 30);
     player->SetFileName(WriteSquareWave(3000));
     player->Open();
     ASSERT_EQ(player->Mode(), mpStopped);
     auto* skinner = Skinned<TSkinMP>(player);
     TWMediaPlayer* bar = skinner->Bar();
     ASSERT_NE(bar, nullptr);
+    panel->SetVisible(true);
+    Pump(30);
     RECT over{}, under{};
     GetWindowRect(bar->Window(), &over);
     GetWindowRect(player->Handle(), &under);
@@ -520,13 +538,150 @@ TEST(MediaSkinner, TheDrawnBarPlaysAndStopsAWaveThroughTheControlAndSharesItsWid
     // Widths that do not divide evenly: the last button takes the rest,
     // and a press there is the control's last button too.
     SetSetPropText(player, "VisibleButtons", "[btPlay,btPause,btStop,btNext,btPrev,btStep,btBack,btRecord,btEject]");
-    player->SetBounds(300, 100, 275, 30);
+    player->SetBounds(10, 10, 275, 30);
     Pump(50);
     EXPECT_EQ(bar->ButtonWidth(), 30);
     EXPECT_EQ(bar->ButtonAt({272, 10}), mbEject);
     EXPECT_EQ(player->ButtonAt(272), btEject);
+    // A disabled player shows every button disabled.
+    player->SetEnabled(false);
+    Pump(50);
+    EXPECT_EQ(cellPixel(mbPlay), ButtonColour(3));
     player->Close();
-    Free(player);
+    Free(panel);
+    Pump();
+}
+
+// The pixels of a window's client area as they are on the screen.
+std::vector<uint32_t> Capture(HWND window)
+{
+    RECT client{};
+    GetClientRect(window, &client);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = client.right;
+    info.bmiHeader.biHeight = -client.bottom;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC screen = GetDC(window);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, client.right, client.bottom, screen, 0, 0, SRCCOPY);
+    GdiFlush();
+    std::vector<uint32_t> pixels(static_cast<const uint32_t*>(bits),
+                                 static_cast<const uint32_t*>(bits) + client.right * client.bottom);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(window, screen);
+    return pixels;
+}
+
+// A skin with colours and no control pictures at all.
+TSkinData& BareSkin()
+{
+    static TSkinData* skin = [] {
+        auto* data = new TSkinData(nullptr);
+        data->SetPackage(test::MakePackage("[TitlebarSkin]\nSkinName=Bare\n\n[Colours]\nButtonFace=40,40,40\n"
+                                           "ButtonShadow=10,10,10\n"));
+        return data;
+    }();
+    return *skin;
+}
+
+// Skins met in the field can lack any picture: where this one has none,
+// a control looks exactly like its unskinned twin beside it, and a memo
+// keeps the platform's scroll bar in sight instead of a blank patch.
+TEST(SkinWithoutPictures, ControlsKeepThePlatformsLookWhereTheSkinHasNoPicture)
+{
+    MouseTo({5, 1000});
+    Pump(20);
+    struct Twin {
+        const char* name;
+        std::function<TWinControl*(int x)> make;
+        std::function<TSkinControl*(TControl*)> skinner;
+    };
+    const Twin twins[] = {
+        {"combo box",
+         [](int x) {
+             auto* combo = Place<TComboBox>(x, 20, 150, 24);
+             combo->SetStyle(csDropDownList);
+             combo->Items()->Add("one");
+             combo->SetItemIndex(0);
+             return combo;
+         },
+         [](TControl* c) -> TSkinControl* { return new TSkinComBox(c); }},
+        {"page control",
+         [](int x) {
+             auto* pages = Place<TPageControl>(x, 60, 250, 100);
+             for (const char* caption : {"First", "Second"}) {
+                 auto* sheet = new TTabSheet(Stage());
+                 sheet->SetPageControl(pages);
+                 sheet->SetCaption(caption);
+             }
+             return pages;
+         },
+         [](TControl* c) -> TSkinControl* { return new TSkinTab(c); }},
+        {"button tabs",
+         [](int x) {
+             auto* tabs = Place<TTabControl>(x, 170, 250, 60);
+             tabs->SetStyle(tsButtons);
+             tabs->Tabs()->Add("One");
+             tabs->Tabs()->Add("Two");
+             return tabs;
+         },
+         [](TControl* c) -> TSkinControl* { return new TSkinTabBtn(c); }},
+        {"header",
+         [](int x) {
+             auto* header = Place<THeaderControl>(x, 240, 250, 24);
+             header->Sections()->Add()->SetText("Column");
+             return header;
+         },
+         [](TControl* c) -> TSkinControl* { return new TSkinHeader(c); }},
+        {"progress bar",
+         [](int x) {
+             auto* bar = Place<TProgressBar>(x, 280, 250, 16);
+             bar->SetPosition(40);
+             return bar;
+         },
+         [](TControl* c) -> TSkinControl* { return new TSkinProgress(c); }},
+    };
+    for (const Twin& twin : twins) {
+        SCOPED_TRACE(twin.name);
+        TWinControl* skinned = twin.make(20);
+        TWinControl* plain = twin.make(320);
+        skinned->HandleNeeded();
+        plain->HandleNeeded();
+        TSkinControl* skinner = twin.skinner(skinned);
+        skinner->AttachControl(nullptr, &BareSkin(), false, nullptr);
+        Pump(20);
+        RedrawWindow(skinned->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        RedrawWindow(plain->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        EXPECT_TRUE(Capture(skinned->Handle()) == Capture(plain->Handle()));
+        Free(skinned);
+        Free(plain);
+    }
+
+    auto* memo = Place<TMemo>(20, 20, 200, 120);
+    memo->SetScrollBars(ssVertical);
+    memo->SetText(std::string(200, '\n'));
+    memo->HandleNeeded();
+    TSkinData changing(nullptr);
+    changing.SetPackage(test::MakePackage("[Colours]\nButtonFace=40,40,40\n"));
+    auto* bars = new TSkinScrollbar(memo);
+    bars->AttachControl(nullptr, &changing, false, nullptr);
+    Pump(20);
+    EXPECT_FALSE(bars->VerticalBar()->Showing());
+    EXPECT_FALSE(IsWindowVisible(bars->VerticalBar()->Window()));
+    // A skin with pictures loaded later: the drawn bar takes over.
+    changing.SetPackage(ControlSkinPackage());
+    bars->SkinChanged();
+    Pump(20);
+    EXPECT_TRUE(bars->VerticalBar()->Showing());
+    EXPECT_TRUE(IsWindowVisible(bars->VerticalBar()->Window()));
+    Free(memo);
     Pump();
 }
 
