@@ -3,6 +3,12 @@
 #include "framework/object.h"
 #include "skin/controls/button_skinners.h"
 #include "skin/controls/check_skinners.h"
+#include "skin/controls/combo_skinners.h"
+#include "skin/controls/edit_skinners.h"
+#include "skin/controls/media_skinners.h"
+#include "skin/controls/scrollbar_skinners.h"
+#include "skin/controls/status_skinners.h"
+#include "skin/controls/tab_skinners.h"
 
 namespace quorvane {
 
@@ -34,6 +40,24 @@ constexpr Entry kSkinners[] = {
     {"TSkinBoxH", Make<TSkinBoxH>},
     {"TSkinSizer", Make<TSkinSizer>},
     {"TSkinObjImage", Make<TSkinObjImage>},
+    {"TSkinScrollbar", Make<TSkinScrollbar>},
+    {"TSkinScrollbarH", Make<TSkinScrollbarH>},
+    {"TSkinScControl", Make<TSkinScControl>},
+    {"TSkinListView", Make<TSkinListView>},
+    {"TSkinComBox", Make<TSkinComBox>},
+    {"TSkinEdit", Make<TSkinEdit>},
+    {"TSkinDateTime", Make<TSkinDateTime>},
+    {"TSkinUpDown", Make<TSkinUpDown>},
+    {"TSkinStatusBar", Make<TSkinStatusBar>},
+    {"TSkinProgress", Make<TSkinProgress>},
+    {"TSkinTrackBar", Make<TSkinTrackBar>},
+    {"TSkinTab", Make<TSkinTab>},
+    {"TSkinTabBtn", Make<TSkinTabBtn>},
+    {"TSkinTab31", Make<TSkinTab31>},
+    {"TSkinTabSheet", Make<TSkinTabSheet>},
+    {"TSkinAdvPage", Make<TSkinAdvPage>},
+    {"TSkinHeader", Make<TSkinHeader>},
+    {"TSkinMP", Make<TSkinMP>},
 };
 
 const Entry* Find(std::string_view className)

@@ -636,15 +636,24 @@ void SetMenuItemHandlers(TWinSkinForm* engine, TMenuItem* item, bool on)
 void RecreateScrollSkinner(TWinSkinForm* engine, HWND control)
 {
     if (!engine || !control) return;
+    // The window is a new one: the skinner is found by its control object.
     TSkinControl* old = engine->FindSkinner(control);
+    if (TWinControl* object = FindControl(control); !old && object)
+        for (TSkinControl* skinner : engine->Skinners())
+            if (skinner->Control() == object && skinner->InheritsFrom("TSkinScrollbar")) old = skinner;
     if (!old) return;
     TControl* target = old->Control();
     const bool listView = old->InheritsFrom("TSkinListView");
+    const int mode = old->Mode();
     engine->RemoveSkinner(old);
     Free(old);
-    if (!target) return;
-    if (TSkinControl* skinner = CreateSkinner(listView ? "TSkinListView" : "TSkinScrollbar", target))
+    // A control left without a window keeps none: attaching would make one.
+    auto* windowed = As<TWinControl>(target);
+    if (!windowed || !windowed->HandleAllocated()) return;
+    if (TSkinControl* skinner = CreateSkinner(listView ? "TSkinListView" : "TSkinScrollbar", target)) {
+        skinner->SetMode(mode);
         skinner->AttachControl(engine, engine->SkinData(), false, engine->CanvasB());
+    }
 }
 
 void ClearToolbarHandlers(TControl* control)

@@ -1,0 +1,929 @@
+#include "skin/controls/scrollbar_skinners.h"
+
+#include <windowsx.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "framework/properties.h"
+#include "skin/controls/control_paint.h"
+#include "skin/controls/tab_skinners.h"
+#include "skin/data/optional_user32.h"
+#include "skin/form/form_engine.h"
+#include "skin/form/paint_routines.h"
+#include "skin/form/skin_messages.h"
+
+namespace quorvane {
+
+namespace {
+
+constexpr wchar_t kBarClass[] = L"QuorvaneSkinScrollBar";
+// The platform reports no change of a window's own scroll bar made with
+// SetScrollInfo (measured under Wine 8: no message and no window event), so
+// a showing bar also looks at its platform bar this often.
+constexpr UINT kRefreshTimer = 1;
+constexpr UINT kRefreshInterval = 200;
+// While the platform tracks a press handed on from the drawn bar, this timer
+// makes sure the tracking ends once the button is up (see MouseDown).
+constexpr UINT kReleaseTimer = 2;
+constexpr UINT kReleaseInterval = 150;
+
+int Width(const RECT& r) { return r.right - r.left; }
+int Height(const RECT& r) { return r.bottom - r.top; }
+
+// Frames of the 23-frame Scrollbar strip: normal, pressed, disabled, hot of
+// the left, right, up and down arrows, then the thumb grips.
+constexpr int kArrowFrames[4] = {1, 5, 9, 13};  // left, right, up, down
+constexpr int kGripFrames[2] = {17, 20};        // horizontal, vertical
+constexpr int kStripFrames = 23;
+
+// Messages that come too often, or say nothing about the bars, to look at
+// the platform bars after them. The scroll bar control's queries are among
+// them: reading a bar sends them, so looking after them would never end.
+bool IsQuietMessage(UINT msg)
+{
+    switch (msg) {
+    case SBM_GETPOS:
+    case SBM_GETRANGE:
+    case SBM_GETSCROLLINFO:
+    case SBM_GETSCROLLBARINFO:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_GETOBJECT:
+    case WM_NCHITTEST:
+    case WM_SETCURSOR:
+    case WM_MOUSEMOVE:
+    case WM_NCMOUSEMOVE:
+    case WM_GETTEXT:
+    case WM_GETTEXTLENGTH:
+    case WM_GETDLGCODE:
+    case WM_GETFONT:
+    case WM_NCDESTROY:
+    case WM_DESTROY:
+    case WM_SKINQUERY:
+        return true;
+    default:
+        return msg >= CM_BASE && msg < CN_BASE;
+    }
+}
+
+void RegisterBarClass()
+{
+    static bool registered = false;
+    if (registered) return;
+    WNDCLASSW wc{};
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = DefWindowProcW;  // replaced per window by the bar's procedure
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    wc.lpszClassName = kBarClass;
+    registered = RegisterClassW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+// The primary button is down: as the input queue had it at the message being
+// handled, or (now) as the device has it.
+bool LeftButtonDown(bool now)
+{
+    const int key = GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON;
+    return now ? (GetAsyncKeyState(key) & 0x8000) != 0 : GetKeyState(VK_LBUTTON) < 0;
+}
+
+
+}  // namespace
+
+// ---- TWScrollbar ----------------------------------------------------------------
+
+bool TWScrollbar::Snapshot::operator==(const Snapshot& other) const
+{
+    return info.nMin == other.info.nMin && info.nMax == other.info.nMax && info.nPage == other.info.nPage &&
+           info.nPos == other.info.nPos && info.nTrackPos == other.info.nTrackPos && state == other.state &&
+           active == other.active && pressed == other.pressed;
+}
+
+TWScrollbar::TWScrollbar(TSkinControl& skinner, int kind)
+    : skinner_(skinner), kind_(kind), vertical_(kind == sbkVertical), arrowSize_(GetSystemMetrics(SM_CXHSCROLL))
+{
+}
+
+TWScrollbar::~TWScrollbar()
+{
+    *alive_ = false;
+    if (window_) {
+        SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+        DestroyWindow(window_);
+    }
+}
+
+void TWScrollbar::CreateBarWindow(HWND parent)
+{
+    if (window_ || !parent) return;
+    RegisterBarClass();
+    window_ = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOPARENTNOTIFY, kBarClass, L"", WS_CHILD | WS_CLIPSIBLINGS, 0,
+                              0, 0, 0, parent, nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (!window_) return;
+    SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TWScrollbar::Procedure));
+}
+
+void TWScrollbar::BindControl(TControl* control)
+{
+    control_ = control;
+    auto* windowed = As<TWinControl>(control);
+    if (!windowed) return;
+    controlHandle_ = windowed->Handle();
+    if (kind_ == sbkControl) {
+        // A scroll bar control says its direction by its Kind, else its style.
+        const std::string kind = GetEnumPropName(control, "Kind");
+        if (!kind.empty())
+            vertical_ = kind != "sbHorizontal" && kind != "sbhorizontal";
+        else
+            vertical_ = (GetWindowLongPtrW(controlHandle_, GWL_STYLE) & SBS_VERT) != 0;
+    }
+    CreateBarWindow(GetParent(controlHandle_));
+    UpdateBar();
+}
+
+void TWScrollbar::BindHandle(HWND handle)
+{
+    controlHandle_ = handle;
+    if (kind_ == sbkControl) vertical_ = (GetWindowLongPtrW(handle, GWL_STYLE) & SBS_VERT) != 0;
+    CreateBarWindow(GetParent(handle));
+    UpdateBar();
+}
+
+bool TWScrollbar::QueryGeometry(ScrollBarGeometry& geometry) const
+{
+    if (!controlHandle_ || !IsWindow(controlHandle_)) return false;
+    SCROLLBARINFO info{};
+    info.cbSize = sizeof info;
+    const LONG object = kind_ == sbkHorizontal ? OBJID_HSCROLL : kind_ == sbkVertical ? OBJID_VSCROLL : OBJID_CLIENT;
+    if (OptionalGetScrollBarInfo(controlHandle_, object, &info)) {
+        geometry.visible = (info.rgstate[0] & STATE_SYSTEM_INVISIBLE) == 0;
+        geometry.enabled = (info.rgstate[0] & STATE_SYSTEM_UNAVAILABLE) == 0;
+        geometry.bar = info.rcScrollBar;
+        geometry.length = vertical_ ? Height(info.rcScrollBar) : Width(info.rcScrollBar);
+        geometry.thumbStart = info.xyThumbTop;
+        geometry.thumbEnd = info.xyThumbBottom;
+        return true;
+    }
+    if (kind_ != sbkControl) return false;
+    // A scroll bar control without the platform's bar information: the
+    // thumb follows from the scroll information.
+    SCROLLINFO scroll{};
+    scroll.cbSize = sizeof scroll;
+    scroll.fMask = SIF_ALL;
+    if (!GetScrollInfo(controlHandle_, SB_CTL, &scroll)) return false;
+    RECT rect{};
+    GetWindowRect(controlHandle_, &rect);
+    geometry.visible = IsWindowVisible(controlHandle_) != FALSE;
+    geometry.enabled = IsWindowEnabled(controlHandle_) != FALSE;
+    geometry.bar = rect;
+    geometry.length = vertical_ ? Height(rect) : Width(rect);
+    const int range = scroll.nMax - scroll.nMin;
+    const int usable = geometry.length - 2 * arrowSize_;
+    int length = arrowSize_;
+    int start = arrowSize_;
+    if (range > 0 && usable > 0) {
+        if (scroll.nPage > 0) {
+            length = std::max(MulDiv(usable, static_cast<int>(scroll.nPage) - 1, range), 1);
+            if (scroll.nPos != scroll.nMin) start = MulDiv(usable, scroll.nPos - scroll.nMin, range) + arrowSize_;
+        } else if (scroll.nPos != scroll.nMin) {
+            start = MulDiv(geometry.length - 3 * arrowSize_, scroll.nPos - scroll.nMin, range) + arrowSize_;
+        }
+    }
+    geometry.thumbStart = start;
+    geometry.thumbEnd = start + length;
+    return true;
+}
+
+void TWScrollbar::ShownThumb(const ScrollBarGeometry& geometry, int& start, int& end) const
+{
+    start = geometry.thumbStart;
+    end = geometry.thumbEnd;
+    if (!(pressed_ && activePart_ == spThumb && kind_ != sbkControl)) return;
+    // While the platform tracks the thumb, the thumb is where the cursor has
+    // taken it: the position of the message being handled, the same one the
+    // platform's tracking works from.
+    const DWORD position = GetMessagePos();
+    const POINT cursor{GET_X_LPARAM(position), GET_Y_LPARAM(position)};
+    const int travel = vertical_ ? cursor.y - cursorAtPress_.y : cursor.x - cursorAtPress_.x;
+    const int thumbLength = geometry.thumbEnd - geometry.thumbStart;
+    const int arrow = std::min(arrowSize_, geometry.length / 2);
+    const int last = geometry.length - arrow - thumbLength;
+    start = std::max(arrow, std::min(thumbAtPress_ + travel, last));
+    end = start + thumbLength;
+}
+
+void TWScrollbar::UpdateBar()
+{
+    if (!window_) return;
+    // A skin without scroll bar pictures would leave a blank patch over
+    // the platform's bar: the platform's stays in sight instead.
+    const TSkinData* skin = skinner_.SkinData();
+    if (!skin || !HasPicture(skin->Scrollbar.get())) {
+        HideBar();
+        return;
+    }
+    ScrollBarGeometry geometry;
+    if (!QueryGeometry(geometry)) {
+        showing_ = false;
+        return;
+    }
+    const bool controlVisible = (GetWindowLongPtrW(controlHandle_, GWL_STYLE) & WS_VISIBLE) != 0;
+    if (!controlVisible || !geometry.visible || Width(geometry.bar) <= 0 || Height(geometry.bar) <= 0) {
+        HideBar();
+        return;
+    }
+    RECT windowRect{};
+    GetWindowRect(controlHandle_, &windowRect);
+    barRect_ = geometry.bar;
+    OffsetRect(&barRect_, -windowRect.left, -windowRect.top);
+    origin_ = {geometry.bar.left, geometry.bar.top};
+    POINT inParent = origin_;
+    ScreenToClient(GetParent(window_), &inParent);
+    // Directly in front of the control: after the window that precedes it.
+    HWND before = GetWindow(controlHandle_, GW_HWNDPREV);
+    UINT flags = SWP_NOACTIVATE | SWP_SHOWWINDOW;
+    if (before == window_) flags |= SWP_NOZORDER;
+    SetWindowPos(window_, before ? before : HWND_TOP, inParent.x, inParent.y, Width(geometry.bar),
+                 Height(geometry.bar), flags);
+    // A scroll bar control tells of every change through its own messages;
+    // a window's bars can change without a word.
+    if (!showing_ && kind_ != sbkControl) SetTimer(window_, kRefreshTimer, kRefreshInterval, nullptr);
+    showing_ = true;
+}
+
+void TWScrollbar::HideBar()
+{
+    if (window_) {
+        ShowWindow(window_, SW_HIDE);
+        KillTimer(window_, kRefreshTimer);
+    }
+    showing_ = false;
+}
+
+int TWScrollbar::PartAtPoint(POINT point) const
+{
+    ScrollBarGeometry geometry;
+    if (!QueryGeometry(geometry)) return spNone;
+    int start = 0, end = 0;
+    ShownThumb(geometry, start, end);
+    const int along = vertical_ ? point.y : point.x;
+    const int arrow = std::min(arrowSize_, geometry.length / 2);
+    if (along < arrow) return spFirstArrow;
+    if (along < start) return spPageBefore;
+    if (along < end) return spThumb;
+    if (along < geometry.length - arrow) return spPageAfter;
+    return spSecondArrow;
+}
+
+void TWScrollbar::SetActivePart(int part)
+{
+    if (activePart_ == part) return;
+    activePart_ = part;
+    if (showing_) Paint();
+}
+
+TWScrollbar::Snapshot TWScrollbar::TakeSnapshot() const
+{
+    Snapshot snapshot;
+    snapshot.info.cbSize = sizeof snapshot.info;
+    snapshot.info.fMask = SIF_ALL;
+    const int bar = kind_ == sbkHorizontal ? SB_HORZ : kind_ == sbkVertical ? SB_VERT : SB_CTL;
+    GetScrollInfo(controlHandle_, bar, &snapshot.info);
+    ScrollBarGeometry geometry;
+    if (QueryGeometry(geometry)) snapshot.state = (geometry.visible ? 1u : 0u) | (geometry.enabled ? 2u : 0u);
+    snapshot.active = activePart_;
+    snapshot.pressed = pressed_;
+    return snapshot;
+}
+
+bool TWScrollbar::Refresh()
+{
+    // Reading a scroll bar control's bar sends it messages, which come back
+    // here through the skinner: a bar busy painting is not looked at again.
+    if (!showing_ || !window_ || busy_) return false;
+    const Snapshot now = TakeSnapshot();
+    if (now == painted_) return false;
+    if (!(now.state & 1u)) {
+        UpdateBar();
+        return false;
+    }
+    Paint();
+    return true;
+}
+
+void TWScrollbar::Paint(HDC dc)
+{
+    if (!window_ || busy_) return;
+    busy_ = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{busy_};
+    RECT client{};
+    GetClientRect(window_, &client);
+    ScrollBarGeometry geometry;
+    if (!QueryGeometry(geometry) || !geometry.visible) return;
+    painted_ = TakeSnapshot();
+    const int width = Width(geometry.bar), height = Height(geometry.bar);
+    // A drawn bar smaller than the platform's (it is being moved) waits for
+    // its next placement.
+    if (width <= 0 || height <= 0 || width > Width(client) || height > Height(client)) return;
+    ComposedPicture picture(width, height);
+    if (!picture) return;
+    Draw(picture.dc(), geometry, width, height);
+    if (dc) {
+        picture.CopyTo(dc, 0, 0);
+    } else {
+        UniqueWindowDc target = UniqueWindowDc::Client(window_);
+        if (target) picture.CopyTo(target.get(), 0, 0);
+    }
+}
+
+void TWScrollbar::Draw(HDC dc, const ScrollBarGeometry& geometry, int width, int height)
+{
+    TSkinData* skin = skinner_.SkinData();
+    RECT all{0, 0, width, height};
+    FillColour(dc, all, SkinFace(skin));
+    if (!skin || !HasPicture(skin->Scrollbar.get())) return;
+    const TDataSkinObject& strip = *skin->Scrollbar;
+    const bool enabled = geometry.enabled;
+    const int stripHeight = BitmapSize(strip.Bitmap.get()).cy;
+    const int cross = vertical_ ? width : height;
+    // The bar's breadth: the strip's height, unless the platform's bar is
+    // clearly thicker or thinner than the skin's pictures.
+    int breadth = stripHeight;
+    if (std::abs(stripHeight - cross) > 2) breadth = cross;
+    const int length = geometry.length;
+    const int arrow = length < 2 * arrowSize_ ? length / 2 : arrowSize_;
+    auto along = [&](int from, int to) {
+        return vertical_ ? RECT{0, from, breadth, to} : RECT{from, 0, to, breadth};
+    };
+
+    // Track between the arrows.
+    const TDataSkinObject* track = vertical_ ? skin->VertScroll.get() : skin->HorzScroll.get();
+    if (length > 2 * arrow && HasPicture(track)) DrawElementState(dc, along(arrow, length - arrow), 4, enabled ? 1 : 3, track);
+
+    // Arrows: normal, pressed (while pressed on it), disabled, hot.
+    auto arrowFrame = [&](int part, int base) {
+        if (!enabled) return base + 2;
+        if (activePart_ != part) return base;
+        return pressed_ ? base + 1 : base + 3;
+    };
+    const int firstBase = kArrowFrames[vertical_ ? 2 : 0];
+    const int secondBase = kArrowFrames[vertical_ ? 3 : 1];
+    DrawKeyedFrame(dc, along(0, arrow), kStripFrames, arrowFrame(spFirstArrow, firstBase), strip.Bitmap.get());
+    DrawKeyedFrame(dc, along(length - arrow, length), kStripFrames, arrowFrame(spSecondArrow, secondBase),
+                   strip.Bitmap.get());
+
+    if (!enabled) return;
+    int start = 0, end = 0;
+    ShownThumb(geometry, start, end);
+    if (start < 0 || end > length || end <= start) return;
+    const bool thumbActive = activePart_ == spThumb;
+    const int thumbFrame = thumbActive ? (pressed_ ? 2 : 3) : 1;
+    const TDataSkinObject* thumb = vertical_ ? skin->VertScrollThumb.get() : skin->HorzScrollThumb.get();
+    const RECT thumbRect = along(start, end);
+    if (HasPicture(thumb)) DrawElementState(dc, thumbRect, std::max(thumb->Frame, 1), thumbFrame, thumb);
+    // The grip in the middle of a thumb long enough to hold it.
+    const int thumbLength = end - start;
+    if (stripHeight < thumbLength + 2) {
+        const int grip = kGripFrames[vertical_ ? 1 : 0] + (thumbActive ? (pressed_ ? 1 : 2) : 0);
+        const int frameWidth = BitmapSize(strip.Bitmap.get()).cx / kStripFrames;
+        const int offset = start + (thumbLength - (vertical_ ? stripHeight : frameWidth)) / 2;
+        const RECT gripRect = vertical_ ? RECT{0, offset, breadth, offset + stripHeight}
+                                        : RECT{offset, 0, offset + frameWidth, breadth};
+        if (gripRect.left >= 0 && gripRect.top >= 0 && gripRect.right <= width && gripRect.bottom <= height)
+            DrawKeyedFrame(dc, gripRect, kStripFrames, grip, strip.Bitmap.get());
+    }
+}
+
+void TWScrollbar::MouseDown(LPARAM lParam)
+{
+    POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    const DWORD position = GetMessagePos();
+    cursorAtPress_ = {GET_X_LPARAM(position), GET_Y_LPARAM(position)};
+    ScrollBarGeometry geometry;
+    if (QueryGeometry(geometry)) thumbAtPress_ = geometry.thumbStart;
+    activePart_ = PartAtPoint(point);
+    pressed_ = true;
+    Paint();
+    ReleaseCapture();
+    // A press that is not a real button press (a message sent by a program)
+    // is not handed on: the platform's tracking would wait for a release
+    // that never comes.
+    if (!LeftButtonDown(false)) {
+        pressed_ = false;
+        if (window_ && showing_) Paint();
+        return;
+    }
+    // The platform's own tracking of the bar runs inside this call and
+    // returns when it sees the button released. That release can be lost
+    // to it: the platform picks the window of a mouse message when the input
+    // arrives, so when the press is handled late (the whole click queued
+    // already) the release went to the window then under the cursor, which
+    // may be another program's. The release timer, dispatched by the
+    // tracking loop, ends the tracking once the button is up.
+    releaseSeen_ = false;
+    SetTimer(window_, kReleaseTimer, kReleaseInterval, nullptr);
+    // The control (and with it this bar) may be freed while it tracks.
+    const std::shared_ptr<bool> alive = alive_;
+    if (kind_ == sbkControl) {
+        SendMessageW(controlHandle_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(point.x, point.y));
+    } else {
+        const POINT screen{point.x + origin_.x, point.y + origin_.y};
+        SendMessageW(controlHandle_, WM_NCLBUTTONDOWN, kind_ == sbkHorizontal ? HTHSCROLL : HTVSCROLL,
+                     MAKELPARAM(screen.x, screen.y));
+    }
+    if (!*alive) return;
+    if (window_) KillTimer(window_, kReleaseTimer);
+    pressed_ = false;
+    if (GetCapture() == window_) ReleaseCapture();
+    if (window_ && showing_) Paint();
+}
+
+void TWScrollbar::CheckRelease()
+{
+    if (!pressed_ || LeftButtonDown(true)) {
+        releaseSeen_ = false;
+        return;
+    }
+    // Up at two ticks in a row while the tracking still runs: the release
+    // went somewhere else. A button-up ends the platform's tracking loop.
+    if (!releaseSeen_) {
+        releaseSeen_ = true;
+        return;
+    }
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    ScreenToClient(controlHandle_, &cursor);
+    PostMessageW(controlHandle_, WM_LBUTTONUP, 0, MAKELPARAM(cursor.x, cursor.y));
+    releaseSeen_ = false;
+}
+
+void TWScrollbar::MouseUp()
+{
+    pressed_ = false;
+    if (GetCapture() == window_) ReleaseCapture();
+    if (kind_ == sbkControl) {
+        PostMessageW(controlHandle_, WM_LBUTTONUP, 0, 0);
+        Paint();
+    } else {
+        PostMessageW(controlHandle_, WM_NCLBUTTONUP, kind_ == sbkHorizontal ? HTHSCROLL : HTVSCROLL, 0);
+    }
+}
+
+LRESULT CALLBACK TWScrollbar::Procedure(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) noexcept
+{
+    try {
+        auto* bar = reinterpret_cast<TWScrollbar*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        if (bar && bar->window_ == window) return bar->Handle(msg, wParam, lParam);
+    } catch (...) {
+        HandleCurrentException();
+        return 0;
+    }
+    return DefWindowProcW(window, msg, wParam, lParam);
+}
+
+LRESULT TWScrollbar::Handle(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT: {
+        PaintDc dc(window_);
+        Paint(dc.get());
+        return 0;
+    }
+    case WM_MOUSEACTIVATE:
+        return MA_NOACTIVATE;
+    case WM_MOUSEMOVE: {
+        const int part = PartAtPoint(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        if (part != activePart_) SetActivePart(part);
+        RequestMouseLeave(window_);
+        return 0;
+    }
+    case WM_MOUSELEAVE:
+        if (!pressed_) SetActivePart(spNone);
+        return 0;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        MouseDown(lParam);
+        return 0;
+    case WM_LBUTTONUP:
+        MouseUp();
+        return 0;
+    case WM_TIMER:
+        if (wParam == kRefreshTimer) {
+            Refresh();
+            return 0;
+        }
+        if (wParam == kReleaseTimer) {
+            CheckRelease();
+            return 0;
+        }
+        break;
+    case WM_NCDESTROY:
+        window_ = nullptr;
+        showing_ = false;
+        break;
+    default:
+        break;
+    }
+    return DefWindowProcW(window_ ? window_ : nullptr, msg, wParam, lParam);
+}
+
+// ---- TSkinScrollbar ---------------------------------------------------------------
+
+const TClassInfo& TSkinScrollbar::StaticClass()
+{
+    static const TClassInfo& info = DescribeClass("TSkinScrollbar", &TSkinControl::StaticClass());
+    return info;
+}
+
+TSkinScrollbar::TSkinScrollbar(TComponent* owner) : TSkinControl(owner) {}
+
+TSkinScrollbar::~TSkinScrollbar()
+{
+    // The bars' windows go first, while the control's parent still lives.
+    FreeBars();
+}
+
+void TSkinScrollbar::AttachControl(TWinSkinForm* form, TSkinData* skinData, bool, TCanvas* canvas)
+{
+    if (Attached()) return;
+    auto* control = dynamic_cast<TControl*>(Owner());
+    if (control) AttachScrollbars(control, skinData, form, canvas);
+}
+
+void TSkinScrollbar::AttachScrollbars(TControl* control, TSkinData* skinData, TWinSkinForm* form, TCanvas* canvas)
+{
+    if (Attached() || !control || control != Owner()) return;
+    auto* windowed = As<TWinControl>(control);
+    if (!windowed || !windowed->Handle()) return;
+    // A scroll box holds controls, not text: it takes the skin colour (its
+    // labels with it), as the panels around it do.
+    TSkinControl::AttachControl(form, skinData, control->InheritsFrom("TScrollingWinControl"), canvas);
+    if (!Attached()) return;
+    HWND window = Handle();
+    bordered_ = Mode() != 1 && control->ClassName() != "TImageScrollBox";
+    if (bordered_) {
+        const std::string border = GetEnumPropName(control, "BorderStyle");
+        bordered_ = !border.empty() && border != "bsNone" && border != "bsnone";
+        // Controls without the property still have a border when their window has one.
+        if (border.empty())
+            bordered_ = (GetWindowLongPtrW(window, GWL_EXSTYLE) & (WS_EX_CLIENTEDGE | WS_EX_STATICEDGE)) != 0 ||
+                        (GetWindowLongPtrW(window, GWL_STYLE) & WS_BORDER) != 0;
+    }
+    if (const TPropInfo* fixed = FindPropInfo(control, "FixedColor"); fixed && fixed->kind == TPropKind::Integer) {
+        savedFixedColor_ = GetIntProp(control, "FixedColor");
+        fixedColorReplaced_ = true;
+        SetPropText(control, "FixedColor", std::to_string(static_cast<int>(SkinFace(skinData))));
+    }
+    // The platform draws the control's own bars into the control's frame;
+    // clipping siblings keeps it from drawing over the bars in front.
+    savedStyle_ = GetWindowLongPtrW(window, GWL_STYLE);
+    if (!(savedStyle_ & WS_CLIPSIBLINGS)) SetWindowLongPtrW(window, GWL_STYLE, savedStyle_ | WS_CLIPSIBLINGS);
+    horizontal_ = std::make_unique<TWScrollbar>(*this, sbkHorizontal);
+    vertical_ = std::make_unique<TWScrollbar>(*this, sbkVertical);
+    horizontal_->BindControl(control);
+    vertical_->BindControl(control);
+    if (!control->Visible()) {
+        horizontal_->HideBar();
+        vertical_->HideBar();
+    }
+    if (bordered_) SetWindowPos(window, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+}
+
+void TSkinScrollbar::FreeBars()
+{
+    horizontal_.reset();
+    vertical_.reset();
+}
+
+void TSkinScrollbar::Detach()
+{
+    if (fixedColorReplaced_ && Control()) SetPropText(Control(), "FixedColor", std::to_string(savedFixedColor_));
+    fixedColorReplaced_ = false;
+    if (HWND window = Handle(); window && IsWindow(window) && !(savedStyle_ & WS_CLIPSIBLINGS) && savedStyle_) {
+        SetWindowLongPtrW(window, GWL_STYLE, GetWindowLongPtrW(window, GWL_STYLE) & ~static_cast<LONG_PTR>(WS_CLIPSIBLINGS));
+    }
+    TSkinControl::Detach();
+    if (LifeState() != lsWindowGone) {
+        FreeBars();
+        if (HWND window = Handle(); window && IsWindow(window))
+            RedrawWindow(window, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_NOCHILDREN);
+    } else {
+        // Kept until the skinner goes, but no longer over anything.
+        if (horizontal_) horizontal_->HideBar();
+        if (vertical_) vertical_->HideBar();
+    }
+}
+
+void TSkinScrollbar::UpdateBars()
+{
+    if (horizontal_) horizontal_->UpdateBar();
+    if (vertical_) vertical_->UpdateBar();
+}
+
+void TSkinScrollbar::RefreshBars()
+{
+    if (horizontal_) horizontal_->Refresh();
+    if (vertical_) vertical_->Refresh();
+}
+
+void TSkinScrollbar::PaintBorder(HDC dc)
+{
+    HWND window = Handle();
+    RECT rect{};
+    if (!window || !GetWindowRect(window, &rect)) return;
+    OffsetRect(&rect, -rect.left, -rect.top);
+    FrameColour(dc, rect, SkinShadow(SkinData()));
+    InflateRect(&rect, -1, -1);
+    FrameColour(dc, rect, SkinFace(SkinData()));
+}
+
+bool TSkinScrollbar::BeforeMessage(TMessage& message)
+{
+    if (message.msg == WM_NCDESTROY) {
+        // The control's window goes; when the control makes a new one (its
+        // scroll bars or style changed), the form engine gives that window
+        // a new skinner. The engine finds this one by the old window. (The
+        // control's notice that its window was made anew comes too late for
+        // a skinner switched off with the old window.)
+        HWND old = Handle();
+        const bool passedOn = TSkinControl::BeforeMessage(message);
+        if (Control() && Form() && Form()->Window())
+            PostMessageW(Form()->Window(), WM_SKINRESCROLL, reinterpret_cast<WPARAM>(old), 0);
+        return passedOn;
+    }
+    if (message.msg == WM_NCPAINT && bordered_) {
+        CallDefault(message);
+        if (HWND window = Handle()) {
+            UniqueWindowDc dc = UniqueWindowDc::Whole(window);
+            if (dc) PaintBorder(dc.get());
+        }
+        return false;
+    }
+    return TSkinControl::BeforeMessage(message);
+}
+
+void TSkinScrollbar::AfterMessage(TMessage& message)
+{
+    switch (message.msg) {
+    case WM_SIZE:
+    case WM_WINDOWPOSCHANGED:
+        layoutChanged_ = true;
+        UpdateBars();
+        return;
+    case WM_HSCROLL:
+        if (horizontal_) horizontal_->SetActivePart(LOWORD(message.wParam));
+        if (horizontal_) horizontal_->Paint();
+        return;
+    case WM_VSCROLL:
+        if (vertical_) vertical_->SetActivePart(LOWORD(message.wParam));
+        if (vertical_) vertical_->Paint();
+        return;
+    case WM_MOUSEWHEEL:
+        if (horizontal_ && horizontal_->Showing()) horizontal_->Paint();
+        if (vertical_ && vertical_->Showing()) vertical_->Paint();
+        return;
+    case CM_VISIBLECHANGED:
+        if (message.wParam) {
+            UpdateBars();
+        } else {
+            if (horizontal_) horizontal_->HideBar();
+            if (vertical_) vertical_->HideBar();
+        }
+        return;
+    case WM_SKINPRINT:
+        if (message.lParam == kSkinMagic) {
+            if (message.wParam) PaintBorder(reinterpret_cast<HDC>(message.wParam));
+            message.result = kSkinMagic;
+        }
+        return;
+    case WM_SHOWWINDOW:
+        TSkinControl::AfterMessage(message);
+        UpdateBars();
+        return;
+    default:
+        break;
+    }
+    TSkinControl::AfterMessage(message);
+    if (!IsQuietMessage(message.msg) && LifeState() == lsAttached) RefreshBars();
+}
+
+void TSkinScrollbar::DrawSkin(HDC dc, const RECT&)
+{
+    HWND window = Handle();
+    if (!window) return;
+    const LONG_PTR style = GetWindowLongPtrW(window, GWL_STYLE);
+    for (auto* bar : {horizontal_.get(), vertical_.get()}) {
+        if (!bar) continue;
+        if (bar->Showing())
+            bar->Paint();
+        else if (style & (bar->Kind() == sbkVertical ? WS_VSCROLL : WS_HSCROLL))
+            bar->UpdateBar();
+    }
+    if (horizontal_ && vertical_ && horizontal_->Showing() && vertical_->Showing()) {
+        const RECT& v = vertical_->BarRect();
+        const RECT& h = horizontal_->BarRect();
+        const RECT corner{v.left, h.top, v.right, h.bottom};
+        UniqueWindowDc windowDc = UniqueWindowDc::Whole(window);
+        FillColour(windowDc ? windowDc.get() : dc, corner, SkinFace(SkinData()));
+    }
+}
+
+void TSkinScrollbar::SkinChanged()
+{
+    if (fixedColorReplaced_ && Control()) SetPropText(Control(), "FixedColor", std::to_string(static_cast<int>(SkinFace(SkinData()))));
+    TSkinControl::SkinChanged();
+    UpdateBars();
+    if (horizontal_ && horizontal_->Showing()) horizontal_->Paint();
+    if (vertical_ && vertical_->Showing()) vertical_->Paint();
+}
+
+// ---- TSkinListView -------------------------------------------------------------------
+
+const TClassInfo& TSkinListView::StaticClass()
+{
+    static const TClassInfo& info = DescribeClass("TSkinListView", &TSkinScrollbar::StaticClass());
+    return info;
+}
+
+TSkinListView::TSkinListView(TComponent* owner) : TSkinScrollbar(owner) {}
+
+void TSkinListView::AttachScrollbars(TControl* control, TSkinData* skinData, TWinSkinForm* form, TCanvas* canvas)
+{
+    if (Attached()) return;
+    TSkinScrollbar::AttachScrollbars(control, skinData, form, canvas);
+    if (!Attached()) return;
+    HWND header = reinterpret_cast<HWND>(SendMessageW(Handle(), LVM_GETHEADER, 0, 0));
+    if (header && IsWindow(header)) {
+        header_ = new TSkinHeader(this);
+        header_->AttachHandle(header, skinData, form, canvas);
+    }
+}
+
+// ---- TSkinScrollbarH --------------------------------------------------------------------
+
+const TClassInfo& TSkinScrollbarH::StaticClass()
+{
+    static const TClassInfo& info = DescribeClass("TSkinScrollbarH", &TSkinControl::StaticClass());
+    return info;
+}
+
+TSkinScrollbarH::TSkinScrollbarH(TComponent* owner) : TSkinControl(owner) {}
+
+TSkinScrollbarH::~TSkinScrollbarH()
+{
+    horizontal_.reset();
+    vertical_.reset();
+}
+
+void TSkinScrollbarH::AttachHandle(HWND handle, TSkinData* skinData, TWinSkinForm* form, TCanvas* canvas)
+{
+    if (Attached() || !handle) return;
+    TSkinControl::AttachHandle(handle, skinData, form, canvas);
+    if (!Attached()) return;
+    horizontal_ = std::make_unique<TWScrollbar>(*this, sbkHorizontal);
+    vertical_ = std::make_unique<TWScrollbar>(*this, sbkVertical);
+    horizontal_->BindHandle(handle);
+    vertical_->BindHandle(handle);
+}
+
+void TSkinScrollbarH::Detach()
+{
+    TSkinControl::Detach();
+    if (LifeState() != lsWindowGone) {
+        horizontal_.reset();
+        vertical_.reset();
+    }
+}
+
+void TSkinScrollbarH::UpdateBars()
+{
+    if (horizontal_) horizontal_->UpdateBar();
+    if (vertical_) vertical_->UpdateBar();
+}
+
+void TSkinScrollbarH::AfterMessage(TMessage& message)
+{
+    HWND window = Handle();
+    if (window && !IsWindowVisible(window) && vertical_) vertical_->HideBar();
+    switch (message.msg) {
+    case WM_SIZE:
+    case WM_NCPAINT:
+    case WM_WINDOWPOSCHANGED:
+        UpdateBars();
+        if (horizontal_ && horizontal_->Showing()) horizontal_->Paint();
+        if (vertical_ && vertical_->Showing()) vertical_->Paint();
+        return;
+    case WM_HSCROLL:
+        if (horizontal_) horizontal_->SetActivePart(LOWORD(message.wParam));
+        if (horizontal_) horizontal_->Paint();
+        return;
+    case WM_VSCROLL:
+        if (vertical_) vertical_->SetActivePart(LOWORD(message.wParam));
+        if (vertical_) vertical_->Paint();
+        return;
+    default:
+        break;
+    }
+    TSkinControl::AfterMessage(message);
+    if (!IsQuietMessage(message.msg) && LifeState() == lsAttached) {
+        if (horizontal_) horizontal_->Refresh();
+        if (vertical_) vertical_->Refresh();
+    }
+}
+
+void TSkinScrollbarH::DrawSkin(HDC dc, const RECT&)
+{
+    if (horizontal_ && horizontal_->Showing()) horizontal_->Paint();
+    if (vertical_ && vertical_->Showing()) vertical_->Paint();
+    if (horizontal_ && vertical_ && horizontal_->Showing() && vertical_->Showing()) {
+        const RECT& v = vertical_->BarRect();
+        const RECT& h = horizontal_->BarRect();
+        UniqueWindowDc windowDc = UniqueWindowDc::Whole(Handle());
+        FillColour(windowDc ? windowDc.get() : dc, RECT{v.left, h.top, v.right, h.bottom}, SkinFace(SkinData()));
+    }
+}
+
+// ---- TSkinScControl -----------------------------------------------------------------------
+
+const TClassInfo& TSkinScControl::StaticClass()
+{
+    static const TClassInfo& info = DescribeClass("TSkinScControl", &TSkinControl::StaticClass());
+    return info;
+}
+
+TSkinScControl::TSkinScControl(TComponent* owner) : TSkinControl(owner) {}
+
+TSkinScControl::~TSkinScControl() { bar_.reset(); }
+
+void TSkinScControl::AttachControl(TWinSkinForm* form, TSkinData* skinData, bool, TCanvas* canvas)
+{
+    if (auto* control = dynamic_cast<TControl*>(Owner())) AttachScrollControl(control, skinData, form, canvas);
+}
+
+void TSkinScControl::AttachScrollControl(TControl* control, TSkinData* skinData, TWinSkinForm* form, TCanvas* canvas)
+{
+    if (Attached() || !control || control != Owner()) return;
+    TSkinControl::AttachControl(form, skinData, false, canvas);
+    if (!Attached()) return;
+    bar_ = std::make_unique<TWScrollbar>(*this, sbkControl);
+    bar_->BindControl(control);
+    if (!control->Visible()) bar_->HideBar();
+}
+
+void TSkinScControl::Detach()
+{
+    TSkinControl::Detach();
+    if (LifeState() != lsWindowGone) bar_.reset();
+}
+
+void TSkinScControl::AfterMessage(TMessage& message)
+{
+    switch (message.msg) {
+    case WM_WINDOWPOSCHANGED:
+    case WM_NCPAINT:
+    case WM_SHOWWINDOW:
+        if (bar_) bar_->UpdateBar();
+        break;
+    case SBM_SETSCROLLINFO:
+    case SBM_SETPOS:
+    case SBM_SETRANGE:
+    case SBM_SETRANGEREDRAW:
+    case SBM_ENABLE_ARROWS:
+        if (bar_) bar_->Paint();
+        break;
+    case CN_HSCROLL:
+    case CN_VSCROLL:
+        if (bar_ && IsReflectedNotification(message)) {
+            bar_->SetActivePart(LOWORD(message.wParam));
+            bar_->Paint();
+        }
+        break;
+    case CM_VISIBLECHANGED:
+        if (!bar_) break;
+        if (message.wParam)
+            bar_->UpdateBar();
+        else
+            bar_->HideBar();
+        break;
+    default:
+        // Every change of the control's bar comes through the messages above
+        // (its keys and clicks end in a reflected scroll notice and a new
+        // position), so nothing else is looked at.
+        TSkinControl::AfterMessage(message);
+        break;
+    }
+}
+
+void TSkinScControl::DrawSkin(HDC, const RECT&)
+{
+    if (bar_ && bar_->Showing()) bar_->Paint();
+}
+
+}  // namespace quorvane
