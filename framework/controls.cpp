@@ -10,6 +10,7 @@
 #include "framework/forms.h"
 #include "framework/menus.h"
 #include "framework/message_box.h"
+#include "framework/window_slots.h"
 
 namespace quorvane {
 
@@ -97,6 +98,19 @@ TShiftState ShiftStateFromMouseFlags(WPARAM flags)
     return shift;
 }
 
+namespace {
+
+// The tag of the slot that leads from a window to its control.
+const char kControlSlot = 0;
+
+void UnbindWindow(HWND window)
+{
+    window_slots::Remove(window, &kControlSlot);
+    RemovePropW(window, reinterpret_cast<LPCWSTR>(static_cast<UINT_PTR>(ControlAtom())));
+}
+
+}  // namespace
+
 ATOM ControlAtom()
 {
     static const ATOM atom = [] {
@@ -112,7 +126,7 @@ ATOM ControlAtom()
 TWinControl* FindControl(HWND window)
 {
     if (!window) return nullptr;
-    return static_cast<TWinControl*>(GetPropW(window, reinterpret_cast<LPCWSTR>(static_cast<UINT_PTR>(ControlAtom()))));
+    return static_cast<TWinControl*>(window_slots::Get(window, &kControlSlot));
 }
 
 TWinControl* ControlBeingCreated(HWND window)
@@ -185,7 +199,7 @@ LRESULT CALLBACK FrameworkWindowProcedure(HWND window, UINT msg, WPARAM wParam, 
         // The control may be gone now (a handler freed it); only the final
         // message still uses it, and that one arrives while it is alive.
         if (msg == WM_NCDESTROY) {
-            RemovePropW(window, reinterpret_cast<LPCWSTR>(static_cast<UINT_PTR>(ControlAtom())));
+            UnbindWindow(window);
             if (FindControl(window) == nullptr && control->handle_ == window) control->handle_ = nullptr;
         }
         return message.result;
@@ -919,6 +933,7 @@ void TWinControl::BindWindow(HWND window)
 {
     handle_ = window;
     SetPropW(window, reinterpret_cast<LPCWSTR>(static_cast<UINT_PTR>(ControlAtom())), this);
+    window_slots::Set(window, &kControlSlot, this);
 }
 
 void TWinControl::CreateWindowHandle(const TCreateParams& params)
@@ -974,7 +989,7 @@ void TWinControl::DestroyHandle()
     DestroyWindowHandle();
     // WM_NCDESTROY has unbound it; be sure even when it did not arrive.
     if (handle_ == window) {
-        RemovePropW(window, reinterpret_cast<LPCWSTR>(static_cast<UINT_PTR>(ControlAtom())));
+        UnbindWindow(window);
         handle_ = nullptr;
     }
     std::vector<TWinControl*> all;

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "framework/controls.h"
+#include "framework/window_slots.h"
 
 namespace quorvane {
 
@@ -16,14 +17,27 @@ const WCHAR* W(const char16_t* text)
 
 detail::SubclassBlock* BlockOf(HWND window, const char16_t* property)
 {
-    return static_cast<detail::SubclassBlock*>(GetPropW(window, W(property)));
+    return static_cast<detail::SubclassBlock*>(window_slots::Get(window, property));
+}
+
+bool SetBlock(HWND window, const char16_t* property, detail::SubclassBlock* block)
+{
+    if (!SetPropW(window, W(property), block)) return false;
+    window_slots::Set(window, property, block);
+    return true;
+}
+
+void RemoveBlock(HWND window, const char16_t* property)
+{
+    window_slots::Remove(window, property);
+    RemovePropW(window, W(property));
 }
 
 // The block leaves the window for good: its property goes, and the block is
 // freed as soon as no message is being dispatched through it.
 void ReleaseBlock(HWND window, const char16_t* property, detail::SubclassBlock* block)
 {
-    RemovePropW(window, W(property));
+    RemoveBlock(window, property);
     block->released = true;
     if (block->depth == 0) delete block;
 }
@@ -64,7 +78,7 @@ LRESULT DispatchSubclass(const char16_t* property, HWND window, UINT msg, WPARAM
             object->block_ = nullptr;
             object->window_ = nullptr;
         }
-        RemovePropW(window, W(property));
+        RemoveBlock(window, property);
         block->released = true;
         for (WindowSubclassBase* object : objects) {
             try {
@@ -92,7 +106,7 @@ bool WindowSubclassBase::AttachWith(HWND window, WNDPROC procedure, const char16
     if (!block) {
         block = new detail::SubclassBlock;
         block->procedure = procedure;
-        if (!SetPropW(window, W(property), block)) {
+        if (!SetBlock(window, property, block)) {
             delete block;
             return false;
         }
@@ -100,7 +114,7 @@ bool WindowSubclassBase::AttachWith(HWND window, WNDPROC procedure, const char16
         block->previous = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure)));
         if (!block->previous && GetLastError() != 0) {
-            RemovePropW(window, W(property));
+            RemoveBlock(window, property);
             delete block;
             return false;
         }

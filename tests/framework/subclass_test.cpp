@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "framework/subclass.h"
+#include "framework/window_slots.h"
 #include "tests/support/gtest.h"
 
 namespace quorvane {
@@ -181,6 +182,47 @@ TEST(WindowSubclass, APassThroughLeftByAFreedObjectStillSeesTheWindowDestroyed)
     g_log.clear();
     DestroyWindow(window);
     EXPECT_EQ(g_log, (Log{"b:ncdestroy", "base:ncdestroy", "b:destroyed"}));
+}
+
+TEST(WindowSubclass, TheLookUpSlotLastsExactlyAsLongAsTheBlock)
+{
+    // The block is found in the process's own table; the window property is
+    // kept beside it. Neither may outlive the block, however it ends.
+    const size_t base = window_slots::Count();
+    HWND window = MakeWindow();
+    {
+        A a("a");
+        ASSERT_TRUE(a.Attach(window));
+        EXPECT_EQ(window_slots::Count(), base + 1);
+        const WNDPROC ours = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(window, GWLP_WNDPROC));
+        EXPECT_TRUE(HasSubclassBlock(window, ours));
+        a.Detach();
+        EXPECT_EQ(window_slots::Count(), base);
+        EXPECT_FALSE(HasSubclassBlock(window, ours));
+    }
+    {
+        // A pass-through block keeps its slot until the window goes.
+        auto a = std::make_unique<A>("a");
+        B b("b");
+        ASSERT_TRUE(a->Attach(window));
+        ASSERT_TRUE(b.Attach(window));
+        a.reset();
+        EXPECT_EQ(window_slots::Count(), base + 2);
+        EXPECT_EQ(Probe(window), 100 + 10);
+        b.Detach();
+        EXPECT_EQ(window_slots::Count(), base + 1);
+        EXPECT_EQ(Probe(window), 100);
+    }
+    DestroyWindow(window);
+    EXPECT_EQ(window_slots::Count(), base);
+    // A window destroyed under attached objects frees the slots of both blocks.
+    window = MakeWindow();
+    A a("a");
+    B b("b");
+    ASSERT_TRUE(a.Attach(window));
+    ASSERT_TRUE(b.Attach(window));
+    DestroyWindow(window);
+    EXPECT_EQ(window_slots::Count(), base);
 }
 
 }  // namespace
