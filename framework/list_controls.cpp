@@ -780,6 +780,15 @@ void TCustomListView::WndProc(TMessage& message)
             return;
         }
     }
+    if (message.msg == WM_NCDESTROY) {
+        // The check boxes' state images are made by the platform control,
+        // which keeps image lists it is shared with (the framework's own
+        // lists are shared) and so would leave this one behind.
+        const auto states = reinterpret_cast<HIMAGELIST>(SendMessageW(WindowHandle(), LVM_GETIMAGELIST, LVSIL_STATE, 0));
+        TWinControl::WndProc(message);
+        if (states) ImageList_Destroy(states);
+        return;
+    }
     TWinControl::WndProc(message);
 }
 

@@ -17,6 +17,7 @@
 #include "framework/tab_controls.h"
 #include "tests/framework/control_test_support.h"
 #include "tests/support/gtest.h"
+#include "tests/support/resource_counts.h"
 
 namespace quorvane {
 namespace {
@@ -227,6 +228,30 @@ TEST_F(Families, ListViewItemsSubItemsSelectionAndChecksSurviveANewWindow)
     EXPECT_EQ(list->Items()->Item(0)->Caption(), "item 1");
     EXPECT_EQ(list->Items()->Item(1)->Index(), 1);
     EXPECT_EQ(cell(0, 0), u"item 1");
+}
+
+TEST_F(Families, CheckBoxListViewsLeaveNoImageListBehind)
+{
+    // The platform makes the check boxes' images itself; a list view that
+    // shares its image lists would leave them behind with every window.
+    const auto make = [&] {
+        auto* list = Make<TListView>(form, 10, 10, 200, 100);
+        list->SetCheckboxes(true);
+        list->Items()->Add()->SetCaption("checked");
+        list->Items()->Item(0)->SetChecked(true);
+        list->HandleNeeded();
+        return list;
+    };
+    Free(make());  // the first window loads what lives for the run
+    const testsupport::ResourceCounts before = testsupport::CountResources();
+    for (int i = 0; i < 10; ++i) {
+        TListView* list = make();
+        list->SetCheckboxes(false);  // a new window each way
+        list->SetCheckboxes(true);
+        Free(list);
+    }
+    const testsupport::ResourceCounts after = testsupport::CountResources();
+    EXPECT_EQ(after, before) << testsupport::Describe(before) << " -> " << testsupport::Describe(after);
 }
 
 TEST_F(Families, TreeNodesCountDepthFirstAndKeepExpansionAcrossANewWindow)
