@@ -5,11 +5,15 @@
 // a form dialog, and a Skin menu that switches between the two shipped
 // skins while every window is open.
 //
-//   gallery [--skin PATH]
+//   gallery [--skin PATH] [--page NUMBER]
+//
+// --page opens one page of the Controls menu (counted from 1) once the main
+// form is up.
 #include <windows.h>
 #include <shellapi.h>
 
 #include <cstdio>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -220,6 +224,14 @@ const TClassInfo& TGalleryForm::StaticClass()
     return info;
 }
 
+size_t g_startPage = 0;  // the Controls page to open at start, from 1; 0 for none
+
+void CALLBACK OpenStartPage(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    KillTimer(nullptr, timer);
+    if (g_startPage >= 1 && g_startPage <= ControlPages().size()) ControlPages()[g_startPage - 1].open();
+}
+
 }  // namespace quorvane::gallery
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int)
@@ -231,6 +243,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int)
         for (int i = 1; i < count; ++i) {
             const std::string option = Utf16ToUtf8(arguments[i]);
             if (option == "--skin" && i + 1 < count) skinPath = Utf16ToUtf8(arguments[++i]);
+            if (option == "--page" && i + 1 < count) gallery::g_startPage = std::wcstoul(arguments[++i], nullptr, 10);
         }
         LocalFree(arguments);
     }
@@ -242,6 +255,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int)
         if (!form->SkinData1->SkinFileError().empty())
             std::fprintf(stderr, "gallery: %s; keeping the current skin\n", form->SkinData1->SkinFileError().c_str());
     }
+    if (gallery::g_startPage) SetTimer(nullptr, 0, 200, gallery::OpenStartPage);
     Application->Run();
     Application->DestroyForms();
     return 0;
