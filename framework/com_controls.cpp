@@ -47,6 +47,10 @@ TTrackBar::TTrackBar(TComponent* owner) : TWinControl(owner)
 {
     StoreBounds(0, 0, 150, 45);
     SetTabStop(true);
+    // The platform control erases its background with the colour its
+    // parent answers for it: by default that is the parent's own colour, so
+    // a slider sits on its form whatever colour the form is given.
+    SetParentColor(true);
 }
 
 void TTrackBar::CreateParams(TCreateParams& params)

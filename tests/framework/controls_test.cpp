@@ -186,6 +186,27 @@ TEST_F(Fixture, ParentReflectsNotificationsToTheChild)
     EXPECT_EQ(SendMessageW(bar->Handle(), TBM_GETPOS, 0, 0), -3);
 }
 
+TEST_F(Fixture, ATrackBarErasesWithTheColourOfItsForm)
+{
+    // The platform slider asks its parent for the colour of its background;
+    // it must be the form's, also after the form's colour changes.
+    auto* bar = new TTrackBar(form);
+    bar->SetParent(form);
+    const TColor saved = form->Color();
+    form->SetColor(static_cast<TColor>(RGB(30, 40, 50)));
+    HDC dc = GetDC(bar->Handle());
+    const auto brush = reinterpret_cast<HBRUSH>(
+        SendMessageW(form->Handle(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(bar->Handle())));
+    LOGBRUSH info{};
+    ASSERT_TRUE(GetObjectW(brush, sizeof info, &info));
+    EXPECT_EQ(info.lbColor, RGB(30, 40, 50));
+    EXPECT_EQ(GetBkColor(dc), RGB(30, 40, 50));
+    ReleaseDC(bar->Handle(), dc);
+    form->SetColor(saved);
+    EXPECT_EQ(bar->Color(), saved);
+    Free(bar);
+}
+
 TEST_F(Fixture, GraphicControlsArePaintedByTheParentAndGetItsMouse)
 {
     form->SetColor(RGB(200, 0, 0));
