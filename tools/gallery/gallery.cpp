@@ -13,7 +13,7 @@
 #include <shellapi.h>
 
 #include <cstdio>
-#include <cwchar>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -243,7 +243,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int)
         for (int i = 1; i < count; ++i) {
             const std::string option = Utf16ToUtf8(arguments[i]);
             if (option == "--skin" && i + 1 < count) skinPath = Utf16ToUtf8(arguments[++i]);
-            if (option == "--page" && i + 1 < count) gallery::g_startPage = std::wcstoul(arguments[++i], nullptr, 10);
+            if (option == "--page" && i + 1 < count) gallery::g_startPage = std::strtoul(Utf16ToUtf8(arguments[++i]).c_str(), nullptr, 10);
         }
         LocalFree(arguments);
     }
