@@ -248,11 +248,14 @@ void TSkinComBox::DrawSkin(HDC dc, const RECT& rect)
         // is key-coloured, so the text the combo drew shows through.
         // Right to left, the composite's mirror image: the skin data mirrors
         // the composite strip as a whole, so its frames run in reverse order.
-        const bool mirrored = rightToLeft && HasPicture(skin->SunkEdge.get());
-        const TDataSkinObject* whole = mirrored ? skin->SunkEdge.get() : &button;
-        const int frames = std::max(whole->Frame, 1);
-        const int frame = mirrored ? std::max(frames + 1 - state, 1) : state;
-        DrawElement(dc, rect, whole->Bitmap.get(), false, whole->Tile == 1, true, frames, frame, whole->Margins());
+        const SkinContent::MirroredComboButton mirror = skin->RightToLeftComboButton();
+        if (rightToLeft && mirror.picture) {
+            DrawElement(dc, rect, mirror.picture, false, mirror.element->Tile == 1, true, mirror.frames,
+                        std::max(mirror.FrameFor(state), 1), mirror.element->Margins());
+        } else {
+            DrawElement(dc, rect, button.Bitmap.get(), false, button.Tile == 1, true, std::max(button.Frame, 1), state,
+                        button.Margins());
+        }
         if (!reported)
             buttonRect_ = rightToLeft ? RECT{0, 0, arrow + 2, rect.bottom} : RECT{rect.right - arrow - 2, 0, rect.right, rect.bottom};
         return;
@@ -267,7 +270,7 @@ void TSkinComBox::DrawSkin(HDC dc, const RECT& rect)
         ExcludeClipRect(dc, arrow + 4, 2, rect.right - 2, rect.bottom - 2);
         buttonRect_ = RECT{0, 0, arrow + 2, rect.bottom};
         glyph = RECT{2, 0, arrow + 2, rect.bottom};
-        if (!IsEmptyBitmap(button.Bitmap2)) strip = button.Bitmap2.get();
+        if (HBITMAP mirrored = skin->RightToLeftComboButton().picture) strip = mirrored;
     }
     if (HasPicture(skin->SunkEdge.get())) DrawElementState(dc, rect, std::max(skin->SunkEdge->Frame, 1), state, skin->SunkEdge.get());
     DrawKeyedFrame(dc, buttonRect_, std::max(button.Frame, 1), state, strip);

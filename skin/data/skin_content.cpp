@@ -200,6 +200,27 @@ void SkinContent::BuildComboComposite()
     SunkEdge->RightWidth = 2;
 }
 
+SkinContent::MirroredComboButton SkinContent::RightToLeftComboButton() const
+{
+    MirroredComboButton look;
+    if (!ComboButton) return look;
+    if (ComboButton->Style == 2) {
+        if (!SunkEdge || IsEmptyBitmap(SunkEdge->Bitmap)) return look;
+        look.element = SunkEdge.get();
+        look.picture = SunkEdge->Bitmap.get();
+        look.frames = std::max(SunkEdge->Frame, 1);
+        look.whole = true;
+        look.reversed = true;
+        return look;
+    }
+    // The framed look (Style 1) draws its button unmirrored.
+    if (ComboButton->Style == 1 || IsEmptyBitmap(ComboButton->Bitmap2)) return look;
+    look.element = ComboButton.get();
+    look.picture = ComboButton->Bitmap2.get();
+    look.frames = std::max(ComboButton->Frame, 1);
+    return look;
+}
+
 // The drop-down arrow alone, for combo boxes drawn without SunkEdge.
 void SkinContent::BuildComboArrow()
 {

@@ -67,6 +67,23 @@ public:
     // frame height / 3), or ButtonFace when the border has no bitmap.
     SkinColour SampleTitleColour() const;
 
+    // What a right-to-left combo box draws for its button. A composite combo
+    // (ComboButton Style 2) draws the whole mirrored composite, SunkEdge,
+    // nine-part over the control; mirroring the strip as a whole reversed
+    // the order of its frames, so state n shows frame (frames + 1 - n).
+    // Otherwise the button strip's mirror (ComboButton's Bitmap2) is drawn
+    // keyed in the button rectangle, frame n for state n; the framed look
+    // (Style 1) mirrors nothing. Null picture when nothing is mirrored.
+    struct MirroredComboButton {
+        const TDataSkinObject* element = nullptr;  // margins and tiling come from it
+        HBITMAP picture = nullptr;
+        int frames = 1;
+        bool whole = false;     // the composite over the whole control, else the button only
+        bool reversed = false;  // frames run from the last state to the first
+        int FrameFor(int state) const { return reversed ? frames + 1 - state : state; }
+    };
+    MirroredComboButton RightToLeftComboButton() const;
+
     // Present for the component's whole life, refilled by every load.
     std::unique_ptr<TDataSkinBorder> BorderLeft, BorderRight, BorderTop, BorderBottom;
     std::unique_ptr<TDataSkinTitle> Title;

@@ -77,15 +77,16 @@ std::vector<ElementInfo> ListElements(const SkinContent& skin) {
     add("ToolBars", skin.ToolBars.get());
     add("Toolbar (gradient)", skin.Toolbar.get());
     add("ComboButton", skin.ComboButton.get());
-    if (skin.ComboButton && skin.ComboButton->Bitmap2) {
-        // The right-to-left button strip is drawn as the combo painter draws
-        // it, a keyed strip frame in the button rectangle; the element's
-        // margins belong to its Bitmap (the combo box composite, wider than
-        // a button), not to this strip.
-        ElementInfo mirrored = From("ComboButton mirrored", skin.ComboButton.get(), skin.ComboButton->Frame, false,
-                                    true, skin.ComboButton->Bitmap2.get());
-        mirrored.margins = Margins{};
+    if (const SkinContent::MirroredComboButton mirror = skin.RightToLeftComboButton(); mirror.picture) {
+        // Drawn state by state as a right-to-left combo box draws it: the
+        // whole mirrored composite with its frames in reverse order, or the
+        // mirrored button strip keyed in the button rectangle.
+        ElementInfo mirrored = From("ComboButton mirrored", mirror.element, mirror.frames, false, !mirror.whole,
+                                    mirror.picture);
+        if (!mirror.whole) mirrored.margins = Margins{};
         mirrored.transparent = true;
+        mirrored.reversed = mirror.reversed;
+        if (mirror.reversed) mirrored.note = ", reversed";
         list.push_back(mirrored);
     }
     add("SunkEdge", skin.SunkEdge.get());
@@ -123,6 +124,7 @@ SIZE FrameSize(HBITMAP strip, bool stacked, int frames) {
 }
 
 void DrawFrame(HDC dc, const ElementInfo& e, const RECT& r, int frame) {
+    if (e.reversed) frame = std::max(e.frames + 1 - frame, 1);
     if (e.glyph)
         DrawStripFrame(dc, r, e.strip, true, e.frames, frame);
     else

@@ -21,6 +21,7 @@ struct ElementInfo {
     bool tile = false;
     bool glyph = false;  // drawn as a plain frame (no nine-part), larger size stretched
     std::string note;    // shown after the frame count
+    bool reversed = false;  // state n is drawn with frame (frames + 1 - n)
 };
 
 // An element as the engine loaded it, with the frame layout its painter uses.
