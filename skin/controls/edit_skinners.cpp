@@ -308,36 +308,15 @@ void TSkinUpDown::DrawSkin(HDC dc, const RECT&)
 
 TArrowButton::TArrowButton(TSkinDateTime& skinner) : skinner_(skinner), size_(GetSystemMetrics(SM_CXHSCROLL)) {}
 
-TArrowButton::~TArrowButton()
-{
-    if (window_) {
-        SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
-        DestroyWindow(window_);
-    }
-}
-
 void TArrowButton::Bind(HWND picker)
 {
     if (window_ || !picker) return;
     picker_ = picker;
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = DefWindowProcW;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-        wc.lpszClassName = kArrowClass;
-        registered = RegisterClassW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-    }
     RECT rect{};
     GetWindowRect(picker, &rect);
     const bool rightToLeft = (GetWindowLongPtrW(picker, GWL_EXSTYLE) & WS_EX_LEFTSCROLLBAR) != 0;
     const int x = rightToLeft ? 2 : Width(rect) - size_ - 4;
-    window_ = CreateWindowExW(0, kArrowClass, L"", WS_CHILD | WS_VISIBLE, x, 0, size_, size_ + 1, picker, nullptr,
-                              GetModuleHandleW(nullptr), nullptr);
-    if (!window_) return;
-    SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TArrowButton::Procedure));
+    if (!CreateDrawnWindow(kArrowClass, 0, 0, WS_CHILD | WS_VISIBLE, RECT{x, 0, x + size_, size_ + 1}, picker)) return;
     InvalidateRect(window_, nullptr, TRUE);
 }
 
@@ -353,18 +332,6 @@ void TArrowButton::Paint(HDC dc)
         DrawStripFrame(picture.dc(), client, skin->ComboxArrow->Bitmap.get(), false,
                        std::max(skin->ComboxArrow->Frame, 1), hot_ ? 4 : 1);
     picture.CopyTo(dc, 0, 0);
-}
-
-LRESULT CALLBACK TArrowButton::Procedure(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) noexcept
-{
-    try {
-        auto* button = reinterpret_cast<TArrowButton*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-        if (button && button->window_ == window) return button->Handle(msg, wParam, lParam);
-    } catch (...) {
-        HandleCurrentException();
-        return 0;
-    }
-    return DefWindowProcW(window, msg, wParam, lParam);
 }
 
 LRESULT TArrowButton::Handle(UINT msg, WPARAM wParam, LPARAM lParam)
@@ -404,9 +371,6 @@ LRESULT TArrowButton::Handle(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_LBUTTONUP:
         SetFocus(picker_);
         return 0;
-    case WM_NCDESTROY:
-        window_ = nullptr;
-        break;
     default:
         break;
     }

@@ -7,6 +7,7 @@
 
 #include <memory>
 
+#include "skin/controls/drawn_window.h"
 #include "skin/controls/skin_control.h"
 
 namespace quorvane {
@@ -54,24 +55,18 @@ class TSkinDateTime;
 
 // The drawn drop-down arrow of a date-time picker: a small window of its
 // own over the picker's button, passing clicks on to the picker.
-class TArrowButton {
+class TArrowButton : public TDrawnWindow {
 public:
     explicit TArrowButton(TSkinDateTime& skinner);
-    ~TArrowButton();
-    TArrowButton(const TArrowButton&) = delete;
-    TArrowButton& operator=(const TArrowButton&) = delete;
 
     void Bind(HWND picker);
-    HWND Window() const { return window_; }
     bool Hot() const { return hot_; }
     void Paint(HDC dc);
 
 private:
-    static LRESULT CALLBACK Procedure(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
-    LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
     TSkinDateTime& skinner_;
-    HWND window_ = nullptr;
     HWND picker_ = nullptr;
     int size_;
     bool hot_ = false;

@@ -80,14 +80,6 @@ const char* MediaButtonName(int button)
 
 TWMediaPlayer::TWMediaPlayer(TSkinMP& skinner) : skinner_(skinner) { LoadGlyphs(); }
 
-TWMediaPlayer::~TWMediaPlayer()
-{
-    if (window_) {
-        SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
-        DestroyWindow(window_);
-    }
-}
-
 void TWMediaPlayer::LoadGlyphs()
 {
     HINSTANCE instance = GetModuleHandleW(nullptr);
@@ -114,21 +106,9 @@ void TWMediaPlayer::Bind(HWND control)
 {
     if (window_ || !control) return;
     control_ = control;
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSW wc{};
-        wc.style = CS_DBLCLKS;
-        wc.lpfnWndProc = DefWindowProcW;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-        wc.lpszClassName = kBarClass;
-        registered = RegisterClassW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-    }
-    window_ = CreateWindowExW(WS_EX_NOPARENTNOTIFY, kBarClass, L"", WS_CHILD | WS_CLIPSIBLINGS, 0, 0, 0, 0,
-                              GetParent(control), nullptr, GetModuleHandleW(nullptr), nullptr);
-    if (!window_) return;
-    SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TWMediaPlayer::Procedure));
+    if (!CreateDrawnWindow(kBarClass, CS_DBLCLKS, WS_EX_NOPARENTNOTIFY, WS_CHILD | WS_CLIPSIBLINGS, RECT{},
+                           GetParent(control)))
+        return;
     FollowControl();
 }
 
@@ -233,18 +213,6 @@ void TWMediaPlayer::Paint(HDC dc)
     }
 }
 
-LRESULT CALLBACK TWMediaPlayer::Procedure(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) noexcept
-{
-    try {
-        auto* bar = reinterpret_cast<TWMediaPlayer*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-        if (bar && bar->window_ == window) return bar->Handle(msg, wParam, lParam);
-    } catch (...) {
-        HandleCurrentException();
-        return 0;
-    }
-    return DefWindowProcW(window, msg, wParam, lParam);
-}
-
 LRESULT TWMediaPlayer::Handle(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
@@ -279,9 +247,6 @@ LRESULT TWMediaPlayer::Handle(UINT msg, WPARAM wParam, LPARAM lParam)
         if (window_) Paint();
         return 0;
     }
-    case WM_NCDESTROY:
-        window_ = nullptr;
-        break;
     default:
         break;
     }

@@ -7,6 +7,7 @@
 #include <array>
 #include <memory>
 
+#include "skin/controls/drawn_window.h"
 #include "skin/controls/skin_control.h"
 
 namespace quorvane {
@@ -16,12 +17,9 @@ class TSkinMP;
 // The player's buttons, in their order on the bar.
 enum TMPButton { mbPlay, mbPause, mbStop, mbNext, mbPrev, mbStep, mbBack, mbRecord, mbEject, kMPButtonCount };
 
-class TWMediaPlayer {
+class TWMediaPlayer : public TDrawnWindow {
 public:
     explicit TWMediaPlayer(TSkinMP& skinner);
-    ~TWMediaPlayer();
-    TWMediaPlayer(const TWMediaPlayer&) = delete;
-    TWMediaPlayer& operator=(const TWMediaPlayer&) = delete;
 
     // Takes the control's bounds, parent and visibility.
     void Bind(HWND control);
@@ -35,7 +33,6 @@ public:
     // The visible button at a point of the bar, or -1.
     int ButtonAt(POINT point) const;
 
-    HWND Window() const { return window_; }
     int ButtonWidth() const { return buttonWidth_; }
     int PressedButton() const { return pressedButton_; }
     bool Visible(int button) const { return buttons_[static_cast<size_t>(button)].visible; }
@@ -48,11 +45,9 @@ private:
         // program has no picture of that name.
         std::array<UniqueBitmap, 3> glyphs;
     };
-    static LRESULT CALLBACK Procedure(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
-    LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
     TSkinMP& skinner_;
-    HWND window_ = nullptr;
     HWND control_ = nullptr;
     std::array<Button, kMPButtonCount> buttons_;
     bool pressed_ = false;

@@ -67,19 +67,6 @@ bool IsQuietMessage(UINT msg)
     }
 }
 
-void RegisterBarClass()
-{
-    static bool registered = false;
-    if (registered) return;
-    WNDCLASSW wc{};
-    wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = DefWindowProcW;  // replaced per window by the bar's procedure
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    wc.lpszClassName = kBarClass;
-    registered = RegisterClassW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-}
-
 // The primary button is down: as the input queue had it at the message being
 // handled, or (now) as the device has it.
 bool LeftButtonDown(bool now)
@@ -108,21 +95,13 @@ TWScrollbar::TWScrollbar(TSkinControl& skinner, int kind)
 TWScrollbar::~TWScrollbar()
 {
     *alive_ = false;
-    if (window_) {
-        SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
-        DestroyWindow(window_);
-    }
 }
 
 void TWScrollbar::CreateBarWindow(HWND parent)
 {
     if (window_ || !parent) return;
-    RegisterBarClass();
-    window_ = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOPARENTNOTIFY, kBarClass, L"", WS_CHILD | WS_CLIPSIBLINGS, 0,
-                              0, 0, 0, parent, nullptr, GetModuleHandleW(nullptr), nullptr);
-    if (!window_) return;
-    SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TWScrollbar::Procedure));
+    CreateDrawnWindow(kBarClass, CS_DBLCLKS, WS_EX_TOOLWINDOW | WS_EX_NOPARENTNOTIFY, WS_CHILD | WS_CLIPSIBLINGS,
+                      RECT{}, parent);
 }
 
 void TWScrollbar::BindControl(TControl* control)
@@ -474,18 +453,6 @@ void TWScrollbar::MouseUp()
     }
 }
 
-LRESULT CALLBACK TWScrollbar::Procedure(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) noexcept
-{
-    try {
-        auto* bar = reinterpret_cast<TWScrollbar*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-        if (bar && bar->window_ == window) return bar->Handle(msg, wParam, lParam);
-    } catch (...) {
-        HandleCurrentException();
-        return 0;
-    }
-    return DefWindowProcW(window, msg, wParam, lParam);
-}
-
 LRESULT TWScrollbar::Handle(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
@@ -525,7 +492,6 @@ LRESULT TWScrollbar::Handle(UINT msg, WPARAM wParam, LPARAM lParam)
         }
         break;
     case WM_NCDESTROY:
-        window_ = nullptr;
         showing_ = false;
         break;
     default:

@@ -15,6 +15,7 @@
 
 #include <memory>
 
+#include "skin/controls/drawn_window.h"
 #include "skin/controls/skin_control.h"
 
 namespace quorvane {
@@ -47,7 +48,7 @@ struct ScrollBarGeometry {
 
 // The drawn bar over one platform bar. Its window is a child of the
 // control's parent, kept directly in front of the control.
-class TWScrollbar {
+class TWScrollbar : public TDrawnWindow {
 public:
     TWScrollbar(TSkinControl& skinner, int kind);
     ~TWScrollbar();
@@ -83,14 +84,12 @@ public:
     bool Pressed() const { return pressed_; }
     int ActivePart() const { return activePart_; }
     int ArrowSize() const { return arrowSize_; }
-    HWND Window() const { return window_; }
     HWND ControlHandle() const { return controlHandle_; }
     // The bar in the control's window coordinates (valid while showing).
     const RECT& BarRect() const { return barRect_; }
 
 private:
-    static LRESULT CALLBACK Procedure(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
-    LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void CreateBarWindow(HWND parent);
     void MouseDown(LPARAM lParam);
     void MouseUp();
@@ -109,7 +108,6 @@ private:
     TSkinControl& skinner_;
     int kind_;
     bool vertical_;
-    HWND window_ = nullptr;
     HWND controlHandle_ = nullptr;
     TControl* control_ = nullptr;
     int arrowSize_;

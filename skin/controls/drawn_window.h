@@ -1,0 +1,35 @@
+// A window a skinner makes and draws itself: the overlay scroll bar, the
+// date picker's arrow button, the media player's bar. One window procedure
+// serves every kind (Wine keeps each procedure address it is given); it finds
+// the object through the window's user data and hands it each message until
+// the window is destroyed. Freeing the object destroys its window.
+#pragma once
+#include <windows.h>
+
+namespace quorvane {
+
+class TDrawnWindow {
+public:
+    TDrawnWindow() = default;
+    TDrawnWindow(const TDrawnWindow&) = delete;
+    TDrawnWindow& operator=(const TDrawnWindow&) = delete;
+    virtual ~TDrawnWindow();
+
+    HWND Window() const { return window_; }
+
+protected:
+    // Makes the window, registering its class on first use (classStyle goes
+    // to the class: CS_DBLCLKS for double clicks). False when it failed.
+    bool CreateDrawnWindow(const wchar_t* className, UINT classStyle, DWORD exStyle, DWORD style, RECT bounds,
+                           HWND parent);
+    // Every message of the window; what it does not answer goes to
+    // DefWindowProcW. The window is gone once WM_NCDESTROY has been handled.
+    virtual LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam) = 0;
+
+    HWND window_ = nullptr;
+
+private:
+    static LRESULT CALLBACK Procedure(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
+};
+
+}  // namespace quorvane
