@@ -148,7 +148,7 @@ TForm* OpenLists()
     header->SetImages(images);
     header->Sections()->At(0)->SetImageIndex(0);
 
-    page.Title(nullptr, 12, 58, "List view, report, 10,000 rows with check boxes");
+    page.Title(nullptr, 12, 58, "Report view, 10,000 rows");
     auto* report = page.Add<TListView>(nullptr, 12, 76, 440, 250);
     report->SetViewStyle(vsReport);
     report->SetCheckboxes(true);
