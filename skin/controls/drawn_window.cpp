@@ -1,6 +1,7 @@
 #include "skin/controls/drawn_window.h"
 
 #include "framework/controls.h"
+#include "framework/graphics.h"
 
 namespace quorvane {
 
@@ -39,6 +40,12 @@ LRESULT CALLBACK TDrawnWindow::Procedure(HWND window, UINT msg, WPARAM wParam, L
     try {
         auto* owner = reinterpret_cast<TDrawnWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
         if (owner && owner->window_ == window) {
+            if (msg == WM_ERASEBKGND) return 1;
+            if (msg == WM_PAINT) {
+                PaintDc dc(window);
+                owner->Paint(dc.get());
+                return 0;
+            }
             const LRESULT result = owner->Handle(msg, wParam, lParam);
             if (msg == WM_NCDESTROY) {
                 SetWindowLongPtrW(window, GWLP_USERDATA, 0);

@@ -16,14 +16,18 @@ public:
     virtual ~TDrawnWindow();
 
     HWND Window() const { return window_; }
+    // Draws the whole window into dc (its client coordinates). The window
+    // is never erased: WM_PAINT draws every pixel.
+    virtual void Paint(HDC dc) = 0;
 
 protected:
     // Makes the window, registering its class on first use (classStyle goes
     // to the class: CS_DBLCLKS for double clicks). False when it failed.
     bool CreateDrawnWindow(const wchar_t* className, UINT classStyle, DWORD exStyle, DWORD style, RECT bounds,
                            HWND parent);
-    // Every message of the window; what it does not answer goes to
-    // DefWindowProcW. The window is gone once WM_NCDESTROY has been handled.
+    // Every message of the window but WM_ERASEBKGND and WM_PAINT; what it
+    // does not answer goes to DefWindowProcW. The window is gone once
+    // WM_NCDESTROY has been handled.
     virtual LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam) = 0;
 
     HWND window_ = nullptr;

@@ -337,13 +337,6 @@ void TArrowButton::Paint(HDC dc)
 LRESULT TArrowButton::Handle(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_PAINT: {
-        PaintDc dc(window_);
-        Paint(dc.get());
-        return 0;
-    }
     case WM_MOUSEMOVE:
         if (!hot_ && IsWindowEnabled(picker_)) {
             hot_ = true;

@@ -61,7 +61,7 @@ public:
 
     void Bind(HWND picker);
     bool Hot() const { return hot_; }
-    void Paint(HDC dc);
+    void Paint(HDC dc) override;
 
 private:
     LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam) override;

@@ -216,13 +216,6 @@ void TWMediaPlayer::Paint(HDC dc)
 LRESULT TWMediaPlayer::Handle(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_PAINT: {
-        PaintDc dc(window_);
-        Paint(dc.get());
-        return 0;
-    }
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
         pressed_ = true;

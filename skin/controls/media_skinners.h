@@ -24,7 +24,7 @@ public:
     // Takes the control's bounds, parent and visibility.
     void Bind(HWND control);
     void FollowControl();
-    void Paint(HDC dc = nullptr);
+    void Paint(HDC dc = nullptr) override;
     // Reads which buttons are visible, enabled and coloured.
     void ReadButtons();
     // The glyphs: the program's pictures by name, else drawn in the skin's

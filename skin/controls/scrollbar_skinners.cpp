@@ -456,13 +456,6 @@ void TWScrollbar::MouseUp()
 LRESULT TWScrollbar::Handle(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_PAINT: {
-        PaintDc dc(window_);
-        Paint(dc.get());
-        return 0;
-    }
     case WM_MOUSEACTIVATE:
         return MA_NOACTIVATE;
     case WM_MOUSEMOVE: {

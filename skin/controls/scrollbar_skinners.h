@@ -66,7 +66,7 @@ public:
     int PartAtPoint(POINT point) const;
     // Paints now: into dc (the drawn bar's client coordinates) or, when dc
     // is null, straight onto the drawn bar.
-    void Paint(HDC dc = nullptr);
+    void Paint(HDC dc = nullptr) override;
     // Paints again when the platform's bar changed since the last paint
     // (position, range, page, state); true when it painted.
     bool Refresh();
