@@ -1,5 +1,7 @@
 #include "tools/gallery/control_pages.h"
 
+#include "tools/gallery/dialog_template.h"
+
 #include <windows.h>
 #include <commctrl.h>
 
@@ -565,57 +567,6 @@ TForm* OpenBars()
 
 // ---- the bare dialog -------------------------------------------------------------
 
-// A dialog template in memory whose items name their window classes (the
-// common controls have no class atoms).
-class NamedClassTemplate {
-public:
-    NamedClassTemplate(const char16_t* title, short cx, short cy)
-    {
-        DLGTEMPLATE header{};
-        header.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER | DS_SETFONT;
-        header.cx = cx;
-        header.cy = cy;
-        Put(&header, sizeof header);
-        Word(0);  // no menu
-        Word(0);  // the dialog class
-        Text(title);
-        Word(8);
-        Text(u"MS Shell Dlg");
-    }
-    void Item(const char16_t* className, const char16_t* text, WORD id, DWORD style, short x, short y, short cx, short cy)
-    {
-        while (bytes_.size() % 4) bytes_.push_back(0);
-        DLGITEMTEMPLATE item{};
-        item.style = style | WS_CHILD | WS_VISIBLE;
-        item.x = x;
-        item.y = y;
-        item.cx = cx;
-        item.cy = cy;
-        item.id = id;
-        Put(&item, sizeof item);
-        Text(className);
-        Text(text);
-        Word(0);
-        auto* header = reinterpret_cast<DLGTEMPLATE*>(bytes_.data());
-        ++header->cdit;
-    }
-    const DLGTEMPLATE* Get() const { return reinterpret_cast<const DLGTEMPLATE*>(bytes_.data()); }
-
-private:
-    void Put(const void* data, size_t size)
-    {
-        const auto* p = static_cast<const uint8_t*>(data);
-        bytes_.insert(bytes_.end(), p, p + size);
-    }
-    void Word(WORD value) { Put(&value, sizeof value); }
-    void Text(const char16_t* text)
-    {
-        for (; *text; ++text) Word(static_cast<WORD>(*text));
-        Word(0);
-    }
-    std::vector<uint8_t> bytes_;
-};
-
 enum : WORD { kTabs = 201, kList, kTree, kUpDown, kBuddy, kDate, kProgress, kTrack, kHeader, kStatus, kScroll };
 
 INT_PTR CALLBACK BareDialogProcedure(HWND dialog, UINT msg, WPARAM wParam, LPARAM) noexcept
@@ -695,7 +646,8 @@ TForm* OpenBareDialog()
 {
     INITCOMMONCONTROLSEX init{sizeof init, ICC_WIN95_CLASSES | ICC_DATE_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&init);
-    NamedClassTemplate dialog(u"Platform controls in a bare dialog", 330, 230);
+    DialogTemplate dialog(u"Platform controls in a bare dialog", WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER,
+                          330, 230);
     dialog.Item(u"SysTabControl32", u"", kTabs, WS_TABSTOP, 6, 6, 150, 20);
     dialog.Item(u"SysListView32", u"", kList, LVS_REPORT | WS_BORDER | WS_TABSTOP, 6, 30, 150, 70);
     dialog.Item(u"SysTreeView32", u"", kTree, TVS_HASLINES | TVS_HASBUTTONS | TVS_LINESATROOT | WS_BORDER | WS_TABSTOP,
