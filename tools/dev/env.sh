@@ -6,10 +6,14 @@ QUORVANE_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 QUORVANE_BUILD=${QUORVANE_BUILD_DIR:-$QUORVANE_ROOT/build}
 case "$QUORVANE_BUILD" in /*) ;; *) QUORVANE_BUILD=$QUORVANE_ROOT/$QUORVANE_BUILD ;; esac
 WINE_TOOLS=/usr/lib/wine
+# ccache: paths relative to the checkout and no working folder in the key, so
+# several checkouts of the tree share one cache.
+export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$QUORVANE_ROOT}
+export CCACHE_NOHASHDIR=${CCACHE_NOHASHDIR:-1}
 
 quorvane_packages=(
   wine64 wine64-tools libwine-dev
-  cmake ninja-build g++ clang libclang-rt-14-dev
+  cmake ninja-build g++ clang libclang-rt-14-dev ccache
   googletest libgtest-dev libbenchmark-dev
   libespeak-ng-dev espeak-ng-data espeak-ng
   fonts-wqy-microhei fonts-wine
