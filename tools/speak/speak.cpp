@@ -4,6 +4,7 @@
 //
 //   speak [--voice NAME] [--rate N] [--volume N] [--wav OUT.wav] [--audio KIND] TEXT...
 //   speak --list-voices
+//   speak --pinyin       (standard input to the citation pinyin of each line)
 //
 // Without TEXT the text is read from standard input (UTF-8).
 #include <windows.h>
@@ -14,6 +15,7 @@
 #include <string>
 
 #include "speech/audio_output.h"
+#include "speech/frontend/pinyin_text.h"
 #include "speech/espeak_voice_service.h"
 #include "speech/speech_lib_tlb.h"
 #include "speech/speech_text.h"
@@ -44,7 +46,24 @@ void Usage()
     std::fprintf(stderr,
                  "usage: speak [--voice NAME] [--rate N] [--volume N] [--wav OUT.wav] [--audio device|null|wav:PATH] TEXT...\n"
                  "       speak --list-voices\n"
-                 "Without TEXT, the text is read from standard input.\n");
+                 "       speak --pinyin\n"
+                 "Without TEXT, the text is read from standard input.\n"
+                 "--pinyin reads UTF-8 lines on standard input and prints one line for each: the citation\n"
+                 "pinyin of every Han character in order, tone digit 1-5 (5 neutral), u: for u-umlaut\n"
+                 "(\"yin2 hang2\"); a line without Han characters gives an empty line.\n");
+}
+
+// One line of citation pinyin per line of standard input.
+void PrintPinyin()
+{
+    std::string line;
+    while (std::getline(std::cin, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        const std::string pinyin = frontend::PinyinLine(frontend::Utf8ToUtf16(line));
+        std::fwrite(pinyin.data(), 1, pinyin.size(), stdout);
+        std::fputc('\n', stdout);
+    }
+    std::fflush(stdout);
 }
 
 DWORD gStart = 0;
@@ -74,6 +93,7 @@ int Run(int argc, WCHAR** argv)
         else if (arg == "--wav") wavPath = value();
         else if (arg == "--audio") audio = value();
         else if (arg == "--list-voices") listVoices = true;
+        else if (arg == "--pinyin") return PrintPinyin(), 0;
         else if (arg == "--help" || arg == "-h") return Usage(), 0;
         else if (arg.size() > 2 && arg.compare(0, 2, "--") == 0) throw std::invalid_argument("unknown option " + arg);
         else text += (text.empty() ? u"" : u" ") + std::u16string(reinterpret_cast<const char16_t*>(argv[i]));
