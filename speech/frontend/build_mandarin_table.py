@@ -140,6 +140,7 @@ def main():
     ap.add_argument('--opencc', required=True)
     ap.add_argument('--corpus', required=True)
     ap.add_argument('--overrides', required=True)
+    ap.add_argument('--contexts', help='learned context rules (pinyin_eval learn)')
     ap.add_argument('--output', required=True)
     ap.add_argument('--source', help='also write a C++ file that embeds the table')
     args = ap.parse_args()
@@ -320,13 +321,29 @@ def main():
         if not weights:
             continue
         best = max(weights.items(), key=lambda kv: (kv[1], kv[0]))[0]
-        polyphonic = len({k[:-1] + 'x' for k, v in weights.items()}) > 1
+        polyphonic = len(weights) > 1
         chars[s] = (0, syllable_index(best), 1 if polyphonic else 0)
     for t, s in char_map.items():
         if s in chars:
             chars[t] = (ord(s), chars[s][1], chars[s][2])
 
-    contexts = []  # filled by the context learner (later)
+    # Learned context rules; a phrase-reading rule whose syllable no phrase
+    # uses any more is dropped.
+    contexts = []
+    if args.contexts:
+        with open(args.contexts, encoding='utf-8') as f:
+            for line in f:
+                if line.startswith('#') or not line.strip():
+                    continue
+                ch, kind, context, reading, score = line.rstrip('\n').split('\t')
+                kind = int(kind)
+                if kind == 1:
+                    if syllable_text(context) not in syllables:
+                        continue
+                    first, second = syllables[syllable_text(context)], 0
+                else:
+                    first, second = (int(x, 16) for x in context.split())
+                contexts.append(((ord(ch), kind, first, second), syllable_index(reading), min(65535, int(score))))
 
     out = bytearray()
     header_size = 4 + 4 * 8

@@ -1,9 +1,8 @@
 #include "speech/frontend/mandarin_reading.h"
 
-#include <algorithm>
-#include <climits>
 #include <cstdint>
 
+#include "speech/frontend/mandarin_context.h"
 #include "speech/frontend/mandarin_table.h"
 
 namespace quorvane::frontend {
@@ -16,19 +15,10 @@ constexpr int kMaxWordLength = 16;
 // rarer than the rarest word (-ln(1 / 60 million) * 100 is about 1790).
 constexpr int kUnknownCharacterCost = 2000;
 
-struct HanCharacter {
-    int position = 0;     // UTF-16 index in the caller's text
-    char32_t original = 0;
-    char32_t read = 0;    // the character read (simplified)
-};
-
-// One reading decided for a character, before sandhi.
-struct Reading {
-    std::uint16_t syllable = 0;
-    bool known = false;
-    bool wordStart = false;
-    bool wordEnd = false;
-    int wordLength = 1;
+struct DecodedCharacter {
+    int position = 0;  // UTF-16 index in the caller's text
+    char32_t read = 0; // the character read (traditional ones as simplified)
+    bool han = false;
 };
 
 bool IsNumeral(char32_t c)
@@ -58,115 +48,78 @@ char16_t Unit(char32_t c)
     return c < 0x10000 ? static_cast<char16_t>(c) : char16_t(0);
 }
 
-class RunReader {
-public:
-    RunReader(const MandarinTable& table, const std::vector<HanCharacter>& run) : table_(table), run_(run) {}
+// The noun suffixes 子 and 头 keep the neutral tone a phrase gives them
+// (石头 shi2 tou5, 桌子 zhuo1 zi5): the context rules, learned from text
+// annotated with their full tone, do not put the tone back.
+bool KeepsNeutralTone(const MandarinTable& table, char32_t character, int phraseSyllable, int chosen)
+{
+    if (phraseSyllable < 0 || (character != U'子' && character != U'头')) return false;
+    const TableSyllable phrase = table.Syllable(static_cast<std::uint16_t>(phraseSyllable));
+    const TableSyllable rule = table.Syllable(static_cast<std::uint16_t>(chosen));
+    return phrase.tone == 5 && rule.pinyin == phrase.pinyin;
+}
 
-    std::vector<Reading> Read()
-    {
-        const int n = static_cast<int>(run_.size());
-        std::vector<Reading> readings(static_cast<size_t>(n));
-        for (const Segment& word : Split()) {
-            const int length = word.end - word.begin;
-            for (int k = word.begin; k < word.end; ++k) {
-                Reading& r = readings[static_cast<size_t>(k)];
-                r.wordStart = k == word.begin;
-                r.wordEnd = k + 1 == word.end;
-                r.wordLength = length;
-                if (length >= 2 && word.entry.HasReading()) {
-                    r.syllable = word.entry.SyllableAt(static_cast<size_t>(k - word.begin));
-                    r.known = true;
-                } else {
-                    r.known = ReadCharacter(k, &r.syllable);
-                }
-            }
-        }
-        return readings;
-    }
-
-private:
-    struct Segment {
-        int begin = 0;
-        int end = 0;
-        TableWord entry;
-    };
-
-    // The most probable split of the run into dictionary words: the path of
-    // least total cost through the graph of every word starting at every
-    // character, computed from the end of the run backwards.
-    std::vector<Segment> Split()
-    {
-        const int n = static_cast<int>(run_.size());
-        std::vector<long long> best(static_cast<size_t>(n) + 1, 0);
-        std::vector<Segment> choice(static_cast<size_t>(n));
-        for (int i = n - 1; i >= 0; --i) {
-            Segment single{i, i + 1, {}};
-            long long bestCost = kUnknownCharacterCost + best[static_cast<size_t>(i) + 1];
-            WordRange range = table_.AllWords();
-            for (int j = i; j < n && j - i < kMaxWordLength; ++j) {
-                const char16_t unit = Unit(run_[static_cast<size_t>(j)].read);
-                if (unit == 0) break;
-                range = table_.Narrow(range, unit);
-                if (range.Empty()) break;
-                TableWord word;
-                if (!table_.ExactWord(range, &word)) continue;
-                const long long cost = word.cost + best[static_cast<size_t>(j) + 1];
-                // Ties go to the longer word.
-                if (cost < bestCost || (cost == bestCost && j + 1 > single.end)) {
-                    bestCost = cost;
-                    single = {i, j + 1, word};
-                }
-            }
-            best[static_cast<size_t>(i)] = bestCost;
-            choice[static_cast<size_t>(i)] = single;
-        }
-        std::vector<Segment> words;
-        for (int i = 0; i < n; i = choice[static_cast<size_t>(i)].end) words.push_back(choice[static_cast<size_t>(i)]);
-        return words;
-    }
-
-    char16_t At(int k) const
-    {
-        if (k < 0 || k >= static_cast<int>(run_.size())) return 0;
-        return Unit(run_[static_cast<size_t>(k)].read);
-    }
-
-    // A character outside a dictionary phrase: the learned context reading
-    // with the best score, else the character's default reading.
-    bool ReadCharacter(int k, std::uint16_t* syllable) const
-    {
-        TableCharacter info;
-        if (!table_.Character(run_[static_cast<size_t>(k)].read, &info)) return false;
-        *syllable = info.reading;
-        if (!info.polyphonic) return true;
-        const char16_t c = At(k);
-        struct Probe {
-            ContextKind kind;
-            char16_t first, second;
-        };
-        const Probe probes[] = {
-            {ContextKind::Left2, At(k - 2), At(k - 1)}, {ContextKind::Right2, At(k + 1), At(k + 2)},
-            {ContextKind::Around, At(k - 1), At(k + 1)}, {ContextKind::Left1, At(k - 1), 0},
-            {ContextKind::Right1, At(k + 1), 0},
-        };
-        int bestScore = 0;
-        for (const Probe& probe : probes) {
-            if (probe.first == 0 || (probe.second == 0 && probe.kind != ContextKind::Left1 &&
-                                     probe.kind != ContextKind::Right1))
-                continue;
-            int score = 0;
-            const int reading = table_.ContextReading(c, probe.kind, probe.first, probe.second, &score);
-            if (reading >= 0 && score > bestScore) {
-                bestScore = score;
-                *syllable = static_cast<std::uint16_t>(reading);
-            }
-        }
-        return true;
-    }
-
-    const MandarinTable& table_;
-    const std::vector<HanCharacter>& run_;
+struct Segment {
+    int begin = 0;
+    int end = 0;
+    TableWord entry;
 };
+
+// The most probable split of a run of Han characters into dictionary words:
+// the path of least total cost through the graph of every word starting at
+// every character, computed from the end of the run backwards.
+std::vector<Segment> Split(const MandarinTable& table, const std::vector<DecodedCharacter>& text, int begin, int end)
+{
+    const int n = end - begin;
+    std::vector<long long> best(static_cast<size_t>(n) + 1, 0);
+    std::vector<Segment> choice(static_cast<size_t>(n));
+    for (int i = n - 1; i >= 0; --i) {
+        Segment chosen{i, i + 1, {}};
+        long long bestCost = kUnknownCharacterCost + best[static_cast<size_t>(i) + 1];
+        WordRange range = table.AllWords();
+        for (int j = i; j < n && j - i < kMaxWordLength; ++j) {
+            const char16_t unit = Unit(text[static_cast<size_t>(begin + j)].read);
+            if (unit == 0) break;
+            range = table.Narrow(range, unit);
+            if (range.Empty()) break;
+            TableWord word;
+            if (!table.ExactWord(range, &word)) continue;
+            const long long cost = word.cost + best[static_cast<size_t>(j) + 1];
+            // Ties go to the longer word.
+            if (cost < bestCost || (cost == bestCost && j + 1 > chosen.end)) {
+                bestCost = cost;
+                chosen = {i, j + 1, word};
+            }
+        }
+        best[static_cast<size_t>(i)] = bestCost;
+        choice[static_cast<size_t>(i)] = chosen;
+    }
+    std::vector<Segment> words;
+    for (int i = 0; i < n; i = choice[static_cast<size_t>(i)].end) {
+        Segment word = choice[static_cast<size_t>(i)];
+        word.begin += begin;
+        word.end += begin;
+        words.push_back(word);
+    }
+    return words;
+}
+
+std::vector<DecodedCharacter> Decode(const MandarinTable& table, std::u16string_view text)
+{
+    std::vector<DecodedCharacter> out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size();) {
+        const int position = static_cast<int>(i);
+        char32_t c = text[i++];
+        if (c >= 0xD800 && c <= 0xDBFF && i < text.size() && text[i] >= 0xDC00 && text[i] <= 0xDFFF)
+            c = 0x10000 + ((c - 0xD800) << 10) + (text[i++] - 0xDC00);
+        DecodedCharacter d{position, c, IsHan(c)};
+        TableCharacter info;
+        if (d.han && table.Valid() && table.Character(c, &info) && info.readAs != 0) d.read = info.readAs;
+        out.push_back(d);
+    }
+    return out;
+}
 
 // Tone sandhi: what is spoken differs from the citation tones in three
 // well-known places. 一 and 不 take the second tone before a fourth tone;
@@ -174,28 +127,28 @@ private:
 // read as a digit (第一, 十一, 一九八四) or ends a word (统一); both are
 // neutral between a repeated verb or adjective (看一看, 好不好). A third
 // tone before another third tone in the same word is spoken as a second.
-void ApplySandhi(const std::vector<HanCharacter>& run, const std::vector<Reading>& readings,
-                 std::vector<MandarinSyllable>& out, size_t first)
+void ApplySandhi(const std::vector<CharacterAnalysis>& chars, std::vector<MandarinSyllable>& out)
 {
-    const size_t n = run.size();
+    const size_t n = chars.size();
     for (size_t k = 0; k < n; ++k) {
-        MandarinSyllable& s = out[first + k];
+        MandarinSyllable& s = out[k];
         s.spokenTone = s.tone;
-        const bool hasNext = k + 1 < n && readings[k + 1].known;
-        const int nextTone = hasNext ? out[first + k + 1].tone : 0;
-        const char32_t c = run[k].read;
-        const bool between = k > 0 && k + 1 < n && run[k - 1].read == run[k + 1].read;
+        const bool hasPrevious = k > 0 && chars[k - 1].nextAdjacent;
+        const bool hasNext = chars[k].nextAdjacent && chars[k + 1].syllable >= 0;
+        const int nextTone = hasNext ? out[k + 1].tone : 0;
+        const char32_t c = chars[k].read;
+        const bool between = hasPrevious && chars[k].nextAdjacent && chars[k - 1].read == chars[k + 1].read;
         if (c == U'一' && s.pinyin == "yi" && s.tone == 1) {
-            const bool numeral = (k > 0 && (IsNumeral(run[k - 1].read) || run[k - 1].read == U'第')) ||
-                                 (k + 1 < n && IsDigitNumeral(run[k + 1].read));
+            const bool numeral = (hasPrevious && (IsNumeral(chars[k - 1].read) || chars[k - 1].read == U'第')) ||
+                                 (chars[k].nextAdjacent && IsDigitNumeral(chars[k + 1].read));
             if (between) s.spokenTone = 5;
-            else if (numeral || !hasNext || (readings[k].wordEnd && readings[k].wordLength > 1)) s.spokenTone = 1;
+            else if (numeral || !hasNext || (chars[k].wordEnd && chars[k].wordLength > 1)) s.spokenTone = 1;
             else if (nextTone == 4) s.spokenTone = 2;
             else if (nextTone != 5) s.spokenTone = 4;
         } else if (c == U'不' && s.pinyin == "bu" && s.tone == 4) {
             if (between) s.spokenTone = 5;
             else if (hasNext && nextTone == 4) s.spokenTone = 2;
-        } else if (s.tone == 3 && hasNext && nextTone == 3 && !readings[k].wordEnd) {
+        } else if (s.tone == 3 && hasNext && nextTone == 3 && !chars[k].wordEnd) {
             s.spokenTone = 2;
         }
     }
@@ -215,48 +168,85 @@ bool IsHan(char32_t c)
            c == 0x3007;                       // 〇, the ideographic zero
 }
 
+std::vector<CharacterAnalysis> AnalyseMandarin(
+    std::u16string_view text, const std::function<ContextRule(char16_t, const ContextKey&)>& lookup,
+    int phraseStrength)
+{
+    const MandarinTable& table = MandarinTable::Get();
+    const std::vector<DecodedCharacter> decoded = Decode(table, text);
+    std::u16string units;
+    units.reserve(decoded.size());
+    for (const DecodedCharacter& d : decoded) units.push_back(ContextUnit(d.read));
+
+    std::vector<CharacterAnalysis> out;
+    const int n = static_cast<int>(decoded.size());
+    for (int begin = 0; begin < n;) {
+        if (!decoded[static_cast<size_t>(begin)].han) {
+            ++begin;
+            continue;
+        }
+        int end = begin;
+        while (end < n && decoded[static_cast<size_t>(end)].han) ++end;
+        std::vector<Segment> words;
+        if (table.Valid()) words = Split(table, decoded, begin, end);
+        else
+            for (int k = begin; k < end; ++k) words.push_back({k, k + 1, {}});
+        for (const Segment& word : words) {
+            const int length = word.end - word.begin;
+            for (int k = word.begin; k < word.end; ++k) {
+                const DecodedCharacter& d = decoded[static_cast<size_t>(k)];
+                CharacterAnalysis a;
+                a.position = d.position;
+                a.read = d.read;
+                a.wordStart = k == word.begin;
+                a.wordEnd = k + 1 == word.end;
+                a.wordLength = length;
+                a.nextAdjacent = k + 1 < end;
+                TableCharacter info;
+                if (table.Valid() && table.Character(d.read, &info)) {
+                    a.defaultSyllable = info.reading;
+                    a.polyphonic = info.polyphonic;
+                }
+                if (length >= 2 && word.entry.HasReading())
+                    a.phraseSyllable = word.entry.SyllableAt(static_cast<size_t>(k - word.begin));
+                a.syllable = a.phraseSyllable >= 0 ? a.phraseSyllable : a.defaultSyllable;
+                if (a.polyphonic) {
+                    a.keys = ContextKeys(units, static_cast<size_t>(k), a.phraseSyllable);
+                    const int floor = a.phraseSyllable >= 0 ? phraseStrength : 0;
+                    const int chosen = ChooseContextReading(units[static_cast<size_t>(k)], a.keys, floor, lookup);
+                    if (chosen >= 0 && !KeepsNeutralTone(table, a.read, a.phraseSyllable, chosen)) a.syllable = chosen;
+                }
+                out.push_back(std::move(a));
+            }
+        }
+        begin = end;
+    }
+    return out;
+}
+
 std::vector<MandarinSyllable> ReadMandarin(std::u16string_view text)
 {
     const MandarinTable& table = MandarinTable::Get();
+    const std::vector<CharacterAnalysis> chars =
+        AnalyseMandarin(text, [&table](char16_t character, const ContextKey& key) {
+            ContextRule rule;
+            rule.reading = table.ContextReading(character, key.kind, key.first, key.second, &rule.score);
+            return rule;
+        });
     std::vector<MandarinSyllable> out;
-    std::vector<HanCharacter> run;
-
-    auto flush = [&]() {
-        if (run.empty()) return;
-        std::vector<Reading> readings;
-        if (table.Valid()) readings = RunReader(table, run).Read();
-        else readings.resize(run.size());
-        const size_t first = out.size();
-        for (size_t k = 0; k < run.size(); ++k) {
-            MandarinSyllable s;
-            s.position = run[k].position;
-            s.wordStart = readings[k].wordStart || !table.Valid();
-            if (readings[k].known) {
-                const TableSyllable syllable = table.Syllable(readings[k].syllable);
-                s.pinyin = std::string(syllable.pinyin);
-                s.tone = syllable.tone;
-            }
-            out.push_back(std::move(s));
+    out.reserve(chars.size());
+    for (const CharacterAnalysis& a : chars) {
+        MandarinSyllable s;
+        s.position = a.position;
+        s.wordStart = a.wordStart;
+        if (a.syllable >= 0) {
+            const TableSyllable syllable = table.Syllable(static_cast<std::uint16_t>(a.syllable));
+            s.pinyin = std::string(syllable.pinyin);
+            s.tone = syllable.tone;
         }
-        ApplySandhi(run, readings, out, first);
-        run.clear();
-    };
-
-    for (size_t i = 0; i < text.size();) {
-        const int position = static_cast<int>(i);
-        char32_t c = text[i++];
-        if (c >= 0xD800 && c <= 0xDBFF && i < text.size() && text[i] >= 0xDC00 && text[i] <= 0xDFFF)
-            c = 0x10000 + ((c - 0xD800) << 10) + (text[i++] - 0xDC00);
-        if (!IsHan(c)) {
-            flush();
-            continue;
-        }
-        HanCharacter h{position, c, c};
-        TableCharacter info;
-        if (table.Valid() && table.Character(c, &info) && info.readAs != 0) h.read = info.readAs;
-        run.push_back(h);
+        out.push_back(std::move(s));
     }
-    flush();
+    ApplySandhi(chars, out);
     return out;
 }
 

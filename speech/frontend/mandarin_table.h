@@ -42,13 +42,14 @@ struct TableWord {
     }
 };
 
-// Context kinds of the learned table: what the two context characters are.
+// Context kinds of the learned table: what the two context units are.
 enum class ContextKind : std::uint16_t {
-    Left1 = 2,       // the character before
-    Right1 = 3,      // the character after
-    Left2 = 4,       // the two characters before
-    Right2 = 5,      // the two characters after
-    Around = 6,      // the characters before and after
+    Phrase = 1,   // the syllable the dictionary phrase gives the character (a syllable index)
+    Left1 = 2,    // the unit before
+    Right1 = 3,   // the unit after
+    Left2 = 4,    // the two units before
+    Right2 = 5,   // the two units after
+    Around = 6,   // the units before and after
 };
 
 class MandarinTable {
