@@ -14,11 +14,16 @@ Inputs (Debian packages, see the README):
 Output: one little-endian binary file read by mandarin_table.cpp.
 
 Layout (all offsets from the start of the file, every section 4-aligned):
-  header   "QMR1", then u32 pairs (offset, count) for: syllables, characters,
-           words (an index of u32 offsets, sorted by text), contexts
+  header   "QMR4", then u32 pairs (offset, count) for: syllables, characters,
+           words (an index of u32 offsets, sorted by text), contexts, the
+           first word of each leading BMP unit (u32), the character record of
+           each BMP code point plus one (u16, 0: none)
   syllable 8 bytes: toneless pinyin (NUL padded, ü as "u:" needs up to 7), tone
   char     u32 code point, u32 code point read instead (0: itself), u16
-           default reading, u16 flags (bit 0: polyphonic)
+           default reading, u16 flags (bit 0: polyphonic, bits 1-15: number
+           of its context rules), u32 its first context rule
+  index    per word: u32 offset of its record, u8 length, u8 has-pinyin,
+           u16 its second unit, u16 cost, u16 its third unit (0: none)
   word     u8 length, u8 has-pinyin, u16 cost (-ln p * 100), u16 text[length],
            then u16 syllable[length] when it has pinyin
   context  u16 key[4] (character, kind, context 1, context 2), u16 reading,
@@ -346,7 +351,7 @@ def main():
                 contexts.append(((ord(ch), kind, first, second), syllable_index(reading), min(65535, int(score))))
 
     out = bytearray()
-    header_size = 4 + 4 * 8
+    header_size = 4 + 6 * 8
     out += b'\0' * header_size
     sections = []
 
@@ -363,25 +368,56 @@ def main():
             sys.exit('syllable too long: ' + code)
         out += b + b'\0' * (7 - len(b)) + bytes([tone])
     align()
+    sorted_contexts = sorted(contexts)
+    context_ranges = {}
+    for i, (key, _, _) in enumerate(sorted_contexts):
+        begin, count = context_ranges.get(key[0], (i, 0))
+        context_ranges[key[0]] = (begin, count + 1)
     sections.append((len(out), len(chars)))
     for ch in sorted(chars, key=ord):
         target, reading, flags = chars[ch]
-        out += struct.pack('<IIHH', ord(ch), target, reading, flags)
+        begin, count = context_ranges.get(ord(ch), (0, 0))
+        if count >= 1 << 15:
+            sys.exit('too many context rules for ' + ch)
+        out += struct.pack('<IIHHI', ord(ch), target, reading, flags | (count << 1), begin)
     align()
     index_offset = len(out)
     sections.append((index_offset, len(word_records)))
-    out += b'\0' * (4 * len(word_records))
-    offsets = []
-    for rec in word_records:
-        offsets.append(len(out))
+    out += b'\0' * (12 * len(word_records))
+    for i, (w, rec) in enumerate(zip(sorted_words, word_records)):
+        struct.pack_into('<IBBHHH', out, index_offset + 12 * i, len(out), len(w), rec[1],
+                         ord(w[1]) if len(w) > 1 else 0, struct.unpack_from('<H', rec, 2)[0],
+                         ord(w[2]) if len(w) > 2 else 0)
         out += rec
-    struct.pack_into('<%dI' % len(offsets), out, index_offset, *offsets)
     align()
-    sections.append((len(out), len(contexts)))
-    for key, reading, score in sorted(contexts):
+    sections.append((len(out), len(sorted_contexts)))
+    for key, reading, score in sorted_contexts:
         out += struct.pack('<4HHH', *key, reading, score)
     align()
-    struct.pack_into('<4s8I', out, 0, b'QMR1', *[v for sec in sections for v in sec])
+    # Where the words starting with each BMP unit begin (65,537 entries, the
+    # last one the word count): the first step of a lookup is one read.
+    first_units = [w[0] for w in sorted_words]
+    sections.append((len(out), 65537))
+    starts = []
+    k = 0
+    for unit in range(65537):
+        while k < len(first_units) and ord(first_units[k]) < unit:
+            k += 1
+        starts.append(k)
+    out += struct.pack('<65537I', *starts)
+    align()
+    # The character record of each BMP code point, plus one (0: none).
+    sorted_chars = sorted(chars, key=ord)
+    bmp = [0] * 65536
+    for i, ch in enumerate(sorted_chars):
+        if ord(ch) < 0x10000:
+            bmp[ord(ch)] = i + 1
+    if len(sorted_chars) >= 65535:
+        sys.exit('too many characters for the BMP index')
+    sections.append((len(out), 65536))
+    out += struct.pack('<65536H', *bmp)
+    align()
+    struct.pack_into('<4s12I', out, 0, b'QMR4', *[v for sec in sections for v in sec])
     with open(args.output, 'wb') as f:
         f.write(out)
     if args.source:

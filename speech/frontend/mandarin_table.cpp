@@ -10,9 +10,10 @@ extern "C" const unsigned char quorvane_mandarin_table_end[];
 namespace quorvane::frontend {
 namespace {
 
-constexpr std::size_t kHeaderSize = 4 + 4 * 8;
+constexpr std::size_t kHeaderSize = 4 + 6 * 8;
 constexpr std::size_t kSyllableSize = 8;
-constexpr std::size_t kCharacterSize = 12;
+constexpr std::size_t kCharacterSize = 16;
+constexpr std::size_t kIndexSize = 12;
 constexpr std::size_t kContextSize = 12;
 
 std::uint16_t U16(const unsigned char* p)
@@ -28,10 +29,19 @@ std::uint32_t U32(const unsigned char* p)
 
 }  // namespace
 
+const unsigned char* MandarinTable::EmbeddedData()
+{
+    return quorvane_mandarin_table;
+}
+
+std::size_t MandarinTable::EmbeddedSize()
+{
+    return static_cast<std::size_t>(quorvane_mandarin_table_end - quorvane_mandarin_table);
+}
+
 const MandarinTable& MandarinTable::Get()
 {
-    static const MandarinTable table(quorvane_mandarin_table,
-                                     static_cast<std::size_t>(quorvane_mandarin_table_end - quorvane_mandarin_table));
+    static const MandarinTable table(EmbeddedData(), EmbeddedSize());
     return table;
 }
 
@@ -39,7 +49,7 @@ MandarinTable::MandarinTable(const unsigned char* data, std::size_t size) : data
 {
     // Every section must lie inside the table and every word offset inside
     // it too: a damaged table reads as empty, never out of bounds.
-    if (size < kHeaderSize || std::memcmp(data, "QMR1", 4) != 0) return;
+    if (size < kHeaderSize || std::memcmp(data, "QMR4", 4) != 0) return;
     auto section = [&](int i, std::size_t recordSize, const unsigned char** start, std::uint32_t* count) {
         const std::uint32_t offset = U32(data + 4 + 8 * i);
         const std::uint32_t n = U32(data + 8 + 8 * i);
@@ -50,21 +60,39 @@ MandarinTable::MandarinTable(const unsigned char* data, std::size_t size) : data
     };
     if (!section(0, kSyllableSize, &syllables_, &syllableCount_) ||
         !section(1, kCharacterSize, &characters_, &characterCount_) ||
-        !section(2, 4, &wordIndex_, &wordCount_) || !section(3, kContextSize, &contexts_, &contextCount_))
+        !section(2, kIndexSize, &wordIndex_, &wordCount_) || !section(3, kContextSize, &contexts_, &contextCount_))
         return;
+    std::uint32_t firstCount = 0, bmpCount = 0;
+    if (!section(4, 4, &firstWords_, &firstCount) || firstCount != 65537 ||
+        !section(5, 2, &bmpCharacters_, &bmpCount) || bmpCount != 65536)
+        return;
+    for (std::uint32_t unit = 0; unit < 65537; ++unit) {
+        const std::uint32_t start = U32(firstWords_ + 4 * unit);
+        if (start > wordCount_ || (unit > 0 && start < U32(firstWords_ + 4 * (unit - 1)))) return;
+    }
+    for (std::uint32_t unit = 0; unit < 65536; ++unit)
+        if (U16(bmpCharacters_ + 2 * unit) > characterCount_) return;
     for (std::uint32_t i = 0; i < wordCount_; ++i) {
-        const std::uint32_t offset = U32(wordIndex_ + 4 * i);
+        const std::uint32_t offset = U32(wordIndex_ + kIndexSize * i);
         if (offset > size || size - offset < 4) return;
         const unsigned char* word = data + offset;
         const std::size_t length = word[0];
+        const unsigned char* entry = wordIndex_ + kIndexSize * i;
+        if (entry[4] != length || entry[5] != word[1] || U16(entry + 6) != (length > 1 ? U16(word + 6) : 0) ||
+            U16(entry + 8) != U16(word + 2) || U16(entry + 10) != (length > 2 ? U16(word + 8) : 0))
+            return;
         const std::size_t bytes = 4 + length * 2 * (word[1] ? 2 : 1);
         if (length == 0 || size - offset < bytes) return;
         if (word[1])
             for (std::size_t k = 0; k < length; ++k)
                 if (U16(word + 4 + 2 * length + 2 * k) >= syllableCount_) return;
     }
-    for (std::uint32_t i = 0; i < characterCount_; ++i)
-        if (U16(characters_ + kCharacterSize * i + 8) >= syllableCount_) return;
+    for (std::uint32_t i = 0; i < characterCount_; ++i) {
+        const unsigned char* p = characters_ + kCharacterSize * i;
+        if (U16(p + 8) >= syllableCount_) return;
+        const std::uint32_t begin = U32(p + 12), count = U16(p + 10) >> 1u;
+        if (begin > contextCount_ || contextCount_ - begin < count) return;
+    }
     for (std::uint32_t i = 0; i < contextCount_; ++i)
         if (U16(contexts_ + kContextSize * i + 8) >= syllableCount_) return;
     valid_ = syllableCount_ > 0;
@@ -91,6 +119,12 @@ int MandarinTable::FindSyllable(std::string_view tonal) const
 
 const TableCharacter* MandarinTable::Character(char32_t codePoint, TableCharacter* out) const
 {
+    if (!valid_) return nullptr;
+    if (codePoint < 0x10000) {
+        const std::uint16_t record = U16(bmpCharacters_ + 2 * codePoint);
+        if (record == 0) return nullptr;
+        return Decode(characters_ + kCharacterSize * (record - 1u), out);
+    }
     std::uint32_t lo = 0, hi = characterCount_;
     while (lo < hi) {
         const std::uint32_t mid = lo + (hi - lo) / 2;
@@ -101,16 +135,23 @@ const TableCharacter* MandarinTable::Character(char32_t codePoint, TableCharacte
     if (lo >= characterCount_) return nullptr;
     const unsigned char* p = characters_ + kCharacterSize * lo;
     if (U32(p) != codePoint) return nullptr;
-    out->codePoint = codePoint;
-    out->readAs = static_cast<char32_t>(U32(p + 4));
-    out->reading = U16(p + 8);
-    out->polyphonic = (U16(p + 10) & 1) != 0;
-    return out;
+    return Decode(p, out);
 }
 
 const unsigned char* MandarinTable::WordAt(std::uint32_t index) const
 {
-    return data_ + U32(wordIndex_ + 4 * index);
+    return data_ + U32(wordIndex_ + kIndexSize * index);
+}
+
+const TableCharacter* MandarinTable::Decode(const unsigned char* record, TableCharacter* out)
+{
+    out->codePoint = static_cast<char32_t>(U32(record));
+    out->readAs = static_cast<char32_t>(U32(record + 4));
+    out->reading = U16(record + 8);
+    out->polyphonic = (U16(record + 10) & 1) != 0;
+    out->contextBegin = U32(record + 12);
+    out->contextCount = static_cast<std::uint32_t>(U16(record + 10) >> 1u);
+    return out;
 }
 
 WordRange MandarinTable::Narrow(WordRange range, char16_t unit) const
@@ -118,9 +159,17 @@ WordRange MandarinTable::Narrow(WordRange range, char16_t unit) const
     // Inside a range every word starts with the same `depth` units, sorted;
     // by their unit at `depth` (none sorts first) they are sorted too.
     const int depth = range.depth;
+    if (depth == 0 && range.begin == 0 && range.end == wordCount_)
+        return {U32(firstWords_ + 4 * unit), U32(firstWords_ + 4 * (unit + 1u)), 1};
+    // The index holds each word's length, second and third units and cost,
+    // so words of up to three characters are found without reading their
+    // records.
     auto unitAt = [&](std::uint32_t index) -> int {
-        const unsigned char* word = WordAt(index);
-        return word[0] > depth ? U16(word + 4 + 2 * depth) : -1;
+        const unsigned char* entry = wordIndex_ + kIndexSize * index;
+        if (entry[4] <= depth) return -1;
+        if (depth == 1) return U16(entry + 6);
+        if (depth == 2) return U16(entry + 10);
+        return U16(WordAt(index) + 4 + 2 * depth);
     };
     std::uint32_t lo = range.begin, hi = range.end;
     while (lo < hi) {
@@ -141,11 +190,12 @@ WordRange MandarinTable::Narrow(WordRange range, char16_t unit) const
 bool MandarinTable::ExactWord(WordRange range, TableWord* out) const
 {
     if (range.Empty() || range.depth == 0) return false;
-    const unsigned char* word = WordAt(range.begin);
-    if (word[0] != range.depth) return false;
-    out->text = std::u16string_view(reinterpret_cast<const char16_t*>(word + 4), word[0]);
-    out->cost = U16(word + 2);
-    out->syllables = word[1] ? word + 4 + 2 * word[0] : nullptr;
+    const unsigned char* entry = wordIndex_ + kIndexSize * range.begin;
+    if (entry[4] != range.depth) return false;
+    const unsigned char* word = data_ + U32(entry);
+    out->text = std::u16string_view(reinterpret_cast<const char16_t*>(word + 4), entry[4]);
+    out->cost = U16(entry + 8);
+    out->syllables = entry[5] ? word + 4 + 2 * entry[4] : nullptr;
     return true;
 }
 
@@ -153,7 +203,10 @@ int MandarinTable::ContextReading(char16_t character, ContextKind kind, char16_t
                                   int* score) const
 {
     const std::uint16_t key[4] = {character, static_cast<std::uint16_t>(kind), first, second};
-    std::uint32_t lo = 0, hi = contextCount_;
+    TableCharacter info;
+    if (!Character(character, &info) || info.contextCount == 0) return -1;
+    std::uint32_t lo = info.contextBegin, hi = info.contextBegin + info.contextCount;
+    const std::uint32_t end = hi;
     auto compare = [&](std::uint32_t index) {
         const unsigned char* p = contexts_ + kContextSize * index;
         for (int k = 0; k < 4; ++k) {
@@ -167,7 +220,7 @@ int MandarinTable::ContextReading(char16_t character, ContextKind kind, char16_t
         if (compare(mid) < 0) lo = mid + 1;
         else hi = mid;
     }
-    if (lo >= contextCount_ || compare(lo) != 0) return -1;
+    if (lo >= end || compare(lo) != 0) return -1;
     const unsigned char* p = contexts_ + kContextSize * lo;
     if (score) *score = U16(p + 10);
     return U16(p + 8);

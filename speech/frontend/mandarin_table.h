@@ -20,6 +20,8 @@ struct TableCharacter {
     char32_t readAs = 0;  // the simplified character read instead, 0: itself
     std::uint16_t reading = 0;
     bool polyphonic = false;
+    std::uint32_t contextBegin = 0;  // its context rules
+    std::uint32_t contextCount = 0;
 };
 
 // A range of dictionary words sharing a prefix, used to walk the dictionary
@@ -56,6 +58,13 @@ class MandarinTable {
 public:
     // The embedded table, checked on first use. Thread-safe.
     static const MandarinTable& Get();
+    // A view of a table in memory, which must outlive it. A table that fails
+    // the checks (sections and words inside it, readings that exist) is not
+    // Valid and must not be read.
+    MandarinTable(const unsigned char* data, std::size_t size);
+    // The embedded table's bytes.
+    static const unsigned char* EmbeddedData();
+    static std::size_t EmbeddedSize();
 
     bool Valid() const { return valid_; }
     std::uint32_t SyllableCount() const { return syllableCount_; }
@@ -77,8 +86,8 @@ public:
     std::size_t SizeInBytes() const { return size_; }
 
 private:
-    MandarinTable(const unsigned char* data, std::size_t size);
     const unsigned char* WordAt(std::uint32_t index) const;
+    static const TableCharacter* Decode(const unsigned char* record, TableCharacter* out);
 
     const unsigned char* data_ = nullptr;
     std::size_t size_ = 0;
@@ -91,6 +100,8 @@ private:
     std::uint32_t wordCount_ = 0;
     const unsigned char* contexts_ = nullptr;
     std::uint32_t contextCount_ = 0;
+    const unsigned char* firstWords_ = nullptr;  // 65,537 u32
+    const unsigned char* bmpCharacters_ = nullptr;  // 65,536 u16
 };
 
 }  // namespace quorvane::frontend
