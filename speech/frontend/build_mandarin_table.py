@@ -83,6 +83,51 @@ def read_terra(path):
     return entries
 
 
+TONE_MARKS = {
+    'ā': ('a', 1), 'á': ('a', 2), 'ǎ': ('a', 3), 'à': ('a', 4),
+    'ē': ('e', 1), 'é': ('e', 2), 'ě': ('e', 3), 'è': ('e', 4),
+    'ī': ('i', 1), 'í': ('i', 2), 'ǐ': ('i', 3), 'ì': ('i', 4),
+    'ō': ('o', 1), 'ó': ('o', 2), 'ǒ': ('o', 3), 'ò': ('o', 4),
+    'ū': ('u', 1), 'ú': ('u', 2), 'ǔ': ('u', 3), 'ù': ('u', 4),
+    'ǖ': ('u:', 1), 'ǘ': ('u:', 2), 'ǚ': ('u:', 3), 'ǜ': ('u:', 4), 'ü': ('u:', 0),
+    'ń': ('n', 2), 'ň': ('n', 3), 'ǹ': ('n', 4), 'ḿ': ('m', 2), 'ê̄': ('e', 1),
+}
+
+
+def numbered(marked):
+    """A syllable with a tone mark (liǎo) to one with a tone digit (liao3)."""
+    out, tone = '', 5
+    for ch in marked:
+        if ch in TONE_MARKS:
+            base, t = TONE_MARKS[ch]
+            out += base
+            tone = t or tone
+        elif ch.isascii() and ch.isalpha():
+            out += ch
+        else:
+            return None
+    return out + str(tone) if out else None
+
+
+def read_mainland(path):
+    """go-pinyin's character readings (mainland standard, commonest first):
+    lines like `0x4E86: "le,liǎo,liào",`."""
+    readings = {}
+    if not path:
+        return readings
+    with open(path, encoding='utf-8') as f:
+        for line in f:
+            line = line.strip()
+            if not line.startswith('0x') or ':' not in line:
+                continue
+            code, _, rest = line.partition(':')
+            values = [numbered(x) for x in rest.strip().strip(',').strip('"').split(',')]
+            values = [v for v in values if v]
+            if values:
+                readings[chr(int(code, 16))] = values
+    return readings
+
+
 def read_jieba(path):
     words = {}
     with open(path, encoding='utf-8') as f:
@@ -145,6 +190,7 @@ def main():
     ap.add_argument('--opencc', required=True)
     ap.add_argument('--corpus', required=True)
     ap.add_argument('--overrides', required=True)
+    ap.add_argument('--mainland', help="go-pinyin's pinyin_dict.go: mainland character readings")
     ap.add_argument('--contexts', help='learned context rules (pinyin_eval learn)')
     ap.add_argument('--output', required=True)
     ap.add_argument('--source', help='also write a C++ file that embeds the table')
@@ -273,6 +319,32 @@ def main():
             if same and preference(s, option) > preference(s, best):
                 best = option
         word_pinyin[s] = best
+    # terra follows Taiwan's standard in places (期 qi2, 危 wei2, 質 zhi2, 垃圾
+    # le4 se4, 液 yi4). A reading that the mainland character list does not
+    # have is replaced by the mainland reading with the same syllable, else by
+    # the character's commonest mainland reading. Neutral tones stay; 儿 read
+    # "r" (erhua) is written er5.
+    mainland = read_mainland(args.mainland)
+
+    def mainland_reading(ch, syl):
+        if syl == 'r5':
+            return 'er5'
+        options = mainland.get(ch)
+        if not options or syl in options or syl.endswith('5'):
+            return syl
+        same = [o for o in options if o[:-1] == syl[:-1]]
+        if same:
+            return same[0]
+        return options[0]
+
+    for w in word_pinyin:
+        word_pinyin[w] = [mainland_reading(ch, syl) for ch, syl in zip(w, word_pinyin[w])]
+    for ch, weights in char_readings.items():
+        fixed = collections.defaultdict(float)
+        for syl, weight in weights.items():
+            fixed[mainland_reading(ch, syl)] += weight
+        char_readings[ch] = fixed
+
     for w, sylls in overrides.items():
         if len(w) != len(sylls):
             sys.exit('override %s: %d characters, %d syllables' % (w, len(w), len(sylls)))

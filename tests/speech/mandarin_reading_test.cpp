@@ -118,9 +118,85 @@ TEST(MandarinReading, ToneSandhi)
     for (const Case& c : cases) EXPECT_EQ(SpokenTones(c.text), c.expected) << c.text;
 }
 
+// Each entry of our own override table reads as the table says, alone and
+// inside a sentence.
+TEST(MandarinReading, OverrideEntriesReadAsListed)
+{
+    std::ifstream in(QUORVANE_FRONTEND_DATA_DIR "/mandarin_overrides.txt");
+    ASSERT_TRUE(in);
+    std::string line;
+    int entries = 0;
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] == '#') continue;
+        const size_t tab = line.find('\t');
+        ASSERT_NE(tab, std::string::npos) << line;
+        const std::string word = line.substr(0, tab), pinyin = line.substr(tab + 1);
+        EXPECT_EQ(Pinyin(word), pinyin) << word;
+        EXPECT_EQ(Pinyin("他说" + word + "。"), "ta1 shuo1 " + pinyin) << word;
+        ++entries;
+    }
+    EXPECT_GE(entries, 4);
+}
+
+// Readings where the packaged dictionary follows Taiwan's standard and the
+// mainland character readings correct it.
+TEST(MandarinReading, MainlandReadingsReplaceTaiwanOnes)
+{
+    const Case cases[] = {
+        {"星期", "xing1 qi1"}, {"危险", "wei1 xian3"}, {"质量", "zhi4 liang4"}, {"垃圾", "la1 ji1"},
+        {"企业", "qi3 ye4"},   {"什么", "shen2 me5"},  {"液体", "ye4 ti3"},     {"一会儿", "yi1 hui4 er5"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Pinyin(c.text), c.expected) << c.text;
+}
+
 TEST(MandarinReading, CitationTonesOfYiAndBuStayUnchanged)
 {
     EXPECT_EQ(Pinyin("一个不要"), "yi1 ge4 bu4 yao4");
+}
+
+// A damaged table is refused as a whole instead of being read out of
+// bounds: cut short anywhere, a wrong tag, an offset past the end.
+TEST(MandarinTable, DamagedTablesAreNotValid)
+{
+    const unsigned char* data = MandarinTable::EmbeddedData();
+    const size_t size = MandarinTable::EmbeddedSize();
+    ASSERT_TRUE(MandarinTable(data, size).Valid());
+    for (const size_t cut : {size_t(0), size_t(3), size_t(40), size / 3, size / 2, size - 1})
+        EXPECT_FALSE(MandarinTable(data, cut).Valid()) << "cut at " << cut;
+    std::vector<unsigned char> copy(data, data + size);
+    copy[0] = 'X';
+    EXPECT_FALSE(MandarinTable(copy.data(), copy.size()).Valid());
+    copy[0] = data[0];
+    for (const size_t field : {size_t(4), size_t(12), size_t(20), size_t(28), size_t(36), size_t(44)}) {
+        std::vector<unsigned char> damaged = copy;
+        damaged[field + 3] = 0x7F;  // an offset far past the end
+        EXPECT_FALSE(MandarinTable(damaged.data(), damaged.size()).Valid()) << "offset field " << field;
+    }
+}
+
+// Any UTF-16 input, malformed included, gives one syllable per Han
+// character, in order, with positions inside the text.
+TEST(MandarinReading, ArbitraryTextIsReadSafely)
+{
+    const std::u16string texts[] = {
+        std::u16string(u"\xD800银\xDC00行\xD800"), std::u16string(u"\0行\0"), std::u16string(5000, u'行'),
+        std::u16string(u"一不一不一不了了"), std::u16string(u"\U0002A6D6\U00030000\uF900〇"),
+    };
+    for (const std::u16string& text : texts) {
+        const std::vector<MandarinSyllable> s = ReadMandarin(text);
+        int previous = -1;
+        for (const MandarinSyllable& syllable : s) {
+            EXPECT_GT(syllable.position, previous);
+            EXPECT_LT(syllable.position, static_cast<int>(text.size()));
+            EXPECT_GE(syllable.tone, 1);
+            EXPECT_LE(syllable.tone, 5);
+            EXPECT_GE(syllable.spokenTone, 1);
+            EXPECT_LE(syllable.spokenTone, 5);
+            previous = syllable.position;
+        }
+    }
+    EXPECT_EQ(ReadMandarin(u"\xD800银\xDC00行\xD800").size(), 2u);
+    EXPECT_EQ(ReadMandarin(std::u16string(5000, u'行')).size(), 5000u);
 }
 
 // Every fifth annotated sentence is held out of everything the table learns
@@ -140,7 +216,7 @@ TEST(MandarinReading, HeldOutPolyphoneAccuracy)
         if (PinyinOfCharacterAt(Utf8ToUtf16(text), position) == NormalizeLabel(label)) ++right;
     }
     ASSERT_GT(total, 1900);
-    EXPECT_GE(100.0 * right / total, 94.5) << right << " of " << total;
+    EXPECT_GE(100.0 * right / total, 95.0) << right << " of " << total;
 }
 
 }  // namespace
