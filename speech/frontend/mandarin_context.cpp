@@ -36,12 +36,22 @@ std::vector<ContextKey> ContextKeys(std::u16string_view units, size_t index, int
 int ChooseContextReading(char16_t character, const std::vector<ContextKey>& keys, int floor,
                          const std::function<ContextRule(char16_t, const ContextKey&)>& lookup)
 {
-    ContextRule best;
-    best.score = floor;
+    // Rules vote for their readings with their scores; the reading with the
+    // largest total wins if it beats the floor.
+    ContextRule votes[8];
+    int voteCount = 0;
     for (const ContextKey& key : keys) {
         const ContextRule rule = lookup(character, key);
-        if (rule.reading >= 0 && rule.score > best.score) best = rule;
+        if (rule.reading < 0) continue;
+        int k = 0;
+        while (k < voteCount && votes[k].reading != rule.reading) ++k;
+        if (k == voteCount) votes[voteCount++] = {rule.reading, 0};
+        votes[k].score += rule.score;
     }
+    ContextRule best;
+    best.score = floor;
+    for (int k = 0; k < voteCount; ++k)
+        if (votes[k].score > best.score) best = votes[k];
     return best.reading;
 }
 

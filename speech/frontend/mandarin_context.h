@@ -38,12 +38,14 @@ struct ContextRule {
     int score = 0;
 };
 
-// A dictionary phrase's reading stands unless a context rule scores above
-// this: a rule seen once scores 346, twice without exception 439.
-constexpr int kPhraseStrength = 400;
+// A dictionary phrase's reading stands unless the rules for another reading
+// score more than this in total: a rule seen once scores 346, twice without
+// exception 439.
+constexpr int kPhraseStrength = 500;
 
-// The reading of the rule with the best score among `keys` if it scores
-// above `floor`, else -1. `lookup` finds the rule for one key of `character`.
+// The reading whose matching rules among `keys` score most in total, if that
+// total is above `floor`, else -1. `lookup` finds the rule for one key of
+// `character`.
 int ChooseContextReading(char16_t character, const std::vector<ContextKey>& keys, int floor,
                          const std::function<ContextRule(char16_t, const ContextKey&)>& lookup);
 
