@@ -55,8 +55,10 @@ def syllable_text(code):
     return code.replace('v', 'u:')
 
 
-def read_terra(path):
-    entries = []  # (text, [syllables], weight or None)
+def read_terra(path, toneless=False):
+    """A rime dictionary: (text, [syllables], weight or None) per entry.
+    terra's syllables carry tone digits; luna's (toneless) do not."""
+    entries = []
     started = False
     with open(path, encoding='utf-8') as f:
         for line in f:
@@ -77,7 +79,7 @@ def read_terra(path):
                 except ValueError:
                     weight = None
             sylls = [syllable_text(x) for x in parts[1].split(' ')]
-            if any(not s or not s[-1].isdigit() for s in sylls):
+            if any(not s or s[-1].isdigit() != (not toneless) for s in sylls):
                 continue
             entries.append((parts[0], sylls, weight))
     return entries
@@ -187,6 +189,7 @@ def main():
     ap = argparse.ArgumentParser()
     ap.add_argument('--terra', required=True)
     ap.add_argument('--jieba', required=True)
+    ap.add_argument('--luna', help="rime-data-luna-pinyin's luna_pinyin.dict.yaml: toneless word readings")
     ap.add_argument('--opencc', required=True)
     ap.add_argument('--corpus', required=True)
     ap.add_argument('--overrides', required=True)
@@ -198,8 +201,9 @@ def main():
 
     terra = read_terra(args.terra)
     jieba = read_jieba(args.jieba)
+    luna = read_terra(args.luna, toneless=True) if args.luna else []
 
-    texts = sorted({t for t, _, _ in terra})
+    texts = sorted({t for t, _, _ in terra} | {t for t, _, _ in luna})
     simplified = dict(zip(texts, to_simplified(args.opencc, texts)))
 
     # Characters: the simplified vocabulary is every character of a converted
@@ -344,6 +348,30 @@ def main():
         for syl, weight in weights.items():
             fixed[mainland_reading(ch, syl)] += weight
         char_readings[ch] = fixed
+
+    # Words terra lacks take luna's toneless syllables (長時間 chang shi jian),
+    # each with the tone of the character's reading of that syllable: the
+    # commonest mainland one, else terra's most frequent.
+    def toned(ch, toneless):
+        for option in mainland.get(ch, []):
+            if option[:-1] == toneless:
+                return option
+        weights = char_readings.get(ch, {})
+        same = [(w, syl) for syl, w in weights.items() if syl[:-1] == toneless]
+        return max(same)[1] if same else None
+
+    luna_best = {}
+    for t, sylls, weight in luna:
+        s = simplified[t]
+        if len(s) < 2 or len(s) != len(sylls) or s in word_pinyin:
+            continue
+        score = weight if weight is not None else 0.0
+        if s not in luna_best or score > luna_best[s][0]:
+            luna_best[s] = (score, sylls)
+    for s, (_, sylls) in luna_best.items():
+        reading = [toned(ch, syl) for ch, syl in zip(s, sylls)]
+        if all(reading):
+            word_pinyin[s] = citation(s, reading)
 
     for w, sylls in overrides.items():
         if len(w) != len(sylls):

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "speech/frontend/mandarin_context.h"
 #include "speech/frontend/mandarin_reading.h"
 #include "speech/frontend/mandarin_table.h"
 #include "speech/frontend/pinyin_text.h"
@@ -101,6 +102,26 @@ TEST(MandarinReading, PositionsAndWordStartsFollowTheText)
     EXPECT_TRUE(s[3].wordStart);
 }
 
+// Word starts show the segmentation: the most probable split by the
+// dictionary, not the longest match from the left.
+TEST(MandarinReading, SegmentationFindsTheLikelyWords)
+{
+    const Case cases[] = {
+        {"我们在银行工作", "我们|在|银行|工作"},
+        {"研究生命起源", "研究|生命|起源"},  // not 研究生|命
+        {"结婚的和尚未结婚的", "结婚|的|和|尚未|结婚|的"},
+    };
+    for (const Case& c : cases) {
+        const std::u16string text = Utf8ToUtf16(c.text);
+        std::u16string split;
+        for (const MandarinSyllable& s : ReadMandarin(text)) {
+            if (s.wordStart && !split.empty()) split += u'|';
+            split += text[static_cast<size_t>(s.position)];
+        }
+        EXPECT_EQ(split, Utf8ToUtf16(c.expected)) << c.text;
+    }
+}
+
 TEST(MandarinReading, ToneSandhi)
 {
     const Case cases[] = {
@@ -152,6 +173,87 @@ TEST(MandarinReading, MainlandReadingsReplaceTaiwanOnes)
 TEST(MandarinReading, CitationTonesOfYiAndBuStayUnchanged)
 {
     EXPECT_EQ(Pinyin("一个不要"), "yi1 ge4 bu4 yao4");
+}
+
+TEST(PinyinText, Utf8ToUtf16ReplacesMalformedBytes)
+{
+    struct Utf8Case {
+        std::string in;
+        std::u16string out;
+    };
+    const Utf8Case cases[] = {
+        {"a\xC3\xBC\xE4\xB8\xAD", u"aü中"},
+        {"\xF0\x9F\x98\x80", u"\U0001F600"},
+        {"\xC0\xAF", u"\uFFFD\uFFFD"},              // overlong '/'
+        {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},      // an encoded surrogate
+        {"\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},  // past U+10FFFF
+        {"\xE4\xB8", u"\uFFFD\uFFFD"},              // cut short
+        {"\xE4x\xAD", u"\uFFFDx\uFFFD"},
+        {"", u""},
+    };
+    for (const Utf8Case& c : cases) EXPECT_EQ(Utf8ToUtf16(c.in), c.out) << c.in;
+}
+
+TEST(PinyinText, AnnotatedSentencesAndLabels)
+{
+    std::string text;
+    int position = -1;
+    ASSERT_TRUE(PolyphoneSentence("a银▁行▁长\r", &text, &position));
+    EXPECT_EQ(text, "a银行长");
+    EXPECT_EQ(position, 2);
+    EXPECT_FALSE(PolyphoneSentence("银行", &text, &position));
+    EXPECT_FALSE(PolyphoneSentence("银▁行", &text, &position));
+    EXPECT_FALSE(PolyphoneSentence("银▁▁行", &text, &position));
+    const Case labels[] = {{"lv4", "lu:4"}, {"n\xC3\xBC" "3", "nu:3"}, {"lu:4", "lu:4"}, {" le5\r\n", "le5"}, {"HANG2", "hang2"}};
+    for (const Case& c : labels) EXPECT_EQ(NormalizeLabel(c.text), c.expected) << c.text;
+}
+
+TEST(MandarinContext, KeysLeaveOutEdgesAndBlanksAndFoldDigitsAndLetters)
+{
+    auto describe = [](const std::vector<ContextKey>& keys) {
+        std::u16string out;
+        for (const ContextKey& k : keys) {
+            out += static_cast<char16_t>(u'0' + static_cast<int>(k.kind));
+            out += k.first;
+            if (k.second) out += k.second;
+            out += u' ';
+        }
+        return out;
+    };
+    auto units = [](std::u16string_view text) {
+        std::u16string out;
+        for (char16_t c : text) out += ContextUnit(c);
+        return out;
+    };
+    EXPECT_EQ(describe(ContextKeys(units(u"银行"), 1, -1)), u"2银 ");
+    EXPECT_EQ(describe(ContextKeys(units(u"在银行了"), 2, -1)), u"2银 3了 4在银 6银了 ");
+    EXPECT_EQ(describe(ContextKeys(units(u"7行A"), 1, -1)), u"20 3a 60a ");
+    EXPECT_EQ(describe(ContextKeys(units(u"了 行。"), 2, 5)), u"3。 1\u0005 ");
+}
+
+TEST(MandarinContext, RulesVoteAndMustBeatThePhrase)
+{
+    // Rules by kind: 2 says reading 10 (score 300), 3 says 11 (200), 4 says 11 (200).
+    const auto lookup = [](char16_t, const ContextKey& key) {
+        switch (key.kind) {
+        case ContextKind::Left1: return ContextRule{10, 300};
+        case ContextKind::Right1: return ContextRule{11, 200};
+        case ContextKind::Left2: return ContextRule{11, 200};
+        default: return ContextRule{};
+        }
+    };
+    const ContextKey left1{ContextKind::Left1, u'a', 0}, right1{ContextKind::Right1, u'b', 0},
+        left2{ContextKind::Left2, u'a', u'a'}, around{ContextKind::Around, u'a', u'b'};
+    struct VoteCase {
+        std::vector<ContextKey> keys;
+        int floor;
+        int expected;
+    };
+    const VoteCase cases[] = {
+        {{left1}, 0, 10},          {{left1, right1}, 0, 10}, {{left1, right1, left2}, 0, 11},
+        {{left1, right1, left2}, 400, -1}, {{left1}, 300, -1}, {{around}, 0, -1}, {{}, 0, -1},
+    };
+    for (const VoteCase& c : cases) EXPECT_EQ(ChooseContextReading(u'行', c.keys, c.floor, lookup), c.expected);
 }
 
 // A damaged table is refused as a whole instead of being read out of
