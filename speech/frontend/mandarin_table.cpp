@@ -47,8 +47,9 @@ const MandarinTable& MandarinTable::Get()
 
 MandarinTable::MandarinTable(const unsigned char* data, std::size_t size) : data_(data), size_(size)
 {
-    // Every section must lie inside the table and every word offset inside
-    // it too: a damaged table reads as empty, never out of bounds.
+    // Every section must lie inside the table, or the table reads as empty.
+    // Word records are checked when they are read (WordAt), so the first call
+    // pages in only the records it needs.
     if (size < kHeaderSize || std::memcmp(data, "QMR4", 4) != 0) return;
     auto section = [&](int i, std::size_t recordSize, const unsigned char** start, std::uint32_t* count) {
         const std::uint32_t offset = U32(data + 4 + 8 * i);
@@ -72,21 +73,6 @@ MandarinTable::MandarinTable(const unsigned char* data, std::size_t size) : data
     }
     for (std::uint32_t unit = 0; unit < 65536; ++unit)
         if (U16(bmpCharacters_ + 2 * unit) > characterCount_) return;
-    for (std::uint32_t i = 0; i < wordCount_; ++i) {
-        const std::uint32_t offset = U32(wordIndex_ + kIndexSize * i);
-        if (offset > size || size - offset < 4) return;
-        const unsigned char* word = data + offset;
-        const std::size_t length = word[0];
-        const unsigned char* entry = wordIndex_ + kIndexSize * i;
-        if (entry[4] != length || entry[5] != word[1] || U16(entry + 6) != (length > 1 ? U16(word + 6) : 0) ||
-            U16(entry + 8) != U16(word + 2) || U16(entry + 10) != (length > 2 ? U16(word + 8) : 0))
-            return;
-        const std::size_t bytes = 4 + length * 2 * (word[1] ? 2 : 1);
-        if (length == 0 || size - offset < bytes) return;
-        if (word[1])
-            for (std::size_t k = 0; k < length; ++k)
-                if (U16(word + 4 + 2 * length + 2 * k) >= syllableCount_) return;
-    }
     for (std::uint32_t i = 0; i < characterCount_; ++i) {
         const unsigned char* p = characters_ + kCharacterSize * i;
         if (U16(p + 8) >= syllableCount_) return;
@@ -140,7 +126,13 @@ const TableCharacter* MandarinTable::Character(char32_t codePoint, TableCharacte
 
 const unsigned char* MandarinTable::WordAt(std::uint32_t index) const
 {
-    return data_ + U32(wordIndex_ + kIndexSize * index);
+    // The record must hold the text and readings its index entry promises;
+    // one that does not is treated as missing.
+    const unsigned char* entry = wordIndex_ + kIndexSize * index;
+    const std::size_t offset = U32(entry);
+    const std::size_t bytes = 4 + std::size_t(entry[4]) * 2 * (entry[5] ? 2 : 1);
+    if (offset > size_ || size_ - offset < bytes) return nullptr;
+    return data_ + offset;
 }
 
 const TableCharacter* MandarinTable::Decode(const unsigned char* record, TableCharacter* out)
@@ -169,7 +161,8 @@ WordRange MandarinTable::Narrow(WordRange range, char16_t unit) const
         if (entry[4] <= depth) return -1;
         if (depth == 1) return U16(entry + 6);
         if (depth == 2) return U16(entry + 10);
-        return U16(WordAt(index) + 4 + 2 * depth);
+        const unsigned char* word = WordAt(index);
+        return word ? U16(word + 4 + 2 * depth) : -1;
     };
     std::uint32_t lo = range.begin, hi = range.end;
     while (lo < hi) {
@@ -192,7 +185,8 @@ bool MandarinTable::ExactWord(WordRange range, TableWord* out) const
     if (range.Empty() || range.depth == 0) return false;
     const unsigned char* entry = wordIndex_ + kIndexSize * range.begin;
     if (entry[4] != range.depth) return false;
-    const unsigned char* word = data_ + U32(entry);
+    const unsigned char* word = WordAt(range.begin);
+    if (!word) return false;
     out->text = std::u16string_view(reinterpret_cast<const char16_t*>(word + 4), entry[4]);
     out->cost = U16(entry + 8);
     out->syllables = entry[5] ? word + 4 + 2 * entry[4] : nullptr;

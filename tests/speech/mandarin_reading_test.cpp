@@ -276,6 +276,42 @@ TEST(MandarinTable, DamagedTablesAreNotValid)
     }
 }
 
+// A word whose record lies outside the table is not found, and the words
+// beside it still are.
+TEST(MandarinTable, WordRecordOutsideTheTableIsMissing)
+{
+    const MandarinTable& embedded = MandarinTable::Get();
+    auto find = [](const MandarinTable& table, std::u16string_view word, TableWord* out) {
+        WordRange range = table.AllWords();
+        for (char16_t unit : word) range = table.Narrow(range, unit);
+        return table.ExactWord(range, out);
+    };
+    TableWord word;
+    ASSERT_TRUE(find(embedded, u"银行", &word));
+    ASSERT_TRUE(word.HasReading());
+    EXPECT_EQ(embedded.Syllable(word.SyllableAt(1)).pinyin, "hang");
+    EXPECT_FALSE(find(embedded, u"银行行", &word));
+
+    // Point the index entry of 银行 past the end of a copy of the table.
+    const unsigned char* data = MandarinTable::EmbeddedData();
+    std::vector<unsigned char> copy(data, data + MandarinTable::EmbeddedSize());
+    const unsigned char* entry = nullptr;
+    {
+        WordRange range = embedded.AllWords();
+        range = embedded.Narrow(embedded.Narrow(range, u'银'), u'行');
+        const std::uint32_t indexOffset = static_cast<std::uint32_t>(copy[20] | (copy[21] << 8) | (copy[22] << 16) |
+                                                                     (static_cast<std::uint32_t>(copy[23]) << 24));
+        entry = copy.data() + indexOffset + 12 * range.begin;
+    }
+    unsigned char* writable = copy.data() + (entry - copy.data());
+    writable[0] = writable[1] = writable[2] = 0xF0;
+    writable[3] = 0x7F;
+    const MandarinTable damaged(copy.data(), copy.size());
+    ASSERT_TRUE(damaged.Valid());
+    EXPECT_FALSE(find(damaged, u"银行", &word));
+    EXPECT_TRUE(find(damaged, u"音乐", &word));
+}
+
 // Any UTF-16 input, malformed included, gives one syllable per Han
 // character, in order, with positions inside the text.
 TEST(MandarinReading, ArbitraryTextIsReadSafely)
