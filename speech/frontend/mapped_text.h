@@ -1,0 +1,67 @@
+// A text being rewritten for the synthesiser, with the span of the caller's
+// text that each of its UTF-16 units stands for.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "speech/frontend/text_front_end.h"
+
+namespace quorvane::frontend {
+
+// Pauses left in a prepared text where a line or a paragraph ended.
+constexpr char16_t kLineBreakMark = 0x2028;
+constexpr char16_t kParagraphMark = 0x2029;
+
+struct MappedText {
+    std::u16string text;
+    std::vector<SourceSpan> spans;
+
+    size_t Size() const { return text.size(); }
+    void Append(char16_t c, SourceSpan span)
+    {
+        text += c;
+        spans.push_back(span);
+    }
+    void Append(std::u16string_view s, SourceSpan span)
+    {
+        for (char16_t c : s) Append(c, span);
+    }
+    void Append(const MappedText& other)
+    {
+        text += other.text;
+        spans.insert(spans.end(), other.spans.begin(), other.spans.end());
+    }
+    void PopBack()
+    {
+        text.pop_back();
+        spans.pop_back();
+    }
+    void Clear()
+    {
+        text.clear();
+        spans.clear();
+    }
+};
+
+// Character classes shared by the front end's passes.
+bool IsHanUnit(std::u16string_view text, size_t i);  // a Han code point starts at text[i]
+bool IsCjkPunctuation(char16_t c);
+bool IsLatinLetter(char16_t c);
+inline bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+inline bool IsCjk(std::u16string_view text, size_t i) { return IsHanUnit(text, i) || IsCjkPunctuation(text[i]); }
+
+// Folds full-width forms, collapses blanks, and turns line breaks into pause
+// marks or joins the lines of a sentence broken by a layout (see the .cpp).
+MappedText PrepareText(std::u16string_view text);
+
+// Reads the number that starts at `i` (a digit, or a sign or currency sign
+// before one) as Chinese words into `out` and moves `i` past what it read.
+// `previous` is the prepared character before the number (0 at the start).
+void ReadChineseNumber(const MappedText& in, size_t& i, MappedText& out);
+
+// The Chinese reading of a symbol, or nothing.
+std::u16string_view ChineseSymbolReading(char16_t c, bool betweenNumbers);
+
+}  // namespace quorvane::frontend
