@@ -22,6 +22,11 @@ namespace quorvane {
 const char kDefaultVoices[] = "en-us,en-gb,en-gb-scotland,cmn-latn-pinyin";
 
 namespace {
+constexpr char kPinyinVoice[] = "cmn-latn-pinyin";
+constexpr char kPlainMandarinVoice[] = "cmn";
+}  // namespace
+
+namespace {
 
 // espeak-ng keeps its state in globals: one service at a time drives it, and
 // it is initialised once per process.
@@ -179,6 +184,25 @@ VoiceEvent MakeEvent(int id, int stream)
     return e;
 }
 
+bool IsEnglishVoice(const std::string& engineVoice)
+{
+    const std::string lower = Lower(engineVoice);
+    return lower == "en" || lower.rfind("en-", 0) == 0;
+}
+
+bool IsMandarinVoice(const std::string& engineVoice)
+{
+    const std::string lower = Lower(engineVoice);
+    return lower == "cmn" || lower == "zh" || lower == "zh-cmn" || lower.rfind("cmn-", 0) == 0;
+}
+
+frontend::CurrentLanguage LanguageOfVoice(const std::string& engineVoice)
+{
+    if (IsMandarinVoice(engineVoice)) return frontend::CurrentLanguage::Mandarin;
+    if (IsEnglishVoice(engineVoice)) return frontend::CurrentLanguage::English;
+    return frontend::CurrentLanguage::Other;
+}
+
 void WarnOnce(const std::string& message)
 {
     static std::atomic<bool> warned{false};
@@ -186,6 +210,27 @@ void WarnOnce(const std::string& message)
 }
 
 }  // namespace
+
+EspeakVoiceService::RunVoices EspeakVoiceService::ChooseRunVoices(
+    const std::function<bool(const std::string&)>& available, const std::vector<std::string>& installed)
+{
+    RunVoices chosen;
+    if (available(kPinyinVoice)) {
+        chosen.mandarin = frontend::MandarinSupport::Pinyin;
+        chosen.mandarinVoice = kPinyinVoice;
+    } else if (available(kPlainMandarinVoice)) {
+        chosen.mandarin = frontend::MandarinSupport::Hanzi;
+        chosen.mandarinVoice = kPlainMandarinVoice;
+    }
+    for (const std::string& name : installed) {
+        if (IsEnglishVoice(name)) {
+            chosen.englishVoice = name;
+            break;
+        }
+    }
+    if (chosen.englishVoice.empty() && available("en")) chosen.englishVoice = "en";
+    return chosen;
+}
 
 std::vector<std::string> EspeakVoiceService::ConfiguredVoiceNames()
 {
@@ -262,13 +307,34 @@ std::string EspeakVoiceService::StartEspeak(const std::vector<std::string>& voic
     std::vector<VoiceInfo> voices;
     for (const std::string& name : voiceNames) {
         VoiceInfo info;
-        if (DescribeVoice(name, info)) voices.push_back(info);
-        else std::fprintf(stderr, "quorvane: espeak-ng has no voice \"%s\"; it is not installed\n", name.c_str());
+        if (DescribeVoice(name, info)) {
+            voices.push_back(info);
+        } else if (Lower(name) == kPinyinVoice && DescribeVoice(kPlainMandarinVoice, info)) {
+            // An espeak-ng without the pinyin voice: its plain Mandarin voice
+            // takes the place, reading the Han text the front end gives it.
+            std::fprintf(stderr, "quorvane: espeak-ng has no voice \"%s\"; its \"%s\" voice reads Mandarin instead\n",
+                         name.c_str(), kPlainMandarinVoice);
+            voices.push_back(info);
+        } else {
+            std::fprintf(stderr, "quorvane: espeak-ng has no voice \"%s\"; it is not installed\n", name.c_str());
+        }
     }
     if (voices.empty()) return "No espeak-ng voice is installed";
+    std::vector<std::string> installed;
+    for (const VoiceInfo& voice : voices) installed.push_back(voice.engineVoice);
+    RunVoices runVoices = ChooseRunVoices(
+        [](const std::string& name) {
+            VoiceInfo unused;
+            return DescribeVoice(name, unused);
+        },
+        installed);
     std::lock_guard<std::mutex> lock(mutex_);
     sampleRate_ = gEspeakSampleRate;
     voices_ = std::move(voices);
+    runVoices_ = std::move(runVoices);
+    if (runVoices_.mandarin == frontend::MandarinSupport::None)
+        noMandarinNotice_ = "No Mandarin voice is installed (espeak-ng has neither \"cmn-latn-pinyin\" nor \"cmn\"): "
+                            "Chinese text is not read";
     return {};
 }
 
@@ -394,6 +460,12 @@ int EspeakVoiceService::Skip(const std::string& /*itemType*/, int numItems, int 
     return std::min(skipped, numItems);
 }
 
+std::string EspeakVoiceService::Notice()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return noMandarinNotice_;
+}
+
 void EspeakVoiceService::Pause()
 {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -444,6 +516,7 @@ void EspeakVoiceService::SynthesisThread()
             // nobody waits for it.
             havePhoneme_ = false;
             synthText_ = nullptr;
+            synthRun_ = nullptr;
             VoiceEvent error = MakeEvent(kVoiceErrorEvent, utterance.stream);
             error.text = "The text could not be synthesised";
             Post(error);
@@ -461,15 +534,22 @@ void EspeakVoiceService::SynthesisThread()
 
 void EspeakVoiceService::LoadVoice(const VoiceInfo& voice)
 {
-    if (loadedVoice_ == voice.engineVoice) return;
-    if (espeak_SetVoiceByName(voice.engineVoice.c_str()) == EE_OK) {
-        loadedVoice_ = voice.engineVoice;
-    } else {
-        loadedVoice_.clear();
+    if (!LoadEngineVoice(voice.engineVoice)) {
         VoiceEvent error = MakeEvent(kVoiceErrorEvent, 0);
         error.text = "The voice \"" + voice.description + "\" could not be loaded";
         Post(error);
     }
+}
+
+bool EspeakVoiceService::LoadEngineVoice(const std::string& engineVoice)
+{
+    if (loadedVoice_ == engineVoice) return true;
+    if (espeak_SetVoiceByName(engineVoice.c_str()) == EE_OK) {
+        loadedVoice_ = engineVoice;
+        return true;
+    }
+    loadedVoice_.clear();
+    return false;
 }
 
 void EspeakVoiceService::Synthesize(const Utterance& utterance)
@@ -478,6 +558,11 @@ void EspeakVoiceService::Synthesize(const Utterance& utterance)
     LoadVoice(*utterance.voice);
     ApplyRate(utterance.rate);
 
+    frontend::FrontEndOptions options;
+    options.current = LanguageOfVoice(utterance.voice->engineVoice);
+    options.mandarin = runVoices_.mandarin;
+    const std::vector<frontend::SpeechRun> runs = frontend::AnalyseText(utterance.text, options);
+
     Item start(ItemKind::StreamStart);
     start.stream = utterance.stream;
     start.voice = utterance.voice;
@@ -485,13 +570,61 @@ void EspeakVoiceService::Synthesize(const Utterance& utterance)
     lastStreamVoice_ = utterance.voice->id;
     PushItem(std::move(start));
 
+    if (runVoices_.mandarin == frontend::MandarinSupport::None && !noMandarinNotice_.empty()) {
+        bool tell = false;
+        if (frontend::ContainsHan(utterance.text)) {
+            std::lock_guard<std::mutex> lock(mutex_);
+            tell = !noticeGiven_;
+            noticeGiven_ = true;
+        }
+        if (tell) {
+            std::fprintf(stderr, "quorvane: %s\n", noMandarinNotice_.c_str());
+            VoiceEvent notice = MakeEvent(kVoiceNoticeEvent, utterance.stream);
+            notice.text = noMandarinNotice_;
+            Post(notice);
+        }
+    }
+
     synthText_ = &text;
     synthVolume_ = utterance.volume;
     synthSamples_ = 0;
     havePhoneme_ = false;
-    const std::string& utf8 = text.Utf8();
-    const espeak_ERROR result = espeak_Synth(utf8.c_str(), utf8.size() + 1, 0, POS_CHARACTER, 0,
-                                             espeakCHARS_UTF8, nullptr, nullptr);
+    sentenceRaised_ = false;
+    sentenceEnd_ = 0;
+    espeak_ERROR result = EE_OK;
+    for (size_t r = 0; r < runs.size(); ++r) {
+        const frontend::SpeechRun& run = runs[r];
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (shutdown_ || cancelled_.count(utterance.stream)) break;
+        }
+        std::string engineVoice = utterance.voice->engineVoice;
+        if (run.voice == frontend::RunVoice::Mandarin && options.current != frontend::CurrentLanguage::Mandarin)
+            engineVoice = runVoices_.mandarinVoice;
+        else if (run.voice == frontend::RunVoice::Mandarin && runVoices_.mandarin == frontend::MandarinSupport::Pinyin)
+            engineVoice = runVoices_.mandarinVoice;  // the pinyin voice, whichever Mandarin voice is current
+        else if (run.voice == frontend::RunVoice::English && options.current != frontend::CurrentLanguage::English &&
+                 !runVoices_.englishVoice.empty())
+            engineVoice = runVoices_.englishVoice;
+        if (engineVoice != loadedVoice_) {
+            if (!LoadEngineVoice(engineVoice)) LoadEngineVoice(utterance.voice->engineVoice);
+            ApplyRate(utterance.rate);
+        }
+        synthRun_ = &run;
+        runBase_ = synthSamples_;
+        const espeak_ERROR runResult = espeak_Synth(run.text.c_str(), run.text.size() + 1, 0, POS_CHARACTER, 0,
+                                                    espeakCHARS_UTF8, nullptr, nullptr);
+        if (runResult != EE_OK) result = runResult;
+        if (run.pauseAfterMs > 0 && r + 1 < runs.size()) {
+            // A line or paragraph break: silence between the runs.
+            Item pause(ItemKind::Pcm);
+            pause.stream = utterance.stream;
+            pause.pcm.assign(static_cast<size_t>(sampleRate_) * static_cast<size_t>(run.pauseAfterMs) / 1000, 0);
+            synthSamples_ += static_cast<std::int64_t>(pause.pcm.size());
+            PushItem(std::move(pause));
+        }
+    }
+    synthRun_ = nullptr;
     FlushPhoneme(synthSamples_, kSilencePhoneId);
     synthText_ = nullptr;
 
@@ -574,14 +707,23 @@ int EspeakVoiceService::OnSynth(short* samples, int count, void* rawEvents)
                 // espeak-ng sometimes ends a text with a word at position 0
                 // and of length 0 (measured with "Heard after resume."): no word.
                 if (word && e->length <= 0) break;
+                if (!synthRun_) break;
+                const frontend::SourceSpan span = synthRun_->Map(e->text_position, word ? e->length : 1);
                 Item item(ItemKind::Event);
                 item.stream = stream;
-                item.sample = e->sample;
+                item.sample = runBase_ + e->sample;
                 item.event = MakeEvent(word ? kEventWord : kEventSentence, stream);
-                const int position = synthText_->Utf16Position(e->text_position);
-                item.event.args[0] = position;
-                item.event.args[1] = word ? synthText_->Utf16Length(e->text_position, e->length)
-                                          : synthText_->SentenceLength(position);
+                item.event.args[0] = span.begin;
+                if (word) {
+                    item.event.args[1] = span.end - span.begin;
+                } else {
+                    // Each run starts a sentence for espeak-ng; the caller
+                    // hears one where its own text starts one.
+                    if (sentenceRaised_ && span.begin < sentenceEnd_) break;
+                    item.event.args[1] = synthText_->SentenceLength(span.begin);
+                    sentenceRaised_ = true;
+                    sentenceEnd_ = span.begin + std::max(1, item.event.args[1]);
+                }
                 PushItem(std::move(item));
                 break;
             }
@@ -590,10 +732,10 @@ int EspeakVoiceService::OnSynth(short* samples, int count, void* rawEvents)
                 std::memcpy(name, e->id.string, 8);
                 const int phone = PhoneIdFromEspeak(name);
                 if (phone == 0) break;  // a language switch, not a sound
-                FlushPhoneme(e->sample, phone);
+                FlushPhoneme(runBase_ + e->sample, phone);
                 heldPhoneme_ = MakeEvent(kEventPhoneme, stream);
                 heldPhoneme_.args[3] = phone;
-                heldPhonemeSample_ = e->sample;
+                heldPhonemeSample_ = runBase_ + e->sample;
                 havePhoneme_ = true;
                 break;
             }

@@ -344,6 +344,12 @@ void TSpVoice::Resume()
     service_->Resume();
 }
 
+std::string TSpVoice::ServiceNotice()
+{
+    EnsureConnected();
+    return service_->Notice();
+}
+
 int TSpVoice::DispatchPendingEvents()
 {
     int delivered = 0;
@@ -375,6 +381,10 @@ void TSpVoice::Dispatch(const VoiceEvent& e)
         EOleException error(e.text.empty() ? "The voice service failed" : e.text);
         if (OnError) OnError(this, error);
         else HandleVoiceException(std::make_exception_ptr(error));
+        return;
+    }
+    if (e.id == kVoiceNoticeEvent) {
+        if (OnNotice) OnNotice(this, e.text);
         return;
     }
     if (!(eventInterests_ & InterestBit(e.id))) return;

@@ -192,6 +192,10 @@ using TSpVoiceEnginePrivate = std::function<void(TSpVoice* sender, int StreamNum
 // the voice exception handler (below), as an exception thrown by an event
 // handler does.
 using TSpVoiceError = std::function<void(TSpVoice* sender, const EOleException& error)>;
+// Not an event of the platform object either: something the user should be
+// told about the service (no voice for Han text), raised once, on the
+// component's thread. The reader shows it on its status line.
+using TSpVoiceNotice = std::function<void(TSpVoice* sender, const std::string& text)>;
 
 class TSpVoice {
 public:
@@ -245,6 +249,10 @@ public:
     TSpVoiceAudioLevel OnAudioLevel;
     TSpVoiceEnginePrivate OnEnginePrivate;
     TSpVoiceError OnError;
+    TSpVoiceNotice OnNotice;
+    // The service's standing notice (see VoiceService::Notice); empty when
+    // there is nothing to tell.
+    std::string ServiceNotice();
 
     // Delivers every event already queued for this component right now,
     // without waiting for the message loop (tests; Speak without async).

@@ -39,6 +39,9 @@ struct VoiceEvent {
 };
 
 constexpr int kVoiceErrorEvent = 100;
+// Something the user should be told that is no failure of the call at hand
+// (`text`; see VoiceService::Notice).
+constexpr int kVoiceNoticeEvent = 101;
 
 class VoiceEventSink {
 public:
@@ -71,6 +74,10 @@ public:
     virtual int Skip(const std::string& itemType, int numItems, int endingStream) = 0;
     virtual void Pause() = 0;
     virtual void Resume() = 0;
+    // What the user should know about what this service cannot do (a
+    // language it has no voice for), in one sentence; empty when nothing.
+    // It is also raised once as a kVoiceNoticeEvent when it first matters.
+    virtual std::string Notice() { return {}; }
 
     // Every subscriber gets every event. After Unsubscribe returns no call
     // to that sink is in progress or will follow. An error raised while

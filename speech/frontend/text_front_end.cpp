@@ -234,34 +234,36 @@ private:
                 if (at >= 0 && static_cast<size_t>(at) < text.size()) syllableAt[static_cast<size_t>(at)] = static_cast<int>(s);
             }
         }
-        bool blankPending = false;
+        // Syllables are separated by one blank (espeak-ng then reports one
+        // word each); a full-width mark needs none.
+        auto separate = [&run](SourceSpan span) {
+            if (!run.text.empty() && run.text.back() != ' ' && static_cast<unsigned char>(run.text.back()) < 0x80)
+                Emit(run, std::string(" "), span);
+        };
         for (size_t k = 0; k < text.size();) {
             size_t units = 1;
             CodePointAt(text, k, &units);
-            const SourceSpan span = pending_.spans[k];
+            const SourceSpan span = SpanOf(k, units);
             if (IsHanUnit(text, k)) {
                 if (options_.mandarin == MandarinSupport::Hanzi) {
                     Emit(run, std::u16string_view(text).substr(k, units), span);
                     run.tokens.push_back(ToUtf8(std::u16string_view(text).substr(k, units)));
                 } else if (syllableAt[k] >= 0) {
-                    // One syllable a word, as espeak-ng reports it.
                     const MandarinSyllable& syllable = syllables[static_cast<size_t>(syllableAt[k])];
-                    if (!run.text.empty() && run.text.back() != ' ') Emit(run, std::string(" "), span);
+                    separate(span);
                     Emit(run, PinyinToken(syllable, true), span);
                     run.tokens.push_back(PinyinToken(syllable, false));
                 }
-                blankPending = true;
             } else {
                 const char16_t mark = MandarinPunctuation(text[k]);
-                if (mark != u' ') {
-                    Emit(run, std::u16string_view(&mark, 1), span);
-                    blankPending = false;
-                } else if (blankPending || text[k] == u' ') {
-                    if (!run.text.empty() && run.text.back() != ' ') Emit(run, std::string(" "), span);
-                    blankPending = false;
-                }
+                if (mark != u' ') Emit(run, std::u16string_view(&mark, 1), span);
+                else if (options_.mandarin == MandarinSupport::Hanzi) separate(span);
             }
             k += units;
+        }
+        while (!run.text.empty() && run.text.back() == ' ') {
+            run.text.pop_back();
+            run.spans.pop_back();
         }
     }
 
@@ -281,7 +283,7 @@ private:
         for (size_t k = 0; k < text.size();) {
             size_t units = 1;
             const char32_t c = CodePointAt(text, k, &units);
-            Emit(run, std::u16string_view(text).substr(k, units), pending_.spans[k]);
+            Emit(run, std::u16string_view(text).substr(k, units), SpanOf(k, units));
             if (c == u' ') {
                 endWord();
             } else {
@@ -299,6 +301,14 @@ private:
         }
     }
 
+    // The span of the code point of `units` units at pending_.text[k].
+    SourceSpan SpanOf(size_t k, size_t units) const
+    {
+        SourceSpan span = pending_.spans[k];
+        if (units == 2) span.end = std::max(span.end, pending_.spans[k + 1].end);
+        return span;
+    }
+
     const FrontEndOptions& options_;
     std::vector<SpeechRun> runs_;
     MappedText pending_;
@@ -313,6 +323,13 @@ bool IsHanUnit(std::u16string_view text, size_t i)
     size_t units = 1;
     const char32_t c = CodePointAt(text, i, &units);
     return c == 0x3007 || IsHan(c);
+}
+
+bool ContainsHan(std::u16string_view text)
+{
+    for (size_t i = 0; i < text.size(); ++i)
+        if (IsHanUnit(text, i)) return true;
+    return false;
 }
 
 bool IsCjkPunctuation(char16_t c)
@@ -350,13 +367,19 @@ std::vector<SpeechRun> AnalyseText(std::u16string_view source, const FrontEndOpt
     const RunVoice latinVoice = options.current == CurrentLanguage::Other ? RunVoice::Current : RunVoice::English;
     RunBuilder builder(options);
 
+    // The neighbours of t[begin, end): blanks and ASCII marks between are
+    // skipped, and so is a word the piece is glued to ("5G", "iPhone15").
     auto chineseContext = [&](size_t begin, size_t end) {
         if (!mandarinOk) return false;
+        auto skippable = [&](char16_t c) { return c == u' ' || (c < 0x80 && !IsAsciiAlnum(c)); };
         size_t before = begin;
-        while (before > 0 && t[before - 1] == u' ') --before;
+        while (before > 0 && IsLatinLetter(t[before - 1])) --before;
+        while (before > 0 && skippable(t[before - 1])) --before;
         size_t after = end;
-        while (after < n && t[after] == u' ') ++after;
-        const bool beforeCjk = before > 0 && IsCjk(t, before - 1 - (before >= 2 && t[before - 1] >= 0xDC00 && t[before - 1] <= 0xDFFF ? 1 : 0));
+        while (after < n && (IsLatinLetter(t[after]) || IsDigit(t[after]))) ++after;
+        while (after < n && skippable(t[after])) ++after;
+        const size_t beforeAt = before >= 2 && t[before - 1] >= 0xDC00 && t[before - 1] <= 0xDFFF ? before - 2 : before - 1;
+        const bool beforeCjk = before > 0 && IsCjk(t, beforeAt);
         const bool afterCjk = after < n && IsCjk(t, after);
         if (beforeCjk || afterCjk) return true;
         const bool beforeLatin = before > 0 && IsLatinLetter(t[before - 1]);

@@ -75,6 +75,9 @@ std::vector<SpeechRun> AnalyseText(std::u16string_view text, const FrontEndOptio
 // a line break and "||" for a paragraph's. Tokens are separated by one blank.
 std::string ReadingLine(std::u16string_view text, const FrontEndOptions& options);
 
+// Whether the text holds any Han character.
+bool ContainsHan(std::u16string_view text);
+
 // UTF-8 <-> UTF-16 for the front end's callers and tests (invalid input
 // becomes U+FFFD).
 std::u16string FromUtf8(std::string_view text);
