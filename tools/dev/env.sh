@@ -18,6 +18,7 @@ quorvane_packages=(
   libespeak-ng-dev espeak-ng-data espeak-ng
   fonts-wqy-microhei fonts-wine
   xvfb xauth x11-utils xclip imagemagick sox libx11-dev
+  python3 opencc libopencc-data rime-data-terra-pinyin python3-jieba
 )
 
 say() { printf '[quorvane] %s\n' "$*" >&2; }

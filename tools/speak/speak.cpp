@@ -5,6 +5,7 @@
 //   speak [--voice NAME] [--rate N] [--volume N] [--wav OUT.wav] [--audio KIND] TEXT...
 //   speak --list-voices
 //   speak --reading [--voice NAME]   (lines on standard input, tokens out)
+//   speak --pinyin       (standard input to the citation pinyin of each line)
 //
 // Without TEXT the text is read from standard input (UTF-8).
 #include <windows.h>
@@ -15,6 +16,7 @@
 #include <string>
 
 #include "speech/audio_output.h"
+#include "speech/frontend/pinyin_text.h"
 #include "speech/espeak_voice_service.h"
 #include "speech/frontend/text_front_end.h"
 #include "speech/speech_lib_tlb.h"
@@ -46,14 +48,31 @@ void Usage()
     std::fprintf(stderr,
                  "usage: speak [--voice NAME] [--rate N] [--volume N] [--wav OUT.wav] [--audio device|null|wav:PATH] TEXT...\n"
                  "       speak --list-voices\n"
+                 "       speak --pinyin\n"
                  "       speak --reading [--voice NAME]\n"
                  "Without TEXT, the text is read from standard input.\n"
+                 "--pinyin reads UTF-8 lines on standard input and prints one line for each: the citation\n"
+                 "pinyin of every Han character in order, tone digit 1-5 (5 neutral), u: for u-umlaut\n"
+                 "(\"yin2 hang2\"); a line without Han characters gives an empty line.\n"
                  "--reading prints, for each UTF-8 line on standard input, one line of the tokens as\n"
                  "they will be spoken: Mandarin syllables as pinyin with the tone as spoken (1-4,\n"
                  "5 neutral; u: for u-umlaut), words read by a voice other than the current one as\n"
                  "LANG:word (en:Windows), \"|\" for a line break's pause, \"||\" for a paragraph's.\n"
                  "The current voice is the Mandarin one unless --voice names another language\n"
                  "(en-us, de...). It needs no sound and starts no voice.\n");
+}
+
+// One line of citation pinyin per line of standard input.
+void PrintPinyin()
+{
+    std::string line;
+    while (std::getline(std::cin, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        const std::string pinyin = frontend::PinyinLine(frontend::Utf8ToUtf16(line));
+        std::fwrite(pinyin.data(), 1, pinyin.size(), stdout);
+        std::fputc('\n', stdout);
+    }
+    std::fflush(stdout);
 }
 
 DWORD gStart = 0;
@@ -106,6 +125,7 @@ int Run(int argc, WCHAR** argv)
         else if (arg == "--audio") audio = value();
         else if (arg == "--list-voices") listVoices = true;
         else if (arg == "--reading") reading = true;
+        else if (arg == "--pinyin") return PrintPinyin(), 0;
         else if (arg == "--help" || arg == "-h") return Usage(), 0;
         else if (arg.size() > 2 && arg.compare(0, 2, "--") == 0) throw std::invalid_argument("unknown option " + arg);
         else text += (text.empty() ? u"" : u" ") + std::u16string(reinterpret_cast<const char16_t*>(argv[i]));
