@@ -36,15 +36,16 @@ int ValueOf(const Digits& digits, size_t first, size_t count)
 
 void AppendDigitByDigit(MappedText& out, const Digits& digits)
 {
-    for (const Digit& d : digits) out.Append(kDigitNames[static_cast<size_t>(d.value)], d.span);
+    for (const Digit& d : digits) out.Append(kDigitNames[static_cast<size_t>(d.value)], d.span, kCitationTone);
 }
 
 // An integer with 万/亿 grouping and the 零 rules: one 零 for a run of zeros
 // between digits that are read, none at the end ("101" 一百零一, "1005"
 // 一千零五, "10000" 一万, "100010000" 一亿零一万); "10".."19" at the start
 // drop the 一 ("15" 十五). With `liang` a leading 2 before 千, 万, 亿 and a
-// lone 2 read 两.
-void AppendInteger(MappedText& out, Digits digits, bool liang)
+// lone 2 read 两. The ones digit keeps its citation tone unless
+// `beforeMeasure` (一个 is yí gè, 十一 is shí yī).
+void AppendInteger(MappedText& out, Digits digits, bool liang, bool beforeMeasure = false)
 {
     size_t lead = 0;
     while (lead + 1 < digits.size() && digits[lead].value == 0) ++lead;
@@ -56,7 +57,8 @@ void AppendInteger(MappedText& out, Digits digits, bool liang)
     }
     if (digits.size() == 1) {
         const Digit& d = digits.front();
-        out.Append(liang && d.value == 2 ? u'两' : kDigitNames[static_cast<size_t>(d.value)], d.span);
+        out.Append(liang && d.value == 2 ? u'两' : kDigitNames[static_cast<size_t>(d.value)], d.span,
+                   beforeMeasure ? 0 : kCitationTone);
         return;
     }
     static const std::u16string_view kPlaces[4] = {u"", u"十", u"百", u"千"};
@@ -86,7 +88,8 @@ void AppendInteger(MappedText& out, Digits digits, bool liang)
             } else if (first && d.value == 2 && liang && (place == 3 || (place == 0 && group > 0))) {
                 out.Append(u'两', d.span);
             } else {
-                out.Append(kDigitNames[static_cast<size_t>(d.value)], d.span);
+                const bool ones = place == 0 && group == 0;
+                out.Append(kDigitNames[static_cast<size_t>(d.value)], d.span, ones && !beforeMeasure ? kCitationTone : 0);
             }
             out.Append(kPlaces[place], d.span);
             anyRead = true;
@@ -165,6 +168,19 @@ std::u16string_view CurrencyName(char16_t c)
 }
 
 bool IsMinus(char16_t c) { return c == u'-' || c == 0x2212; }
+
+// Words after which a number is a code read digit by digit (电话110,
+// 房间302, 验证码1234).
+bool FollowsCodeWord(const std::u16string& text, size_t i)
+{
+    size_t end = i;
+    while (end > 0 && (text[end - 1] == u' ' || text[end - 1] == u':' || text[end - 1] == 0xFF1A)) --end;
+    static const std::u16string_view kWords[] = {u"电话", u"号码", u"拨打", u"热线", u"手机", u"编号", u"房间", u"邮编",
+                                                 u"密码", u"验证码", u"工号", u"学号", u"车次", u"航班", u"分机", u"尾号"};
+    for (std::u16string_view word : kWords)
+        if (end >= word.size() && text.compare(end - word.size(), word.size(), word) == 0) return true;
+    return false;
+}
 
 bool ValidDate(int month, int day) { return month >= 1 && month <= 12 && day >= 1 && day <= 31; }
 
@@ -312,7 +328,7 @@ void ReadChineseNumber(const MappedText& in, size_t& i, MappedText& out)
             AppendInteger(out, first, false);
             out.Append(u'到', in.spans[i]);
             i = k;
-            AppendInteger(out, upper, TakesLiang(next(i)));
+            AppendInteger(out, upper, TakesLiang(next(i)), TakesLiang(next(i)));
             // The unit after the range is read by the caller's next step.
             if (const Unit* unit = UnitAt(in, i)) {
                 out.Append(unit->reading, {in.spans[i].begin, in.spans[i + unit->written.size() - 1].end});
@@ -324,7 +340,8 @@ void ReadChineseNumber(const MappedText& in, size_t& i, MappedText& out)
 
     // An ordinary number: integer, decimal, fraction.
     const bool longDigits = !grouped && !ordinal &&
-                            (first.size() >= 10 || (first.size() >= 2 && first.front().value == 0 && next(i) != u'.'));
+                            (first.size() >= 10 || (first.size() >= 2 && first.front().value == 0 && next(i) != u'.') ||
+                             (first.size() >= 3 && next(i) != u'.' && FollowsCodeWord(t, start - (negative ? 1 : 0))));
     const bool year = !grouped && first.size() == 4 && next(i) == u'年';
     if (longDigits || year) {
         AppendDigitByDigit(number, first);
@@ -353,7 +370,7 @@ void ReadChineseNumber(const MappedText& in, size_t& i, MappedText& out)
     } else {
         const char16_t after = next(i);
         const bool liang = !ordinal && !negative && currency.empty() && (TakesLiang(after) || UnitAt(in, i) != nullptr);
-        AppendInteger(number, first, liang || (!ordinal && first.size() >= 4));
+        AppendInteger(number, first, liang || (!ordinal && first.size() >= 4), liang);
         if (number.text.empty()) number.Append(u'零', first.front().span);
     }
 

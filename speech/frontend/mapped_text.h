@@ -14,15 +14,22 @@ namespace quorvane::frontend {
 constexpr char16_t kLineBreakMark = 0x2028;
 constexpr char16_t kParagraphMark = 0x2029;
 
+// A flag on a unit: a numeral that keeps its citation tone (一 read yī in
+// "十一", "1月", "3.1", a digit string), where the reading of running text
+// would change it.
+constexpr unsigned char kCitationTone = 1;
+
 struct MappedText {
     std::u16string text;
     std::vector<SourceSpan> spans;
+    std::vector<unsigned char> flags;
 
     size_t Size() const { return text.size(); }
-    void Append(char16_t c, SourceSpan span)
+    void Append(char16_t c, SourceSpan span, unsigned char flag = 0)
     {
         text += c;
         spans.push_back(span);
+        flags.push_back(flag);
     }
     void Append(std::u16string_view s, SourceSpan span)
     {
@@ -32,16 +39,19 @@ struct MappedText {
     {
         text += other.text;
         spans.insert(spans.end(), other.spans.begin(), other.spans.end());
+        flags.insert(flags.end(), other.flags.begin(), other.flags.end());
     }
     void PopBack()
     {
         text.pop_back();
         spans.pop_back();
+        flags.pop_back();
     }
     void Clear()
     {
         text.clear();
         spans.clear();
+        flags.clear();
     }
 };
 

@@ -126,7 +126,7 @@ char16_t MandarinPunctuation(char16_t c)
     }
 }
 
-std::string PinyinToken(const MandarinSyllable& syllable, bool forSynthesis)
+std::string PinyinToken(const MandarinSyllable& syllable, bool citationTone, bool forSynthesis)
 {
     std::string token;
     for (size_t k = 0; k < syllable.pinyin.size(); ++k) {
@@ -138,7 +138,8 @@ std::string PinyinToken(const MandarinSyllable& syllable, bool forSynthesis)
             token += syllable.pinyin[k];
         }
     }
-    const int tone = syllable.spokenTone >= 1 && syllable.spokenTone <= 5 ? syllable.spokenTone : 5;
+    const int spoken = citationTone ? syllable.tone : syllable.spokenTone;
+    const int tone = spoken >= 1 && spoken <= 5 ? spoken : 5;
     token += static_cast<char>('0' + tone);
     return token;
 }
@@ -159,14 +160,14 @@ class RunBuilder {
 public:
     explicit RunBuilder(const FrontEndOptions& options) : options_(options) {}
 
-    void Add(RunVoice voice, char16_t c, SourceSpan span)
+    void Add(RunVoice voice, char16_t c, SourceSpan span, unsigned char flag = 0)
     {
         if (!open_ || voice != voice_) {
             Flush(0);
             voice_ = voice;
             open_ = true;
         }
-        pending_.Append(c, span);
+        pending_.Append(c, span, flag);
     }
     void Add(RunVoice voice, std::u16string_view text, SourceSpan span)
     {
@@ -251,8 +252,9 @@ private:
                 } else if (syllableAt[k] >= 0) {
                     const MandarinSyllable& syllable = syllables[static_cast<size_t>(syllableAt[k])];
                     separate(span);
-                    Emit(run, PinyinToken(syllable, true), span);
-                    run.tokens.push_back(PinyinToken(syllable, false));
+                    const bool citation = (pending_.flags[k] & kCitationTone) != 0;
+                    Emit(run, PinyinToken(syllable, citation, true), span);
+                    run.tokens.push_back(PinyinToken(syllable, citation, false));
                 }
             } else {
                 const char16_t mark = MandarinPunctuation(text[k]);
@@ -431,7 +433,8 @@ std::vector<SpeechRun> AnalyseText(std::u16string_view source, const FrontEndOpt
                         while (i < end && IsLatinLetter(t[i])) builder.Add(RunVoice::English, t[i], prepared.spans[i]), ++i;
                     } else if (IsDigit(t[i])) {
                         static const std::u16string_view kDigitNames = u"零一二三四五六七八九";
-                        builder.Add(RunVoice::Mandarin, kDigitNames[static_cast<size_t>(t[i] - u'0')], prepared.spans[i]);
+                        builder.Add(RunVoice::Mandarin, kDigitNames[static_cast<size_t>(t[i] - u'0')], prepared.spans[i],
+                                    kCitationTone);
                         ++i;
                     } else if (t[i] == u'@') {
                         builder.Add(RunVoice::English, u" at ", prepared.spans[i]);
@@ -456,7 +459,8 @@ std::vector<SpeechRun> AnalyseText(std::u16string_view source, const FrontEndOpt
             if (chineseContext(i, end)) {
                 MappedText reading;
                 ReadChineseNumber(prepared, i, reading);
-                for (size_t k = 0; k < reading.Size(); ++k) builder.Add(RunVoice::Mandarin, reading.text[k], reading.spans[k]);
+                for (size_t k = 0; k < reading.Size(); ++k)
+                    builder.Add(RunVoice::Mandarin, reading.text[k], reading.spans[k], reading.flags[k]);
             } else {
                 for (; i < end; ++i) builder.Add(latinVoice, t[i], prepared.spans[i]);
             }

@@ -151,6 +151,26 @@ TEST(TextFrontEnd, SymbolsAddressesInChineseContext)
     });
 }
 
+// End to end with the pronunciation dictionary: a numeral keeps its own tone
+// where running text would change it (一 in 十一, 1月, 3.1, digit strings) and
+// takes the sandhi before a measure word or a place (一个, 一百).
+TEST(TextFrontEnd, NumbersReadWithTheTonesOfNumerals)
+{
+    ExpectReadings(
+        {
+            {u"增长3.5%", "zeng1 zhang3 bai3 fen1 zhi1 san1 dian3 wu3"},
+            {u"2001年", "er4 ling2 ling2 yi1 nian2"},
+            {u"11个", "shi2 yi1 ge4"},
+            {u"1个", "yi2 ge4"},
+            {u"101人", "yi4 bai3 ling2 yi1 ren2"},
+            {u"1.1%", "bai3 fen1 zhi1 yi1 dian3 yi1"},
+            {u"1月1日", "yi1 yue4 yi1 ri4"},
+            {u"电话110", "dian4 hua4 yi1 yi1 ling2"},
+            {u"我用Windows电脑", "wo3 yong4 en:Windows dian4 nao3"},
+        },
+        FrontEndOptions{});
+}
+
 TEST(TextFrontEnd, EnglishContextKeepsTheEnglishVoicesReading)
 {
     ExpectReadings({
