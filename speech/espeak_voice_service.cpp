@@ -179,6 +179,9 @@ VoiceEvent MakeEvent(int id, int stream)
     return e;
 }
 
+// What the user is told while no sound device can be used.
+const char kSoundDeviceMissingText[] = "No sound device: speech is not heard until one can be opened";
+
 void WarnOnce(const std::string& message)
 {
     static std::atomic<bool> warned{false};
@@ -348,7 +351,7 @@ void EspeakVoiceService::SetEventInterests(int interests)
 
 int EspeakVoiceService::Speak(const std::u16string& text, int /*flags*/)
 {
-    int stream;
+    int stream = 0;
     {
         std::lock_guard<std::mutex> lock(mutex_);
         stream = nextStream_++;
@@ -363,6 +366,29 @@ int EspeakVoiceService::Speak(const std::u16string& text, int /*flags*/)
     }
     synthWake_.notify_all();
     return stream;
+}
+
+// Ends every stream not yet ended, in the order they were spoken. Texts
+// still waiting for synthesis while nothing sounds end here and now, without
+// a sound. Otherwise every stream is marked cancelled and the audio thread
+// ends them in order: the sounding one at the sample reached, those behind it
+// as their turn comes, without a sound.
+void EspeakVoiceService::Purge()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (activeStreams_.empty()) return;
+    const bool nothingStarted = std::any_of(utterances_.begin(), utterances_.end(), [&](const Utterance& u) {
+        return u.stream == activeStreams_.front();
+    });
+    if (nothingStarted) {
+        for (int stream : activeStreams_) Post(MakeEvent(kEventEndStream, stream));
+        utterances_.clear();
+        activeStreams_.clear();
+        return;
+    }
+    for (int stream : activeStreams_) cancelled_.insert(stream);
+    audioWake_.notify_all();
+    spaceFree_.notify_all();
 }
 
 int EspeakVoiceService::Skip(const std::string& /*itemType*/, int numItems, int endingStream)
@@ -489,9 +515,17 @@ void EspeakVoiceService::Synthesize(const Utterance& utterance)
     synthVolume_ = utterance.volume;
     synthSamples_ = 0;
     havePhoneme_ = false;
+    bool purged;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        purged = cancelled_.count(utterance.stream) != 0;
+    }
     const std::string& utf8 = text.Utf8();
-    const espeak_ERROR result = espeak_Synth(utf8.c_str(), utf8.size() + 1, 0, POS_CHARACTER, 0,
-                                             espeakCHARS_UTF8, nullptr, nullptr);
+    // A text purged before its turn is not synthesised: its start and end
+    // go to the audio thread alone, which ends it in order, without a sound.
+    const espeak_ERROR result = purged ? EE_OK
+                                       : espeak_Synth(utf8.c_str(), utf8.size() + 1, 0, POS_CHARACTER, 0,
+                                                      espeakCHARS_UTF8, nullptr, nullptr);
     FlushPhoneme(synthSamples_, kSilencePhoneId);
     synthText_ = nullptr;
 
@@ -628,9 +662,11 @@ void EspeakVoiceService::AudioThread()
     try {
         output_->Open(sampleRate_);
     } catch (const std::exception& e) {
-        if (output_->Describe() == "sound device") {
+        if (output_->IsSoundDevice()) {
             WarnOnce(std::string("no sound device could be opened (") + e.what() +
                      "); speaking to the paced null output instead");
+            SetCondition(VoiceCondition::SoundDeviceMissing, true, kSoundDeviceMissingText);
+            absentDevice_ = std::move(output_);
         } else {
             VoiceEvent error = MakeEvent(kVoiceErrorEvent, 0);
             error.text = e.what();
@@ -719,6 +755,7 @@ bool EspeakVoiceService::FeedOne()
             Post(MakeEvent(kEventEndStream, item.stream));
         } else {
             skippingStream_ = false;
+            OpenAbsentDevice();
             streamBase_ = output_->Written();
             streamBases_[item.stream] = streamBase_;
             due_.emplace(streamBase_, MakeEvent(kEventStartStream, item.stream));
@@ -807,13 +844,41 @@ void EspeakVoiceService::PostDueEvents()
     }
 }
 
+// A text is about to start and the sound device could not be had: try it
+// again, so that a headset plugged in or a sound server started since is
+// used without a restart. Nothing is playing now (the stream before has been
+// heard to its end), so the new output's timeline can begin here.
+void EspeakVoiceService::OpenAbsentDevice()
+{
+    if (!absentDevice_) return;
+    try {
+        absentDevice_->Open(sampleRate_);
+    } catch (const std::exception&) {
+        return;  // still missing; the user has been told
+    }
+    output_ = std::move(absentDevice_);
+    if (paused_) output_->Pause();
+    SetCondition(VoiceCondition::SoundDeviceMissing, false);
+}
+
 // The output failed while playing: report it, end what was sounding and go
-// on with the paced null output so speech and its events continue.
+// on with the paced null output so speech and its events continue. A sound
+// device is tried again when the next text starts; its failure is reported
+// as an error once per service, and otherwise as the lasting condition.
 void EspeakVoiceService::ReplaceFailedOutput(const std::string& message)
 {
-    VoiceEvent error = MakeEvent(kVoiceErrorEvent, feedStream_);
-    error.text = "The sound output failed: " + message;
-    Post(error);
+    const bool device = output_ && output_->IsSoundDevice();
+    if (!device || !deviceFailureReported_) {
+        VoiceEvent error = MakeEvent(kVoiceErrorEvent, feedStream_);
+        error.text = "The sound output failed: " + message;
+        Post(error);
+        deviceFailureReported_ = deviceFailureReported_ || device;
+    }
+    if (device) {
+        std::fprintf(stderr, "quorvane: the sound device failed (%s); speaking to the paced null output until it opens again\n",
+                     message.c_str());
+        SetCondition(VoiceCondition::SoundDeviceMissing, true, kSoundDeviceMissingText);
+    }
     for (const auto& [sample, event] : due_)
         if (event.id == kEventEndStream) cancelled_.insert(event.stream);
     for (const auto& [stream, base] : streamBases_) cancelled_.insert(stream);
@@ -826,6 +891,7 @@ void EspeakVoiceService::ReplaceFailedOutput(const std::string& message)
     } catch (...) {
     }
     due_.clear();
+    if (device) absentDevice_ = std::move(output_);
     output_ = std::make_unique<PacedAudioOutput>();
     output_->Open(sampleRate_);
     if (paused_) output_->Pause();
