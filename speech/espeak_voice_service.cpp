@@ -202,6 +202,11 @@ frontend::CurrentLanguage LanguageOfVoice(const std::string& engineVoice)
     if (IsEnglishVoice(engineVoice)) return frontend::CurrentLanguage::English;
     return frontend::CurrentLanguage::Other;
 }
+// What the user is told when espeak-ng has no Mandarin voice.
+const char kNoMandarinVoiceText[] = "No Mandarin voice: Chinese text is not read (espeak-ng lacks \"cmn\")";
+
+// What the user is told while no sound device can be used.
+const char kSoundDeviceMissingText[] = "No sound device: speech is not heard until one can be opened";
 
 void WarnOnce(const std::string& message)
 {
@@ -292,6 +297,10 @@ EspeakVoiceService::EspeakVoiceService(std::unique_ptr<AudioOutput> output, std:
         throw EOleException("The espeak-ng voice service could not start its audio thread", E_FAIL);
     }
     active.keep = true;
+    if (runVoices_.mandarin == frontend::MandarinSupport::None) {
+        std::fprintf(stderr, "quorvane: %s\n", kNoMandarinVoiceText);
+        SetCondition(VoiceCondition::NoMandarinVoice, true, kNoMandarinVoiceText);
+    }
 }
 
 // The synthesis thread's start: espeak-ng once per process, then the voices.
@@ -332,9 +341,6 @@ std::string EspeakVoiceService::StartEspeak(const std::vector<std::string>& voic
     sampleRate_ = gEspeakSampleRate;
     voices_ = std::move(voices);
     runVoices_ = std::move(runVoices);
-    if (runVoices_.mandarin == frontend::MandarinSupport::None)
-        noMandarinNotice_ = "No Mandarin voice is installed (espeak-ng has neither \"cmn-latn-pinyin\" nor \"cmn\"): "
-                            "Chinese text is not read";
     return {};
 }
 
@@ -414,7 +420,7 @@ void EspeakVoiceService::SetEventInterests(int interests)
 
 int EspeakVoiceService::Speak(const std::u16string& text, int /*flags*/)
 {
-    int stream;
+    int stream = 0;
     {
         std::lock_guard<std::mutex> lock(mutex_);
         stream = nextStream_++;
@@ -429,6 +435,29 @@ int EspeakVoiceService::Speak(const std::u16string& text, int /*flags*/)
     }
     synthWake_.notify_all();
     return stream;
+}
+
+// Ends every stream not yet ended, in the order they were spoken. Texts
+// still waiting for synthesis while nothing sounds end here and now, without
+// a sound. Otherwise every stream is marked cancelled and the audio thread
+// ends them in order: the sounding one at the sample reached, those behind it
+// as their turn comes, without a sound.
+void EspeakVoiceService::Purge()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (activeStreams_.empty()) return;
+    const bool nothingStarted = std::any_of(utterances_.begin(), utterances_.end(), [&](const Utterance& u) {
+        return u.stream == activeStreams_.front();
+    });
+    if (nothingStarted) {
+        for (int stream : activeStreams_) Post(MakeEvent(kEventEndStream, stream));
+        utterances_.clear();
+        activeStreams_.clear();
+        return;
+    }
+    for (int stream : activeStreams_) cancelled_.insert(stream);
+    audioWake_.notify_all();
+    spaceFree_.notify_all();
 }
 
 int EspeakVoiceService::Skip(const std::string& /*itemType*/, int numItems, int endingStream)
@@ -458,12 +487,6 @@ int EspeakVoiceService::Skip(const std::string& /*itemType*/, int numItems, int 
     audioWake_.notify_all();
     spaceFree_.notify_all();
     return std::min(skipped, numItems);
-}
-
-std::string EspeakVoiceService::Notice()
-{
-    std::lock_guard<std::mutex> lock(mutex_);
-    return noMandarinNotice_;
 }
 
 void EspeakVoiceService::Pause()
@@ -569,21 +592,6 @@ void EspeakVoiceService::Synthesize(const Utterance& utterance)
     start.voiceChanged = lastStreamVoice_ != utterance.voice->id;
     lastStreamVoice_ = utterance.voice->id;
     PushItem(std::move(start));
-
-    if (runVoices_.mandarin == frontend::MandarinSupport::None && !noMandarinNotice_.empty()) {
-        bool tell = false;
-        if (frontend::ContainsHan(utterance.text)) {
-            std::lock_guard<std::mutex> lock(mutex_);
-            tell = !noticeGiven_;
-            noticeGiven_ = true;
-        }
-        if (tell) {
-            std::fprintf(stderr, "quorvane: %s\n", noMandarinNotice_.c_str());
-            VoiceEvent notice = MakeEvent(kVoiceNoticeEvent, utterance.stream);
-            notice.text = noMandarinNotice_;
-            Post(notice);
-        }
-    }
 
     synthText_ = &text;
     synthVolume_ = utterance.volume;
@@ -770,9 +778,11 @@ void EspeakVoiceService::AudioThread()
     try {
         output_->Open(sampleRate_);
     } catch (const std::exception& e) {
-        if (output_->Describe() == "sound device") {
+        if (output_->IsSoundDevice()) {
             WarnOnce(std::string("no sound device could be opened (") + e.what() +
                      "); speaking to the paced null output instead");
+            SetCondition(VoiceCondition::SoundDeviceMissing, true, kSoundDeviceMissingText);
+            absentDevice_ = std::move(output_);
         } else {
             VoiceEvent error = MakeEvent(kVoiceErrorEvent, 0);
             error.text = e.what();
@@ -861,6 +871,7 @@ bool EspeakVoiceService::FeedOne()
             Post(MakeEvent(kEventEndStream, item.stream));
         } else {
             skippingStream_ = false;
+            OpenAbsentDevice();
             streamBase_ = output_->Written();
             streamBases_[item.stream] = streamBase_;
             due_.emplace(streamBase_, MakeEvent(kEventStartStream, item.stream));
@@ -949,13 +960,41 @@ void EspeakVoiceService::PostDueEvents()
     }
 }
 
+// A text is about to start and the sound device could not be had: try it
+// again, so that a headset plugged in or a sound server started since is
+// used without a restart. Nothing is playing now (the stream before has been
+// heard to its end), so the new output's timeline can begin here.
+void EspeakVoiceService::OpenAbsentDevice()
+{
+    if (!absentDevice_) return;
+    try {
+        absentDevice_->Open(sampleRate_);
+    } catch (const std::exception&) {
+        return;  // still missing; the user has been told
+    }
+    output_ = std::move(absentDevice_);
+    if (paused_) output_->Pause();
+    SetCondition(VoiceCondition::SoundDeviceMissing, false);
+}
+
 // The output failed while playing: report it, end what was sounding and go
-// on with the paced null output so speech and its events continue.
+// on with the paced null output so speech and its events continue. A sound
+// device is tried again when the next text starts; its failure is reported
+// as an error once per service, and otherwise as the lasting condition.
 void EspeakVoiceService::ReplaceFailedOutput(const std::string& message)
 {
-    VoiceEvent error = MakeEvent(kVoiceErrorEvent, feedStream_);
-    error.text = "The sound output failed: " + message;
-    Post(error);
+    const bool device = output_ && output_->IsSoundDevice();
+    if (!device || !deviceFailureReported_) {
+        VoiceEvent error = MakeEvent(kVoiceErrorEvent, feedStream_);
+        error.text = "The sound output failed: " + message;
+        Post(error);
+        deviceFailureReported_ = deviceFailureReported_ || device;
+    }
+    if (device) {
+        std::fprintf(stderr, "quorvane: the sound device failed (%s); speaking to the paced null output until it opens again\n",
+                     message.c_str());
+        SetCondition(VoiceCondition::SoundDeviceMissing, true, kSoundDeviceMissingText);
+    }
     for (const auto& [sample, event] : due_)
         if (event.id == kEventEndStream) cancelled_.insert(event.stream);
     for (const auto& [stream, base] : streamBases_) cancelled_.insert(stream);
@@ -968,6 +1007,7 @@ void EspeakVoiceService::ReplaceFailedOutput(const std::string& message)
     } catch (...) {
     }
     due_.clear();
+    if (device) absentDevice_ = std::move(output_);
     output_ = std::make_unique<PacedAudioOutput>();
     output_->Open(sampleRate_);
     if (paused_) output_->Pause();

@@ -12,7 +12,8 @@
 // English voice, each run with its own voice inside the one stream, and the
 // events point into the caller's text. Without espeak-ng's pinyin voice the
 // plain Mandarin voice reads Han text itself; without any Mandarin voice Han
-// text is left out and the service says so once (Notice, kVoiceNoticeEvent).
+// text is left out and the service says so once (standard error, and the
+// condition VoiceCondition::NoMandarinVoice for the reader's status line).
 #pragma once
 
 #include <condition_variable>
@@ -40,7 +41,9 @@ class EspeakVoiceService : public VoiceService {
 public:
     // `voiceNames`: the installed voices (empty: QUORVANE_VOICES or the
     // defaults). When the output is the sound device and it cannot be opened,
-    // the service warns once on stderr and uses the paced null output.
+    // the service warns once on stderr, raises the SoundDeviceMissing notice
+    // and uses the paced null output, trying the device again as each text
+    // starts.
     // Throws EOleException when espeak-ng cannot start or no voice is usable.
     explicit EspeakVoiceService(std::unique_ptr<AudioOutput> output, std::vector<std::string> voiceNames = {});
     ~EspeakVoiceService() override;
@@ -71,10 +74,10 @@ public:
     void SetVolume(int volume) override;
     void SetEventInterests(int interests) override;
     int Speak(const std::u16string& text, int flags) override;
+    void Purge() override;
     int Skip(const std::string& itemType, int numItems, int endingStream) override;
     void Pause() override;
     void Resume() override;
-    std::string Notice() override;
 
     // Internal: espeak-ng's synthesis callback lands here.
     int OnSynth(short* samples, int count, void* events);
@@ -114,13 +117,13 @@ private:
     void CancelPlayingStream();
     void Post(const VoiceEvent& event);
     void ReplaceFailedOutput(const std::string& message);
+    void OpenAbsentDevice();
 
     // Set up before the threads run, constant afterwards.
     int sampleRate_ = 22050;
     std::vector<VoiceInfo> voices_;
     RunVoices runVoices_;
-    std::string noMandarinNotice_;  // said once, when Han text first meets no Mandarin voice
-    bool noticeGiven_ = false;      // under mutex_
+
 
     std::mutex mutex_;
     std::condition_variable synthWake_;
@@ -159,6 +162,10 @@ private:
 
     // Audio thread (under mutex_).
     std::unique_ptr<AudioOutput> output_;
+    // The sound device that could not be opened or failed, tried again as
+    // each text starts; output_ is the paced null output meanwhile.
+    std::unique_ptr<AudioOutput> absentDevice_;
+    bool deviceFailureReported_ = false;
     bool paused_ = false;
     int feedStream_ = 0;           // whose items are being fed; 0 none
     bool skippingStream_ = false;  // dropping the rest of feedStream_

@@ -306,6 +306,11 @@ void TSpVoice::SetVolume(int volume)
 int TSpVoice::Speak(const std::u16string& text, int flags)
 {
     EnsureConnected();
+    if (flags & SVSFPurgeBeforeSpeak) {
+        service_->Purge();
+        if (text.empty()) return 0;  // only the purge: no stream of its own
+        flags &= ~SVSFPurgeBeforeSpeak;
+    }
     const int stream = service_->Speak(text, flags);
     if (flags & SVSFlagsAsync) return stream;
     // Synchronous speech: keep this thread's messages (and so the events)
@@ -344,12 +349,6 @@ void TSpVoice::Resume()
     service_->Resume();
 }
 
-std::string TSpVoice::ServiceNotice()
-{
-    EnsureConnected();
-    return service_->Notice();
-}
-
 int TSpVoice::DispatchPendingEvents()
 {
     int delivered = 0;
@@ -384,7 +383,7 @@ void TSpVoice::Dispatch(const VoiceEvent& e)
         return;
     }
     if (e.id == kVoiceNoticeEvent) {
-        if (OnNotice) OnNotice(this, e.text);
+        if (OnNotice) OnNotice(this, static_cast<VoiceCondition>(e.args[0]), e.args[1] != 0, e.text);
         return;
     }
     if (!(eventInterests_ & InterestBit(e.id))) return;

@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
+#include <stdexcept>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -536,6 +538,134 @@ TEST_F(EspeakServiceTest, AudioLevelsFollowTheSoundWithinTheirRange)
     EXPECT_NEAR(static_cast<double>(Of(kEventAudioLevel, loud).size()), seconds * 10, 1.5);
     EXPECT_GT(loudMax, 30);
     EXPECT_LT(quietMax, loudMax / 5);
+}
+
+// A purge (an empty Speak with SVSFPurgeBeforeSpeak) ends the sounding text
+// and every text queued behind it, in order, the queued ones unheard; what
+// is spoken afterwards is heard in full. Whether something was sounding or
+// everything was still waiting (paused) makes no difference to the caller.
+TEST_F(EspeakServiceTest, PurgeEndsTheSoundingTextAndEveryQueuedOne)
+{
+    struct Case {
+        const char* name;
+        bool paused;
+    };
+    for (const Case c : {Case{"sounding", false}, Case{"paused", true}}) {
+        SCOPED_TRACE(c.name);
+        Open(TempWav("purge"), 1);
+        if (c.paused) voice_->Pause();
+        const int first = voice_->Speak(u"This sentence is long enough to be still sounding when the purge comes.",
+                                        SVSFlagsAsync);
+        const int second = voice_->Speak(u"Queued behind it and never heard.", SVSFlagsAsync);
+        const int third = voice_->Speak(u"Also queued, also never heard.", SVSFlagsAsync);
+        if (!c.paused) WaitForEnd(first, 500);
+        else Sleep(100);
+        EXPECT_EQ(voice_->Speak(u"", SVSFlagsAsync | SVSFPurgeBeforeSpeak), 0) << "a purge starts no stream";
+        if (c.paused) voice_->Resume();
+        ASSERT_TRUE(WaitForEnd(third, 3000)) << "the queued texts did not end";
+        EXPECT_TRUE(Ended(first));
+        EXPECT_TRUE(Ended(second));
+        for (int stream : {second, third}) {
+            EXPECT_TRUE(Of(kEventStartStream, stream).empty()) << stream << " was heard";
+            EXPECT_TRUE(Of(kEventWord, stream).empty()) << stream << " was heard";
+        }
+        std::vector<int> endOrder;
+        for (const Event& e : Of(kEventEndStream)) endOrder.push_back(e.stream);
+        EXPECT_EQ(endOrder, (std::vector<int>{first, second, third}));
+        const int next = voice_->Speak(u"Heard in full.", SVSFlagsAsync);
+        ASSERT_TRUE(WaitForEnd(next, 5000));
+        EXPECT_EQ(Of(kEventWord, next).size(), 3u);
+        voice_.reset();
+    }
+}
+
+// A sound device that can be unplugged: Open fails while it is absent, Write
+// fails while it is broken. It plays like the paced output and counts what it
+// was given.
+struct DeviceState {
+    std::atomic<bool> present{false};
+    std::atomic<bool> broken{false};
+    std::atomic<std::int64_t> samples{0};
+    std::atomic<int> opens{0};
+};
+
+class UnpluggableDevice : public PacedAudioOutput {
+public:
+    explicit UnpluggableDevice(std::shared_ptr<DeviceState> state) : PacedAudioOutput(4), state_(std::move(state)) {}
+    void Open(int sampleRate) override
+    {
+        ++state_->opens;
+        if (!state_->present) throw std::runtime_error("unplugged");
+        PacedAudioOutput::Open(sampleRate);
+    }
+    void Write(const std::int16_t* samples, std::size_t count) override
+    {
+        if (state_->broken) throw std::runtime_error("pulled out while playing");
+        state_->samples += static_cast<std::int64_t>(count);
+        PacedAudioOutput::Write(samples, count);
+    }
+    bool IsSoundDevice() const override { return true; }
+    std::string Describe() const override { return "sound device"; }
+
+private:
+    std::shared_ptr<DeviceState> state_;
+};
+
+// Without a sound device speech goes on silently and the user is told once
+// (a notice, not an error); the device is tried again as each text starts,
+// so plugging it in mends speech without a restart. A device that fails
+// while playing is reported as an error once and recovers the same way.
+TEST_F(EspeakServiceTest, AMissingOrFailingSoundDeviceIsToldOnceAndTriedAgainWithTheNextText)
+{
+    auto device = std::make_shared<DeviceState>();
+    SetVoiceServiceFactory([device]() -> std::shared_ptr<VoiceService> {
+        return std::make_shared<EspeakVoiceService>(std::make_unique<UnpluggableDevice>(device));
+    });
+    std::vector<std::pair<bool, std::string>> notices;
+    voice_ = std::make_unique<TSpVoice>();
+    voice_->OnNotice = [&](TSpVoice*, VoiceCondition condition, bool active, const std::string& text) {
+        EXPECT_EQ(condition, VoiceCondition::SoundDeviceMissing);
+        notices.emplace_back(active, text);
+    };
+    voice_->OnEndStream = [this](TSpVoice*, int s, StreamPositionVariant p) {
+        events_.push_back(Event{kEventEndStream, s, p});
+    };
+    voice_->OnError = [this](TSpVoice*, const EOleException& e) { errors_.push_back(e.what()); };
+    voice_->Connect();  // the device is found missing while the service starts
+
+    struct Step {
+        const char* what;
+        bool present, broken;
+        bool heard;       // the device received the text's sound
+        bool told;        // a notice came with this text
+        bool missing;     // the condition in force afterwards
+        size_t errors;    // error reports so far
+    };
+    const Step steps[] = {
+        {"no device at start", false, false, false, true, true, 0},
+        {"still none", false, false, false, false, true, 0},
+        {"plugged in", true, false, true, true, false, 0},
+        {"fails while playing", true, true, false, true, true, 1},
+        {"fails again", true, true, false, true, true, 1},
+        {"mended", true, false, true, true, false, 1},
+    };
+    size_t told = 0;
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        device->present = step.present;
+        device->broken = step.broken;
+        const std::int64_t before = device->samples;
+        const int stream = voice_->Speak(u"Can you hear me?", SVSFlagsAsync);
+        ASSERT_TRUE(WaitForEnd(stream, 10000));
+        WaitForEnd(-1, 50);  // what the end brought along
+        EXPECT_EQ(device->samples > before, step.heard);
+        EXPECT_EQ(notices.size() > told, step.told);
+        told = notices.size();
+        ASSERT_FALSE(notices.empty());
+        EXPECT_EQ(notices.back().first, step.missing);
+        if (step.missing) EXPECT_FALSE(notices.back().second.empty());
+        EXPECT_EQ(errors_.size(), step.errors);
+    }
 }
 
 // A subscriber that takes the end of a stream but cannot pass it on at once
