@@ -552,6 +552,10 @@ void EspeakVoiceService::SynthesisThread()
         }
         std::lock_guard<std::mutex> lock(mutex_);
         synthStream_ = 0;
+        // The text may have ended in a run of another voice: the current
+        // voice is loaded again while nothing waits (a Mandarin voice takes
+        // about 20 ms to load), so the next text starts at once.
+        if (utterances_.empty() && voice_ && voice_->engineVoice != loadedVoice_) voiceLoadPending_ = true;
     }
 }
 
@@ -584,7 +588,8 @@ void EspeakVoiceService::Synthesize(const Utterance& utterance)
     frontend::FrontEndOptions options;
     options.current = LanguageOfVoice(utterance.voice->engineVoice);
     options.mandarin = runVoices_.mandarin;
-    const std::vector<frontend::SpeechRun> runs = frontend::AnalyseText(utterance.text, options);
+    // A long text is analysed a piece at a time, as synthesis reaches it.
+    frontend::TextAnalysis analysis(utterance.text, options);
 
     Item start(ItemKind::StreamStart);
     start.stream = utterance.stream;
@@ -600,7 +605,15 @@ void EspeakVoiceService::Synthesize(const Utterance& utterance)
     sentenceRaised_ = false;
     sentenceEnd_ = 0;
     espeak_ERROR result = EE_OK;
-    for (size_t r = 0; r < runs.size(); ++r) {
+    std::vector<frontend::SpeechRun> runs;
+    size_t r = 0;
+    for (;; ++r) {
+        if (r >= runs.size()) {
+            if (analysis.Done()) break;
+            runs = analysis.Next();
+            r = 0;
+            if (runs.empty()) continue;
+        }
         const frontend::SpeechRun& run = runs[r];
         {
             std::lock_guard<std::mutex> lock(mutex_);
@@ -623,7 +636,7 @@ void EspeakVoiceService::Synthesize(const Utterance& utterance)
         const espeak_ERROR runResult = espeak_Synth(run.text.c_str(), run.text.size() + 1, 0, POS_CHARACTER, 0,
                                                     espeakCHARS_UTF8, nullptr, nullptr);
         if (runResult != EE_OK) result = runResult;
-        if (run.pauseAfterMs > 0 && r + 1 < runs.size()) {
+        if (run.pauseAfterMs > 0) {
             // A line or paragraph break: silence between the runs.
             Item pause(ItemKind::Pcm);
             pause.stream = utterance.stream;

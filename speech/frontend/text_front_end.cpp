@@ -183,10 +183,14 @@ public:
         Flush(ms);
         open_ = false;
     }
-    std::vector<SpeechRun> Finish()
+    // The runs completed so far; the next piece starts a new run.
+    std::vector<SpeechRun> TakeRuns()
     {
         Flush(0);
-        return std::move(runs_);
+        open_ = false;
+        std::vector<SpeechRun> runs = std::move(runs_);
+        runs_.clear();
+        return runs;
     }
 
 private:
@@ -360,14 +364,35 @@ SourceSpan SpeechRun::Map(int espeakPosition, int length) const
     return result;
 }
 
-std::vector<SpeechRun> AnalyseText(std::u16string_view source, const FrontEndOptions& options)
+struct TextAnalysis::State {
+    explicit State(std::u16string_view text, FrontEndOptions frontEndOptions)
+        : options(std::move(frontEndOptions)), prepared(PrepareText(text)), builder(options)
+    {
+    }
+    FrontEndOptions options;
+    MappedText prepared;
+    RunBuilder builder;
+    size_t next = 0;  // in prepared.text
+};
+
+TextAnalysis::TextAnalysis(std::u16string_view text, FrontEndOptions options)
+    : state_(std::make_unique<State>(text, std::move(options)))
 {
-    const MappedText prepared = PrepareText(source);
+}
+
+TextAnalysis::~TextAnalysis() = default;
+
+bool TextAnalysis::Done() const { return state_->next >= state_->prepared.Size(); }
+
+std::vector<SpeechRun> TextAnalysis::Next()
+{
+    const FrontEndOptions& options = state_->options;
+    const MappedText& prepared = state_->prepared;
     const std::u16string& t = prepared.text;
     const size_t n = t.size();
     const bool mandarinOk = options.mandarin != MandarinSupport::None;
     const RunVoice latinVoice = options.current == CurrentLanguage::Other ? RunVoice::Current : RunVoice::English;
-    RunBuilder builder(options);
+    RunBuilder& builder = state_->builder;
 
     // The neighbours of t[begin, end): blanks and ASCII marks between are
     // skipped, and so is a word the piece is glued to ("5G", "iPhone15").
@@ -390,8 +415,15 @@ std::vector<SpeechRun> AnalyseText(std::u16string_view source, const FrontEndOpt
         return options.current == CurrentLanguage::Mandarin;
     };
 
-    size_t i = 0;
+    // A piece ends at the first sentence end or break after kPieceUnits.
+    size_t& i = state_->next;
+    const size_t pieceEnd = i + kPieceUnits;
+    auto endsPiece = [](char16_t c) {
+        return c == kLineBreakMark || c == kParagraphMark || c == 0x3002 || c == 0xFF01 || c == 0xFF1F || c == u'.' ||
+               c == u'!' || c == u'?';
+    };
     while (i < n) {
+        if (i >= pieceEnd && endsPiece(t[i - 1])) break;
         const char16_t c = t[i];
         const SourceSpan span = prepared.spans[i];
         if (c == kLineBreakMark || c == kParagraphMark) {
@@ -492,7 +524,18 @@ std::vector<SpeechRun> AnalyseText(std::u16string_view source, const FrontEndOpt
         for (size_t k = 0; k < units; ++k) builder.Add(RunVoice::Current, t[i + k], prepared.spans[i + k]);
         i += units;
     }
-    return builder.Finish();
+    return builder.TakeRuns();
+}
+
+std::vector<SpeechRun> AnalyseText(std::u16string_view text, const FrontEndOptions& options)
+{
+    TextAnalysis analysis(text, options);
+    std::vector<SpeechRun> runs;
+    while (!analysis.Done()) {
+        std::vector<SpeechRun> piece = analysis.Next();
+        runs.insert(runs.end(), std::make_move_iterator(piece.begin()), std::make_move_iterator(piece.end()));
+    }
+    return runs;
 }
 
 std::string ReadingLine(std::u16string_view text, const FrontEndOptions& options)

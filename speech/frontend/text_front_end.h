@@ -12,6 +12,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -65,8 +66,29 @@ struct SpeechRun {
 constexpr int kLinePauseMs = 300;
 constexpr int kParagraphPauseMs = 700;
 
-// The runs for `text`. Empty runs are not returned; a text with nothing to
-// say gives no run. Thread-safe.
+// The runs of a text a piece at a time, so a long text starts to sound as soon
+// as its first sentences are analysed: each Next() gives the runs of about
+// kPieceUnits more of the text, ending at a sentence end or a break. The last
+// run of a piece may carry the pause of the break that ended it.
+class TextAnalysis {
+public:
+    TextAnalysis(std::u16string_view text, FrontEndOptions options);
+    ~TextAnalysis();
+    TextAnalysis(const TextAnalysis&) = delete;
+    TextAnalysis& operator=(const TextAnalysis&) = delete;
+
+    bool Done() const;
+    std::vector<SpeechRun> Next();
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+constexpr size_t kPieceUnits = 400;
+
+// All the runs for `text`. Empty runs are not returned; a text with nothing
+// to say gives no run. Thread-safe.
 std::vector<SpeechRun> AnalyseText(std::u16string_view text, const FrontEndOptions& options);
 
 // One line of tokens as they will be spoken: Mandarin syllables as pinyin with

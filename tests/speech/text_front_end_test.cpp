@@ -245,6 +245,43 @@ TEST(TextFrontEnd, PauseRunsCarryTheirLength)
     EXPECT_TRUE(AnalyseText(u"...!?", Hanzi()).empty());
 }
 
+// A long text comes a piece at a time, each ending at a sentence end or a
+// break, and the pieces together are the whole text's runs, pauses included.
+TEST(TextFrontEnd, LongTextsComeInPiecesThatEndAtSentences)
+{
+    const std::u16string paragraph = u"今天的第一句话说完了。The second one ends here! 第三句没有标点";
+    std::u16string text;
+    std::string expected;
+    for (int k = 0; k < 60; ++k) {
+        text += paragraph + u"\r\r";
+        expected += (k ? " || " : "") + ReadingLine(paragraph, Hanzi());
+    }
+    // Piece boundaries change nothing that is read.
+    EXPECT_EQ(ReadingLine(text, Hanzi()), expected);
+    const std::vector<SpeechRun> whole = AnalyseText(text, Hanzi());
+    TextAnalysis analysis(text, Hanzi());
+    std::vector<SpeechRun> joined;
+    int pieces = 0;
+    while (!analysis.Done()) {
+        std::vector<SpeechRun> piece = analysis.Next();
+        ASSERT_FALSE(piece.empty());
+        ++pieces;
+        const SpeechRun& last = piece.back();
+        const std::u16string lastText = FromUtf8(last.text);
+        const bool endsSentence = last.pauseAfterMs > 0 || lastText.back() == u'。' || lastText.back() == u'!' ||
+                                  lastText.back() == u'.';
+        EXPECT_TRUE(endsSentence || analysis.Done()) << last.text;
+        joined.insert(joined.end(), piece.begin(), piece.end());
+    }
+    EXPECT_GT(pieces, 5);
+    ASSERT_EQ(joined.size(), whole.size());
+    for (size_t r = 0; r < whole.size(); ++r) {
+        EXPECT_EQ(joined[r].text, whole[r].text);
+        EXPECT_EQ(joined[r].pauseAfterMs, whole[r].pauseAfterMs);
+        EXPECT_EQ(joined[r].spans.back().end, whole[r].spans.back().end);
+    }
+}
+
 // A reader with fixed syllables: one per Han character, numbered, so the
 // pinyin a run holds tells which character it came from.
 std::vector<MandarinSyllable> NumberedReader(std::u16string_view text)
