@@ -581,7 +581,6 @@ bool EspeakVoiceService::LoadEngineVoice(const std::string& engineVoice)
 
 void EspeakVoiceService::Synthesize(const Utterance& utterance)
 {
-    SpeechText text(utterance.text);
     LoadVoice(*utterance.voice);
     ApplyRate(utterance.rate);
 
@@ -598,7 +597,7 @@ void EspeakVoiceService::Synthesize(const Utterance& utterance)
     lastStreamVoice_ = utterance.voice->id;
     PushItem(std::move(start));
 
-    synthText_ = &text;
+    synthText_ = &utterance.text;
     synthVolume_ = utterance.volume;
     synthSamples_ = 0;
     havePhoneme_ = false;
@@ -741,7 +740,7 @@ int EspeakVoiceService::OnSynth(short* samples, int count, void* rawEvents)
                     // Each run starts a sentence for espeak-ng; the caller
                     // hears one where its own text starts one.
                     if (sentenceRaised_ && span.begin < sentenceEnd_) break;
-                    item.event.args[1] = synthText_->SentenceLength(span.begin);
+                    item.event.args[1] = SpeechText::SentenceLength(*synthText_, span.begin);
                     sentenceRaised_ = true;
                     sentenceEnd_ = span.begin + std::max(1, item.event.args[1]);
                 }

@@ -147,7 +147,7 @@ private:
     std::int64_t itemSamples_ = 0;
 
     // Synthesis thread only.
-    const class SpeechText* synthText_ = nullptr;  // the caller's text, for sentence extents
+    const std::u16string* synthText_ = nullptr;  // the caller's text, for sentence extents
     const frontend::SpeechRun* synthRun_ = nullptr;
     std::int64_t runBase_ = 0;      // stream sample at which synthRun_ starts
     int sentenceEnd_ = 0;           // caller position where the last sentence raised ends

@@ -126,6 +126,15 @@ std::u16string ChineseText(size_t units)
     return text;
 }
 
+// A copy of about `bytes` bytes of UTF-8 made of the paragraph above.
+std::u16string ChineseCopy(size_t bytes)
+{
+    const size_t paragraphBytes = frontend::ToUtf8(kMixedParagraph).size();
+    std::u16string text;
+    for (size_t size = 0; size < bytes; size += paragraphBytes) text += kMixedParagraph;
+    return text;
+}
+
 // Speak to first PCM for a 200-character Chinese text: the front end (its
 // analysis of the whole text, the dictionary lookups) comes before the
 // first sample.
@@ -136,14 +145,14 @@ BENCHMARK(BM_SpeakToFirstPcmChinese200)->UseManualTime()->Iterations(200)->Unit(
 // long text starts (its window does not wait: Speak only queues the text).
 void BM_SpeakToFirstPcm2MB(benchmark::State& state)
 {
-    SpeakToFirstPcm(state, "804", ChineseText(2 * 1024 * 1024 / 3));
+    SpeakToFirstPcm(state, "804", ChineseCopy(2'000'000));
 }
 BENCHMARK(BM_SpeakToFirstPcm2MB)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
 
 // The front end alone over a 2 MB copy (UTF-8 size) of mixed text.
 void BM_FrontEndThroughput2MB(benchmark::State& state)
 {
-    const std::u16string text = ChineseText(2 * 1024 * 1024 / 3);
+    const std::u16string text = ChineseCopy(2'000'000);
     const size_t utf8Bytes = frontend::ToUtf8(text).size();
     frontend::FrontEndOptions options;
     size_t runs = 0;

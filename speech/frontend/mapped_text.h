@@ -66,6 +66,28 @@ inline bool IsCjk(std::u16string_view text, size_t i) { return IsHanUnit(text, i
 // marks or joins the lines of a sentence broken by a layout (see the .cpp).
 MappedText PrepareText(std::u16string_view text);
 
+// The same, a part at a time: a long text is prepared as far as it is read.
+// `text` must outlive the preparer.
+class TextPreparer {
+public:
+    explicit TextPreparer(std::u16string_view text) : text_(text) {}
+    bool Done() const { return next_ >= text_.size(); }
+    // Prepares more of the text into `out` until `out` holds at least `units`
+    // units or the text is done.
+    void Continue(MappedText& out, size_t units);
+
+private:
+    struct LineShape {
+        int length = 0;     // units that are not blanks
+        char16_t last = 0;  // the last of them
+        char16_t beforeLast = 0;
+        bool lastIsCjk = false;
+    };
+    std::u16string_view text_;
+    size_t next_ = 0;
+    LineShape line_;
+};
+
 // Reads the number that starts at `i` (a digit, or a sign or currency sign
 // before one) as Chinese words into `out` and moves `i` past what it read.
 // `previous` is the prepared character before the number (0 at the start).

@@ -366,10 +366,19 @@ SourceSpan SpeechRun::Map(int espeakPosition, int length) const
 
 struct TextAnalysis::State {
     explicit State(std::u16string_view text, FrontEndOptions frontEndOptions)
-        : options(std::move(frontEndOptions)), prepared(PrepareText(text)), builder(options)
+        : options(std::move(frontEndOptions)), preparer(text), builder(options)
     {
     }
+    // Prepared text reaches this far past the position being read, for the
+    // look-ahead of numbers, addresses and context.
+    static constexpr size_t kLookAhead = 1024;
+    void PrepareTo(size_t position)
+    {
+        if (!preparer.Done() && prepared.Size() < position + kLookAhead)
+            preparer.Continue(prepared, position + 2 * kLookAhead);
+    }
     FrontEndOptions options;
+    TextPreparer preparer;
     MappedText prepared;
     RunBuilder builder;
     size_t next = 0;  // in prepared.text
@@ -382,14 +391,15 @@ TextAnalysis::TextAnalysis(std::u16string_view text, FrontEndOptions options)
 
 TextAnalysis::~TextAnalysis() = default;
 
-bool TextAnalysis::Done() const { return state_->next >= state_->prepared.Size(); }
+bool TextAnalysis::Done() const { return state_->preparer.Done() && state_->next >= state_->prepared.Size(); }
 
 std::vector<SpeechRun> TextAnalysis::Next()
 {
     const FrontEndOptions& options = state_->options;
     const MappedText& prepared = state_->prepared;
     const std::u16string& t = prepared.text;
-    const size_t n = t.size();
+    state_->PrepareTo(state_->next);
+    size_t n = t.size();
     const bool mandarinOk = options.mandarin != MandarinSupport::None;
     const RunVoice latinVoice = options.current == CurrentLanguage::Other ? RunVoice::Current : RunVoice::English;
     RunBuilder& builder = state_->builder;
@@ -424,6 +434,8 @@ std::vector<SpeechRun> TextAnalysis::Next()
     };
     while (i < n) {
         if (i >= pieceEnd && endsPiece(t[i - 1])) break;
+        state_->PrepareTo(i);
+        n = t.size();
         const char16_t c = t[i];
         const SourceSpan span = prepared.spans[i];
         if (c == kLineBreakMark || c == kParagraphMark) {

@@ -69,7 +69,8 @@ constexpr int kParagraphPauseMs = 700;
 // The runs of a text a piece at a time, so a long text starts to sound as soon
 // as its first sentences are analysed: each Next() gives the runs of about
 // kPieceUnits more of the text, ending at a sentence end or a break. The last
-// run of a piece may carry the pause of the break that ended it.
+// run of a piece may carry the pause of the break that ended it. The text is
+// prepared as far as it is read, and must outlive the analysis.
 class TextAnalysis {
 public:
     TextAnalysis(std::u16string_view text, FrontEndOptions options);

@@ -85,12 +85,6 @@ bool StartsListItem(std::u16string_view text, size_t begin)
     return after == u'.' || after == u')' || after == 0x3001 || after == 0xFF0E || after == 0xFF09 || after == 0xFF0C;
 }
 
-struct LineShape {
-    int length = 0;        // units that are not blanks
-    char16_t last = 0;     // the last of them
-    char16_t beforeLast = 0;
-    bool lastIsCjk = false;
-};
 
 }  // namespace
 
@@ -99,10 +93,21 @@ MappedText PrepareText(std::u16string_view text)
     MappedText out;
     out.text.reserve(text.size());
     out.spans.reserve(text.size());
-    LineShape line;
+    out.flags.reserve(text.size());
+    TextPreparer preparer(text);
+    preparer.Continue(out, static_cast<size_t>(-1));
+    return out;
+}
+
+// Each round of the loop handles a whole blank run, a whole line break or
+// one character, so the preparation can stop between any two rounds.
+void TextPreparer::Continue(MappedText& out, size_t units)
+{
+    const std::u16string_view text = text_;
+    LineShape& line = line_;
     const size_t size = text.size();
-    size_t i = 0;
-    while (i < size) {
+    size_t& i = next_;
+    while (i < size && out.Size() < units) {
         const char16_t c = text[i];
         const int at = static_cast<int>(i);
         if (IsZeroWidth(c)) {
@@ -185,10 +190,10 @@ MappedText PrepareText(std::u16string_view text)
         line.lastIsCjk = IsCjk(text, i);
         ++i;
     }
+    if (i < size) return;
     while (!out.text.empty() && (out.text.back() == u' ' || out.text.back() == kLineBreakMark ||
                                  out.text.back() == kParagraphMark))
         out.PopBack();
-    return out;
 }
 
 }  // namespace quorvane::frontend
