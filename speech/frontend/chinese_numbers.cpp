@@ -182,6 +182,13 @@ bool FollowsCodeWord(const std::u16string& text, size_t i)
     return false;
 }
 
+// Words before which a number of three digits or more names a room (302房间,
+// 1201室).
+bool PrecedesRoomWord(const std::u16string& text, size_t i)
+{
+    return text.compare(i, 2, u"房间") == 0 || text.compare(i, 1, u"室") == 0 || text.compare(i, 2, u"号房") == 0;
+}
+
 bool ValidDate(int month, int day) { return month >= 1 && month <= 12 && day >= 1 && day <= 31; }
 
 }  // namespace
@@ -341,7 +348,8 @@ void ReadChineseNumber(const MappedText& in, size_t& i, MappedText& out)
     // An ordinary number: integer, decimal, fraction.
     const bool longDigits = !grouped && !ordinal &&
                             (first.size() >= 10 || (first.size() >= 2 && first.front().value == 0 && next(i) != u'.') ||
-                             (first.size() >= 3 && next(i) != u'.' && FollowsCodeWord(t, start - (negative ? 1 : 0))));
+                             (first.size() >= 3 && next(i) != u'.' &&
+                              (FollowsCodeWord(t, start - (negative ? 1 : 0)) || PrecedesRoomWord(t, i))));
     const bool year = !grouped && first.size() == 4 && next(i) == u'年';
     if (longDigits || year) {
         AppendDigitByDigit(number, first);
