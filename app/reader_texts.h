@@ -29,6 +29,10 @@ std::string AboutText();
 // is neither read nor spoken. It carries nothing of the copy.
 inline constexpr std::string_view kPrivateCopySkippedLine = "Private copy skipped: not read, not spoken";
 
+// Progress log line (and standard error line) for a copy that could not be
+// read because another program kept the clipboard open.
+inline constexpr std::string_view kBusyClipboardLine = "Clipboard busy: copy not read";
+
 // Progress log lines of the voice events.
 std::string StartStreamLine(int stream, int position);
 std::string EndStreamLine(int stream, int position);

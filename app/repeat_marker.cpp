@@ -1,6 +1,7 @@
 #include "app/repeat_marker.h"
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include <stdexcept>
 
@@ -58,6 +59,47 @@ void WriteMarker(const std::u16string& path, const std::string& content)
 void DeleteMarker(const std::u16string& path)
 {
     if (MarkerExists(path)) DeleteFileW(Wide(path));
+}
+
+std::u16string UserSettingsDirectory()
+{
+    WCHAR folder[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder)) || !folder[0]) return {};
+    return std::u16string(reinterpret_cast<const char16_t*>(folder)) + u"\\Quorvane";
+}
+
+RepeatMarkerFiles::RepeatMarkerFiles(std::u16string programDirectory, std::u16string userDirectory)
+    : programPath_(MarkerPath(programDirectory)), userDirectory_(std::move(userDirectory))
+{
+    if (!userDirectory_.empty()) userPath_ = MarkerPath(userDirectory_);
+}
+
+bool RepeatMarkerFiles::Exists() const
+{
+    return MarkerExists(programPath_) || (!userPath_.empty() && MarkerExists(userPath_));
+}
+
+void RepeatMarkerFiles::Write(const std::string& content)
+{
+    try {
+        WriteMarker(programPath_, content);
+        return;
+    } catch (const std::runtime_error&) {
+        if (userPath_.empty()) throw;
+    }
+    CreateDirectoryW(Wide(userDirectory_), nullptr);  // already there: fine
+    try {
+        WriteMarker(userPath_, content);
+    } catch (const std::runtime_error&) {
+        // The message names the place the user knows the setting by.
+        throw std::runtime_error("Cannot create file " + Utf16ToUtf8(programPath_));
+    }
+}
+
+void RepeatMarkerFiles::Delete()
+{
+    DeleteMarker(programPath_);
+    if (!userPath_.empty()) DeleteMarker(userPath_);
 }
 
 }  // namespace quorvane::reader

@@ -4,10 +4,13 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdio>
+#include <optional>
 #include <cstring>
 #include <stdexcept>
 #include <string>
 
+#include "app/clipboard_copy.h"
 #include "app/reader_glyphs.h"
 #include "app/reader_texts.h"
 #include "app/reader_skin.h"
@@ -51,75 +54,6 @@ TButton* MakeButton(TComponent* owner, TWinControl* parent, const char* name, in
     button->SetCaption(caption);
     button->SetHint(hint);
     return button;
-}
-
-// The clipboard's text as UTF-16. CF_UNICODETEXT is asked for so that any
-// script survives whatever the system code page is; the platform converts
-// from CF_TEXT/CF_OEMTEXT when that is all a program offered. The copy is
-// bounded by the size of the clipboard's memory block, so a block without a
-// terminating zero cannot make it read past its end.
-std::u16string ReadClipboardText(HWND owner)
-{
-    if (!OpenClipboard(owner)) throw Exception("Cannot open clipboard");
-    std::u16string text;
-    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-        if (const auto* chars = static_cast<const char16_t*>(GlobalLock(data))) {
-            const size_t capacity = GlobalSize(data) / sizeof(char16_t);
-            size_t length = 0;
-            while (length < capacity && chars[length] != u'\0') ++length;
-            text.assign(chars, length);
-            GlobalUnlock(data);
-        }
-    }
-    CloseClipboard();
-    return text;
-}
-
-// Whether the clipboard holds a copy its maker marked private, as password
-// managers do so that clipboard watchers leave it alone: on Windows by the
-// formats "ExcludeClipboardContentFromMonitorProcessing" and "Clipboard
-// Viewer Ignore", or "CanIncludeInClipboardHistory" holding 0; on X11 by the
-// target "x-kde-passwordManagerHint" holding "secret", which Wine offers as
-// a registered format of that name with the target's bytes. Only the marks
-// are read, never the copy. A mark whose value cannot be read counts as
-// private: better a copy left unspoken than a password read out.
-bool ClipboardHoldsPrivateCopy(HWND owner)
-{
-    static const UINT exclude = RegisterClipboardFormatW(L"ExcludeClipboardContentFromMonitorProcessing");
-    static const UINT viewerIgnore = RegisterClipboardFormatW(L"Clipboard Viewer Ignore");
-    static const UINT history = RegisterClipboardFormatW(L"CanIncludeInClipboardHistory");
-    static const UINT passwordHint = RegisterClipboardFormatW(L"x-kde-passwordManagerHint");
-    if ((exclude && IsClipboardFormatAvailable(exclude)) || (viewerIgnore && IsClipboardFormatAvailable(viewerIgnore)))
-        return true;
-    const bool hasHistory = history && IsClipboardFormatAvailable(history);
-    const bool hasHint = passwordHint && IsClipboardFormatAvailable(passwordHint);
-    if (!hasHistory && !hasHint) return false;
-
-    if (!OpenClipboard(owner)) throw Exception("Cannot open clipboard");
-    auto bytesOf = [](UINT format) {
-        std::string bytes;
-        if (HANDLE data = GetClipboardData(format)) {
-            if (const auto* memory = static_cast<const char*>(GlobalLock(data))) {
-                bytes.assign(memory, std::min<SIZE_T>(GlobalSize(data), 64));
-                GlobalUnlock(data);
-            }
-        }
-        return bytes;
-    };
-    bool marked = false;
-    if (hasHistory) {
-        const std::string value = bytesOf(history);
-        DWORD allowed = 0;
-        if (value.size() >= sizeof allowed) std::memcpy(&allowed, value.data(), sizeof allowed);
-        marked = allowed == 0;
-    }
-    if (hasHint && !marked) {
-        std::string value = bytesOf(passwordHint);
-        while (!value.empty() && value.back() == '\0') value.pop_back();
-        marked = value.empty() || value == "secret";
-    }
-    CloseClipboard();
-    return marked;
 }
 
 std::u16string ReadRichEdit(HWND richEdit)
@@ -176,8 +110,9 @@ TfrmTextToSpeech::TfrmTextToSpeech(TComponent* owner, ReaderOptions options)
         }
     });
     SetName("frmTextToSpeech");
-    markerPath_ = reader::MarkerPath(options_.markerDirectory.empty() ? reader::ExecutableDirectory()
-                                                                      : options_.markerDirectory);
+    markerFiles_ = reader::RepeatMarkerFiles(
+        options_.markerDirectory.empty() ? reader::ExecutableDirectory() : options_.markerDirectory,
+        options_.userSettingsDirectory.empty() ? reader::UserSettingsDirectory() : options_.userSettingsDirectory);
     BuildControls();
     OnCreate = [this](TObject* sender) { FormCreate(sender); };
     OnDestroy = [this](TObject* sender) { FormDestroy(sender); };
@@ -394,6 +329,9 @@ void TfrmTextToSpeech::BuildControls()
 
     // All ten events.
     TSpVoice& voice = *spVoice_;
+    voice.OnNotice = [this](TSpVoice*, VoiceCondition condition, bool active, const std::string& text) {
+        SpVoiceNotice(condition, active, text);
+    };
     voice.OnStartStream = [this](TSpVoice* s, int n, StreamPositionVariant p) { SpVoiceStartStream(s, n, p); };
     voice.OnEndStream = [this](TSpVoice* s, int n, StreamPositionVariant p) { SpVoiceEndStream(s, n, p); };
     voice.OnVoiceChange = [this](TSpVoice* s, int n, StreamPositionVariant p, ISpeechObjectToken* t) {
@@ -485,7 +423,7 @@ void TfrmTextToSpeech::FormCreate(TObject*)
 
         SetBounds(Screen->Width() - Width(), 0, Width(), Height());
 
-        if (reader::MarkerExists(markerPath_))
+        if (markerFiles_.Exists())
             CBChongFu->SetChecked(true);
         else
             CBChongFu->SetChecked(false);
@@ -543,19 +481,41 @@ void TfrmTextToSpeech::WmDrawClipboard(TMessage& message)
 {
     message.result = 0;
     if (NextClipboardViewer) SendMessageW(NextClipboardViewer, WM_DRAWCLIPBOARD, message.wParam, message.lParam);
-    if (!IsClipboardFormatAvailable(CF_TEXT) && !IsClipboardFormatAvailable(CF_OEMTEXT)) return;
     if (!spVoice_) return;  // the window is going away
-    if (ClipboardHoldsPrivateCopy(Handle())) {
-        // What was being said stops as for any copy; the copy itself is
-        // neither read nor shown nor spoken.
-        CutSpeechShort();
-        RepeatArmed = false;
-        LogProgress(std::string(reader::kPrivateCopySkippedLine));
+    // Nothing was put on the clipboard since the reader last read it: the
+    // same notice again (passed on twice along the chain).
+    if (copies_.Unchanged(GetClipboardSequenceNumber())) return;
+    if (!IsClipboardFormatAvailable(CF_TEXT) && !IsClipboardFormatAvailable(CF_OEMTEXT)) {
+        copies_.ForgetContent();
         return;
     }
-    SetReText(ReadClipboardText(Handle()));
+    // Another program may hold the clipboard open for a moment: a few tries,
+    // then the copy is left unread rather than shown as an error over every
+    // window (the strip stays on top).
+    std::optional<reader::ClipboardCopy> copy = reader::ReadClipboardCopy(Handle());
+    if (!copy) {
+        LogProgress(std::string(reader::kBusyClipboardLine));
+        std::fprintf(stderr, "quorvane: %s\n", reader::kBusyClipboardLine.data());
+        return;
+    }
+    switch (copies_.Classify(*copy, GetTickCount())) {
+    case reader::CopyTracker::Verdict::SameCopy:
+        return;
+    case reader::CopyTracker::Verdict::PrivateCopy:
+        // What was being said stops as for any copy; the copy itself is
+        // neither kept nor shown nor spoken.
+        CutSpeechShort();
+        RepeatArmed = false;
+        PurgeQueuedSpeech();
+        LogProgress(std::string(reader::kPrivateCopySkippedLine));
+        return;
+    case reader::CopyTracker::Verdict::NewCopy:
+        break;
+    }
+    SetReText(std::move(copy->text));
     CutSpeechShort();
     RepeatArmed = false;
+    PurgeQueuedSpeech();
     SpeakText();
     RepeatArmed = true;
 }
@@ -632,6 +592,7 @@ void TfrmTextToSpeech::FillNextChunk(WPARAM generation)
 void TfrmTextToSpeech::btnPlayClick(TObject*)
 {
     if (!spVoice_) return;
+    copies_.UserActed();
     if (Paused) {
         spVoice_->Resume();
         Paused = false;
@@ -644,6 +605,7 @@ void TfrmTextToSpeech::btnPlayClick(TObject*)
 void TfrmTextToSpeech::btnPauseClick(TObject*)
 {
     if (!spVoice_) return;
+    copies_.UserActed();
     if (!Paused) spVoice_->Pause();
     Paused = true;
 }
@@ -651,8 +613,10 @@ void TfrmTextToSpeech::btnPauseClick(TObject*)
 void TfrmTextToSpeech::btnStopClick(TObject*)
 {
     if (!spVoice_) return;
+    copies_.UserActed();
     CutSpeechShort();
     RepeatArmed = false;
+    PurgeQueuedSpeech();
 }
 
 // Skips the rest of the text being spoken. The voice ends that stream a
@@ -662,6 +626,15 @@ void TfrmTextToSpeech::CutSpeechShort()
 {
     repeatStream_ = 0;
     spVoice_->Skip("Sentence", kSkipAll);
+}
+
+// Ends every text still queued behind the one just cut short (a press of
+// play during speech queues one): after stop or a new copy nothing old is
+// heard again. A purge with an empty text starts no stream of its own.
+void TfrmTextToSpeech::PurgeQueuedSpeech()
+{
+    repeatStream_ = 0;
+    spVoice_->Speak(std::u16string(), SVSFlagsAsync | SVSFPurgeBeforeSpeak);
 }
 
 // Speaks reText's text behind whatever is still being spoken.
@@ -717,11 +690,22 @@ void TfrmTextToSpeech::CBChongFuClick(TObject*)
 {
     if (CBChongFu->Checked()) {
         // The marker's content is the (empty) memo's lines.
-        reader::WriteMarker(markerPath_, Memo1->Lines()->Count() > 0 ? Memo1->Lines()->Text() : std::string());
+        try {
+            markerFiles_.Write(Memo1->Lines()->Count() > 0 ? Memo1->Lines()->Text() : std::string());
+        } catch (const std::runtime_error& error) {
+            // One box per run: the box is checked at every start and at
+            // every click, and would otherwise greet the user every time.
+            if (!markerErrorShown_) {
+                markerErrorShown_ = true;
+                throw;
+            }
+            std::fprintf(stderr, "quorvane: %s\n", error.what());
+            return;
+        }
         RepeatArmed = true;
     } else {
         RepeatArmed = false;
-        reader::DeleteMarker(markerPath_);
+        markerFiles_.Delete();
     }
 }
 
@@ -742,6 +726,21 @@ void TfrmTextToSpeech::BAboutClick(TObject*)
 // ---------------------------------------------------------------------------
 // Voice events
 // ---------------------------------------------------------------------------
+
+// A lasting condition of the voice (no sound device) is told in the status
+// line while it holds, in place of the welcome text, and the welcome text
+// comes back when it is over: said once, where the user looks, without a box
+// over the strip.
+void TfrmTextToSpeech::SpVoiceNotice(VoiceCondition condition, bool active, const std::string& text)
+{
+    if (active)
+        notices_[static_cast<int>(condition)] = text;
+    else
+        notices_.erase(static_cast<int>(condition));
+    std::string line;
+    for (const auto& [key, notice] : notices_) line += (line.empty() ? "" : "  ") + notice;
+    StatusBar1->SetSimpleText(line.empty() ? reader::StatusBarText() : line);
+}
 
 void TfrmTextToSpeech::LogProgress(const std::string& line)
 {

@@ -6,21 +6,28 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 
+#include "app/clipboard_copy.h"
+#include "app/repeat_marker.h"
 #include "framework/com_controls.h"
 #include "framework/forms.h"
 #include "framework/image_list.h"
 #include "framework/std_controls.h"
 #include "skin/data/skin_data.h"
 #include "speech/speech_lib_tlb.h"
+#include "speech/voice_service.h"
 
 namespace quorvane {
 
 struct ReaderOptions {
     // Folder of the repeat marker "01.ini"; empty: the executable's folder.
     std::u16string markerDirectory;
+    // Where the marker goes when that folder cannot be written; empty: the
+    // user's application data folder, %APPDATA%\Quorvane.
+    std::u16string userSettingsDirectory;
     // Receives every line added to the progress log, as it is added.
     std::function<void(const std::string& line)> progressSink;
 };
@@ -105,6 +112,8 @@ public:
     void tbVolumeChange(TObject* sender);
     void CBChongFuClick(TObject* sender);
 
+    // Not a platform voice event: a lasting condition of the voice service.
+    void SpVoiceNotice(VoiceCondition condition, bool active, const std::string& text);
     void SpVoiceStartStream(TSpVoice* sender, int streamNumber, StreamPositionVariant streamPosition);
     void SpVoiceEndStream(TSpVoice* sender, int streamNumber, StreamPositionVariant streamPosition);
     void SpVoiceVoiceChange(TSpVoice* sender, int streamNumber, StreamPositionVariant streamPosition,
@@ -133,7 +142,8 @@ public:
     const std::u16string& TextToSpeak() const { return textToSpeak_; }
     // Whether reText still receives the rest of a long text.
     bool FillingText() const { return fillOffset_ < textToSpeak_.size(); }
-    std::u16string MarkerPath() const { return markerPath_; }
+    std::u16string MarkerPath() const { return markerFiles_.ProgramPath(); }
+    const reader::RepeatMarkerFiles& MarkerFiles() const { return markerFiles_; }
 
     void WndProc(TMessage& message) override;
     void BeforeDestruction() override;
@@ -153,6 +163,7 @@ private:
     void WmChangeCbChain(TMessage& message);
     void LeaveClipboardChain();
     void CutSpeechShort();
+    void PurgeQueuedSpeech();
     void SpeakText();
     void SetReText(std::u16string text);
     void FillNextChunk(WPARAM generation);
@@ -161,11 +172,18 @@ private:
 
     ReaderOptions options_;
     std::unique_ptr<TSpVoice> spVoice_;
-    std::u16string markerPath_;
+    reader::RepeatMarkerFiles markerFiles_;
+    // The marker could be written in neither place: said once per run.
+    bool markerErrorShown_ = false;
     std::u16string textToSpeak_;
     size_t fillOffset_ = 0;
     WPARAM fillGeneration_ = 0;
     bool inChain_ = false;
+    // Tells a new copy from the same one announced again and remembers the
+    // last private copy by its hash.
+    reader::CopyTracker copies_;
+    // Conditions of the voice in force, shown in the status line.
+    std::map<int, std::string> notices_;
     // The stream of the reader's latest Speak, the only one whose end may
     // speak the text again; 0 once speech has been cut short.
     int repeatStream_ = 0;

@@ -182,16 +182,11 @@ namespace {
 
 class WaveOutAudioOutput : public AudioOutput {
 public:
-    ~WaveOutAudioOutput() override
-    {
-        if (!device_) return;
-        waveOutReset(device_);
-        Reap(true);
-        waveOutClose(device_);
-    }
+    ~WaveOutAudioOutput() override { Close(); }
 
     void Open(int sampleRate) override
     {
+        Close();  // opened again after a failure: start afresh
         if (waveOutGetNumDevs() == 0) throw std::runtime_error("no sound device is present");
         WAVEFORMATEX format{};
         format.wFormatTag = WAVE_FORMAT_PCM;
@@ -254,8 +249,23 @@ public:
     }
 
     std::string Describe() const override { return "sound device"; }
+    bool IsSoundDevice() const override { return true; }
 
 private:
+    void Close()
+    {
+        if (device_) {
+            waveOutReset(device_);
+            Reap(true);
+            waveOutClose(device_);
+            device_ = nullptr;
+        }
+        blocks_.clear();
+        base_ = 0;
+        written_ = 0;
+        paused_ = false;
+    }
+
     struct Block {
         WAVEHDR header{};
         std::vector<std::int16_t> samples;

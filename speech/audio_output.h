@@ -34,6 +34,11 @@ public:
     virtual void Idle() {}
     // What the output is, for messages ("sound device", "WAV file x").
     virtual std::string Describe() const = 0;
+    // A sound device comes and goes (a headset, the sound server): when it
+    // cannot be opened or fails, speech goes on silently and the device is
+    // opened again later. Open may be called again after it failed, or after
+    // Write failed, and then starts afresh.
+    virtual bool IsSoundDevice() const { return false; }
 };
 
 // Plays nothing, but advances Played() in real time over what was written,

@@ -22,6 +22,11 @@ namespace quorvane {
 const char kDefaultVoices[] = "en-us,en-gb,en-gb-scotland,cmn-latn-pinyin";
 
 namespace {
+constexpr char kPinyinVoice[] = "cmn-latn-pinyin";
+constexpr char kPlainMandarinVoice[] = "cmn";
+}  // namespace
+
+namespace {
 
 // espeak-ng keeps its state in globals: one service at a time drives it, and
 // it is initialised once per process.
@@ -179,6 +184,30 @@ VoiceEvent MakeEvent(int id, int stream)
     return e;
 }
 
+bool IsEnglishVoice(const std::string& engineVoice)
+{
+    const std::string lower = Lower(engineVoice);
+    return lower == "en" || lower.rfind("en-", 0) == 0;
+}
+
+bool IsMandarinVoice(const std::string& engineVoice)
+{
+    const std::string lower = Lower(engineVoice);
+    return lower == "cmn" || lower == "zh" || lower == "zh-cmn" || lower.rfind("cmn-", 0) == 0;
+}
+
+frontend::CurrentLanguage LanguageOfVoice(const std::string& engineVoice)
+{
+    if (IsMandarinVoice(engineVoice)) return frontend::CurrentLanguage::Mandarin;
+    if (IsEnglishVoice(engineVoice)) return frontend::CurrentLanguage::English;
+    return frontend::CurrentLanguage::Other;
+}
+// What the user is told when espeak-ng has no Mandarin voice.
+const char kNoMandarinVoiceText[] = "No Mandarin voice: Chinese text is not read (espeak-ng lacks \"cmn\")";
+
+// What the user is told while no sound device can be used.
+const char kSoundDeviceMissingText[] = "No sound device: speech is not heard until one can be opened";
+
 void WarnOnce(const std::string& message)
 {
     static std::atomic<bool> warned{false};
@@ -186,6 +215,27 @@ void WarnOnce(const std::string& message)
 }
 
 }  // namespace
+
+EspeakVoiceService::RunVoices EspeakVoiceService::ChooseRunVoices(
+    const std::function<bool(const std::string&)>& available, const std::vector<std::string>& installed)
+{
+    RunVoices chosen;
+    if (available(kPinyinVoice)) {
+        chosen.mandarin = frontend::MandarinSupport::Pinyin;
+        chosen.mandarinVoice = kPinyinVoice;
+    } else if (available(kPlainMandarinVoice)) {
+        chosen.mandarin = frontend::MandarinSupport::Hanzi;
+        chosen.mandarinVoice = kPlainMandarinVoice;
+    }
+    for (const std::string& name : installed) {
+        if (IsEnglishVoice(name)) {
+            chosen.englishVoice = name;
+            break;
+        }
+    }
+    if (chosen.englishVoice.empty() && available("en")) chosen.englishVoice = "en";
+    return chosen;
+}
 
 std::vector<std::string> EspeakVoiceService::ConfiguredVoiceNames()
 {
@@ -247,6 +297,10 @@ EspeakVoiceService::EspeakVoiceService(std::unique_ptr<AudioOutput> output, std:
         throw EOleException("The espeak-ng voice service could not start its audio thread", E_FAIL);
     }
     active.keep = true;
+    if (runVoices_.mandarin == frontend::MandarinSupport::None) {
+        std::fprintf(stderr, "quorvane: %s\n", kNoMandarinVoiceText);
+        SetCondition(VoiceCondition::NoMandarinVoice, true, kNoMandarinVoiceText);
+    }
 }
 
 // The synthesis thread's start: espeak-ng once per process, then the voices.
@@ -262,13 +316,31 @@ std::string EspeakVoiceService::StartEspeak(const std::vector<std::string>& voic
     std::vector<VoiceInfo> voices;
     for (const std::string& name : voiceNames) {
         VoiceInfo info;
-        if (DescribeVoice(name, info)) voices.push_back(info);
-        else std::fprintf(stderr, "quorvane: espeak-ng has no voice \"%s\"; it is not installed\n", name.c_str());
+        if (DescribeVoice(name, info)) {
+            voices.push_back(info);
+        } else if (Lower(name) == kPinyinVoice && DescribeVoice(kPlainMandarinVoice, info)) {
+            // An espeak-ng without the pinyin voice: its plain Mandarin voice
+            // takes the place, reading the Han text the front end gives it.
+            std::fprintf(stderr, "quorvane: espeak-ng has no voice \"%s\"; its \"%s\" voice reads Mandarin instead\n",
+                         name.c_str(), kPlainMandarinVoice);
+            voices.push_back(info);
+        } else {
+            std::fprintf(stderr, "quorvane: espeak-ng has no voice \"%s\"; it is not installed\n", name.c_str());
+        }
     }
     if (voices.empty()) return "No espeak-ng voice is installed";
+    std::vector<std::string> installed;
+    for (const VoiceInfo& voice : voices) installed.push_back(voice.engineVoice);
+    RunVoices runVoices = ChooseRunVoices(
+        [](const std::string& name) {
+            VoiceInfo unused;
+            return DescribeVoice(name, unused);
+        },
+        installed);
     std::lock_guard<std::mutex> lock(mutex_);
     sampleRate_ = gEspeakSampleRate;
     voices_ = std::move(voices);
+    runVoices_ = std::move(runVoices);
     return {};
 }
 
@@ -348,7 +420,7 @@ void EspeakVoiceService::SetEventInterests(int interests)
 
 int EspeakVoiceService::Speak(const std::u16string& text, int /*flags*/)
 {
-    int stream;
+    int stream = 0;
     {
         std::lock_guard<std::mutex> lock(mutex_);
         stream = nextStream_++;
@@ -363,6 +435,29 @@ int EspeakVoiceService::Speak(const std::u16string& text, int /*flags*/)
     }
     synthWake_.notify_all();
     return stream;
+}
+
+// Ends every stream not yet ended, in the order they were spoken. Texts
+// still waiting for synthesis while nothing sounds end here and now, without
+// a sound. Otherwise every stream is marked cancelled and the audio thread
+// ends them in order: the sounding one at the sample reached, those behind it
+// as their turn comes, without a sound.
+void EspeakVoiceService::Purge()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (activeStreams_.empty()) return;
+    const bool nothingStarted = std::any_of(utterances_.begin(), utterances_.end(), [&](const Utterance& u) {
+        return u.stream == activeStreams_.front();
+    });
+    if (nothingStarted) {
+        for (int stream : activeStreams_) Post(MakeEvent(kEventEndStream, stream));
+        utterances_.clear();
+        activeStreams_.clear();
+        return;
+    }
+    for (int stream : activeStreams_) cancelled_.insert(stream);
+    audioWake_.notify_all();
+    spaceFree_.notify_all();
 }
 
 int EspeakVoiceService::Skip(const std::string& /*itemType*/, int numItems, int endingStream)
@@ -444,6 +539,7 @@ void EspeakVoiceService::SynthesisThread()
             // nobody waits for it.
             havePhoneme_ = false;
             synthText_ = nullptr;
+            synthRun_ = nullptr;
             VoiceEvent error = MakeEvent(kVoiceErrorEvent, utterance.stream);
             error.text = "The text could not be synthesised";
             Post(error);
@@ -456,27 +552,43 @@ void EspeakVoiceService::SynthesisThread()
         }
         std::lock_guard<std::mutex> lock(mutex_);
         synthStream_ = 0;
+        // The text may have ended in a run of another voice: the current
+        // voice is loaded again while nothing waits (a Mandarin voice takes
+        // about 20 ms to load), so the next text starts at once.
+        if (utterances_.empty() && voice_ && voice_->engineVoice != loadedVoice_) voiceLoadPending_ = true;
     }
 }
 
 void EspeakVoiceService::LoadVoice(const VoiceInfo& voice)
 {
-    if (loadedVoice_ == voice.engineVoice) return;
-    if (espeak_SetVoiceByName(voice.engineVoice.c_str()) == EE_OK) {
-        loadedVoice_ = voice.engineVoice;
-    } else {
-        loadedVoice_.clear();
+    if (!LoadEngineVoice(voice.engineVoice)) {
         VoiceEvent error = MakeEvent(kVoiceErrorEvent, 0);
         error.text = "The voice \"" + voice.description + "\" could not be loaded";
         Post(error);
     }
 }
 
+bool EspeakVoiceService::LoadEngineVoice(const std::string& engineVoice)
+{
+    if (loadedVoice_ == engineVoice) return true;
+    if (espeak_SetVoiceByName(engineVoice.c_str()) == EE_OK) {
+        loadedVoice_ = engineVoice;
+        return true;
+    }
+    loadedVoice_.clear();
+    return false;
+}
+
 void EspeakVoiceService::Synthesize(const Utterance& utterance)
 {
-    SpeechText text(utterance.text);
     LoadVoice(*utterance.voice);
     ApplyRate(utterance.rate);
+
+    frontend::FrontEndOptions options;
+    options.current = LanguageOfVoice(utterance.voice->engineVoice);
+    options.mandarin = runVoices_.mandarin;
+    // A long text is analysed a piece at a time, as synthesis reaches it.
+    frontend::TextAnalysis analysis(utterance.text, options);
 
     Item start(ItemKind::StreamStart);
     start.stream = utterance.stream;
@@ -485,13 +597,54 @@ void EspeakVoiceService::Synthesize(const Utterance& utterance)
     lastStreamVoice_ = utterance.voice->id;
     PushItem(std::move(start));
 
-    synthText_ = &text;
+    synthText_ = &utterance.text;
     synthVolume_ = utterance.volume;
     synthSamples_ = 0;
     havePhoneme_ = false;
-    const std::string& utf8 = text.Utf8();
-    const espeak_ERROR result = espeak_Synth(utf8.c_str(), utf8.size() + 1, 0, POS_CHARACTER, 0,
-                                             espeakCHARS_UTF8, nullptr, nullptr);
+    sentenceRaised_ = false;
+    sentenceEnd_ = 0;
+    espeak_ERROR result = EE_OK;
+    std::vector<frontend::SpeechRun> runs;
+    size_t r = 0;
+    for (;; ++r) {
+        if (r >= runs.size()) {
+            if (analysis.Done()) break;
+            runs = analysis.Next();
+            r = 0;
+            if (runs.empty()) continue;
+        }
+        const frontend::SpeechRun& run = runs[r];
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (shutdown_ || cancelled_.count(utterance.stream)) break;
+        }
+        std::string engineVoice = utterance.voice->engineVoice;
+        if (run.voice == frontend::RunVoice::Mandarin && options.current != frontend::CurrentLanguage::Mandarin)
+            engineVoice = runVoices_.mandarinVoice;
+        else if (run.voice == frontend::RunVoice::Mandarin && runVoices_.mandarin == frontend::MandarinSupport::Pinyin)
+            engineVoice = runVoices_.mandarinVoice;  // the pinyin voice, whichever Mandarin voice is current
+        else if (run.voice == frontend::RunVoice::English && options.current != frontend::CurrentLanguage::English &&
+                 !runVoices_.englishVoice.empty())
+            engineVoice = runVoices_.englishVoice;
+        if (engineVoice != loadedVoice_) {
+            if (!LoadEngineVoice(engineVoice)) LoadEngineVoice(utterance.voice->engineVoice);
+            ApplyRate(utterance.rate);
+        }
+        synthRun_ = &run;
+        runBase_ = synthSamples_;
+        const espeak_ERROR runResult = espeak_Synth(run.text.c_str(), run.text.size() + 1, 0, POS_CHARACTER, 0,
+                                                    espeakCHARS_UTF8, nullptr, nullptr);
+        if (runResult != EE_OK) result = runResult;
+        if (run.pauseAfterMs > 0) {
+            // A line or paragraph break: silence between the runs.
+            Item pause(ItemKind::Pcm);
+            pause.stream = utterance.stream;
+            pause.pcm.assign(static_cast<size_t>(sampleRate_) * static_cast<size_t>(run.pauseAfterMs) / 1000, 0);
+            synthSamples_ += static_cast<std::int64_t>(pause.pcm.size());
+            PushItem(std::move(pause));
+        }
+    }
+    synthRun_ = nullptr;
     FlushPhoneme(synthSamples_, kSilencePhoneId);
     synthText_ = nullptr;
 
@@ -574,14 +727,23 @@ int EspeakVoiceService::OnSynth(short* samples, int count, void* rawEvents)
                 // espeak-ng sometimes ends a text with a word at position 0
                 // and of length 0 (measured with "Heard after resume."): no word.
                 if (word && e->length <= 0) break;
+                if (!synthRun_) break;
+                const frontend::SourceSpan span = synthRun_->Map(e->text_position, word ? e->length : 1);
                 Item item(ItemKind::Event);
                 item.stream = stream;
-                item.sample = e->sample;
+                item.sample = runBase_ + e->sample;
                 item.event = MakeEvent(word ? kEventWord : kEventSentence, stream);
-                const int position = synthText_->Utf16Position(e->text_position);
-                item.event.args[0] = position;
-                item.event.args[1] = word ? synthText_->Utf16Length(e->text_position, e->length)
-                                          : synthText_->SentenceLength(position);
+                item.event.args[0] = span.begin;
+                if (word) {
+                    item.event.args[1] = span.end - span.begin;
+                } else {
+                    // Each run starts a sentence for espeak-ng; the caller
+                    // hears one where its own text starts one.
+                    if (sentenceRaised_ && span.begin < sentenceEnd_) break;
+                    item.event.args[1] = SpeechText::SentenceLength(*synthText_, span.begin);
+                    sentenceRaised_ = true;
+                    sentenceEnd_ = span.begin + std::max(1, item.event.args[1]);
+                }
                 PushItem(std::move(item));
                 break;
             }
@@ -590,10 +752,10 @@ int EspeakVoiceService::OnSynth(short* samples, int count, void* rawEvents)
                 std::memcpy(name, e->id.string, 8);
                 const int phone = PhoneIdFromEspeak(name);
                 if (phone == 0) break;  // a language switch, not a sound
-                FlushPhoneme(e->sample, phone);
+                FlushPhoneme(runBase_ + e->sample, phone);
                 heldPhoneme_ = MakeEvent(kEventPhoneme, stream);
                 heldPhoneme_.args[3] = phone;
-                heldPhonemeSample_ = e->sample;
+                heldPhonemeSample_ = runBase_ + e->sample;
                 havePhoneme_ = true;
                 break;
             }
@@ -628,9 +790,11 @@ void EspeakVoiceService::AudioThread()
     try {
         output_->Open(sampleRate_);
     } catch (const std::exception& e) {
-        if (output_->Describe() == "sound device") {
+        if (output_->IsSoundDevice()) {
             WarnOnce(std::string("no sound device could be opened (") + e.what() +
                      "); speaking to the paced null output instead");
+            SetCondition(VoiceCondition::SoundDeviceMissing, true, kSoundDeviceMissingText);
+            absentDevice_ = std::move(output_);
         } else {
             VoiceEvent error = MakeEvent(kVoiceErrorEvent, 0);
             error.text = e.what();
@@ -719,6 +883,7 @@ bool EspeakVoiceService::FeedOne()
             Post(MakeEvent(kEventEndStream, item.stream));
         } else {
             skippingStream_ = false;
+            OpenAbsentDevice();
             streamBase_ = output_->Written();
             streamBases_[item.stream] = streamBase_;
             due_.emplace(streamBase_, MakeEvent(kEventStartStream, item.stream));
@@ -807,13 +972,41 @@ void EspeakVoiceService::PostDueEvents()
     }
 }
 
+// A text is about to start and the sound device could not be had: try it
+// again, so that a headset plugged in or a sound server started since is
+// used without a restart. Nothing is playing now (the stream before has been
+// heard to its end), so the new output's timeline can begin here.
+void EspeakVoiceService::OpenAbsentDevice()
+{
+    if (!absentDevice_) return;
+    try {
+        absentDevice_->Open(sampleRate_);
+    } catch (const std::exception&) {
+        return;  // still missing; the user has been told
+    }
+    output_ = std::move(absentDevice_);
+    if (paused_) output_->Pause();
+    SetCondition(VoiceCondition::SoundDeviceMissing, false);
+}
+
 // The output failed while playing: report it, end what was sounding and go
-// on with the paced null output so speech and its events continue.
+// on with the paced null output so speech and its events continue. A sound
+// device is tried again when the next text starts; its failure is reported
+// as an error once per service, and otherwise as the lasting condition.
 void EspeakVoiceService::ReplaceFailedOutput(const std::string& message)
 {
-    VoiceEvent error = MakeEvent(kVoiceErrorEvent, feedStream_);
-    error.text = "The sound output failed: " + message;
-    Post(error);
+    const bool device = output_ && output_->IsSoundDevice();
+    if (!device || !deviceFailureReported_) {
+        VoiceEvent error = MakeEvent(kVoiceErrorEvent, feedStream_);
+        error.text = "The sound output failed: " + message;
+        Post(error);
+        deviceFailureReported_ = deviceFailureReported_ || device;
+    }
+    if (device) {
+        std::fprintf(stderr, "quorvane: the sound device failed (%s); speaking to the paced null output until it opens again\n",
+                     message.c_str());
+        SetCondition(VoiceCondition::SoundDeviceMissing, true, kSoundDeviceMissingText);
+    }
     for (const auto& [sample, event] : due_)
         if (event.id == kEventEndStream) cancelled_.insert(event.stream);
     for (const auto& [stream, base] : streamBases_) cancelled_.insert(stream);
@@ -826,6 +1019,7 @@ void EspeakVoiceService::ReplaceFailedOutput(const std::string& message)
     } catch (...) {
     }
     due_.clear();
+    if (device) absentDevice_ = std::move(output_);
     output_ = std::make_unique<PacedAudioOutput>();
     output_->Open(sampleRate_);
     if (paused_) output_->Pause();

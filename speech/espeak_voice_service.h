@@ -6,6 +6,14 @@
 // names separated by ',' or ';' (e.g. "en-us,en-gb,en-gb-scotland,cmn,de"),
 // replaces the default list kDefaultVoices. Bookmarks are not supported: the
 // text is spoken as plain text, so OnBookmark never fires.
+//
+// Every text goes through the text front end (speech/frontend/): Han text is
+// read by the Mandarin voice as tone-numbered pinyin, Latin-script words by an
+// English voice, each run with its own voice inside the one stream, and the
+// events point into the caller's text. Without espeak-ng's pinyin voice the
+// plain Mandarin voice reads Han text itself; without any Mandarin voice Han
+// text is left out and the service says so once (standard error, and the
+// condition VoiceCondition::NoMandarinVoice for the reader's status line).
 #pragma once
 
 #include <condition_variable>
@@ -20,6 +28,7 @@
 #include <vector>
 
 #include "speech/audio_output.h"
+#include "speech/frontend/text_front_end.h"
 #include "speech/voice_service.h"
 #include "speech/win_thread.h"
 
@@ -32,12 +41,26 @@ class EspeakVoiceService : public VoiceService {
 public:
     // `voiceNames`: the installed voices (empty: QUORVANE_VOICES or the
     // defaults). When the output is the sound device and it cannot be opened,
-    // the service warns once on stderr and uses the paced null output.
+    // the service warns once on stderr, raises the SoundDeviceMissing notice
+    // and uses the paced null output, trying the device again as each text
+    // starts.
     // Throws EOleException when espeak-ng cannot start or no voice is usable.
     explicit EspeakVoiceService(std::unique_ptr<AudioOutput> output, std::vector<std::string> voiceNames = {});
     ~EspeakVoiceService() override;
 
     static std::vector<std::string> ConfiguredVoiceNames();
+
+    // The espeak-ng voices behind the front end's runs, chosen from the
+    // voices espeak-ng has (`available` answers whether it has one) and the
+    // installed list: the pinyin voice, else the plain Mandarin voice, else
+    // none; the first installed English voice, else espeak-ng's "en".
+    struct RunVoices {
+        frontend::MandarinSupport mandarin = frontend::MandarinSupport::None;
+        std::string mandarinVoice;
+        std::string englishVoice;
+    };
+    static RunVoices ChooseRunVoices(const std::function<bool(const std::string&)>& available,
+                                     const std::vector<std::string>& installed);
     int SampleRate() const { return sampleRate_; }
     std::string OutputDescription();
 
@@ -51,6 +74,7 @@ public:
     void SetVolume(int volume) override;
     void SetEventInterests(int interests) override;
     int Speak(const std::u16string& text, int flags) override;
+    void Purge() override;
     int Skip(const std::string& itemType, int numItems, int endingStream) override;
     void Pause() override;
     void Resume() override;
@@ -84,6 +108,8 @@ private:
     void Synthesize(const Utterance& utterance);
     void PushItem(Item item);
     void LoadVoice(const VoiceInfo& voice);
+    bool LoadEngineVoice(const std::string& engineVoice);
+    void SynthesizeRun(const frontend::SpeechRun& run, int stream);
     void FlushPhoneme(std::int64_t nextSample, int nextPhoneId);
     // Audio thread, with mutex_ held:
     bool FeedOne();
@@ -91,10 +117,13 @@ private:
     void CancelPlayingStream();
     void Post(const VoiceEvent& event);
     void ReplaceFailedOutput(const std::string& message);
+    void OpenAbsentDevice();
 
     // Set up before the threads run, constant afterwards.
     int sampleRate_ = 22050;
     std::vector<VoiceInfo> voices_;
+    RunVoices runVoices_;
+
 
     std::mutex mutex_;
     std::condition_variable synthWake_;
@@ -118,7 +147,11 @@ private:
     std::int64_t itemSamples_ = 0;
 
     // Synthesis thread only.
-    const class SpeechText* synthText_ = nullptr;
+    const std::u16string* synthText_ = nullptr;  // the caller's text, for sentence extents
+    const frontend::SpeechRun* synthRun_ = nullptr;
+    std::int64_t runBase_ = 0;      // stream sample at which synthRun_ starts
+    int sentenceEnd_ = 0;           // caller position where the last sentence raised ends
+    bool sentenceRaised_ = false;
     int synthVolume_ = 100;
     std::string loadedVoice_;
     std::string lastStreamVoice_;
@@ -129,6 +162,10 @@ private:
 
     // Audio thread (under mutex_).
     std::unique_ptr<AudioOutput> output_;
+    // The sound device that could not be opened or failed, tried again as
+    // each text starts; output_ is the paced null output meanwhile.
+    std::unique_ptr<AudioOutput> absentDevice_;
+    bool deviceFailureReported_ = false;
     bool paused_ = false;
     int feedStream_ = 0;           // whose items are being fed; 0 none
     bool skippingStream_ = false;  // dropping the rest of feedStream_

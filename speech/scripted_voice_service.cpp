@@ -266,6 +266,11 @@ void ScriptedVoiceService::RaiseError(const std::string& message)
     Raise(e);
 }
 
+void ScriptedVoiceService::RaiseNotice(VoiceCondition condition, bool active, const std::string& text)
+{
+    SetCondition(condition, active, text);
+}
+
 // ----- operations
 
 std::vector<VoiceInfo> ScriptedVoiceService::Voices()
@@ -347,6 +352,19 @@ int ScriptedVoiceService::Speak(const std::u16string& text, int flags)
     queued_.push_back(stream);
     Log(call + " -> " + std::to_string(stream));
     return stream;
+}
+
+void ScriptedVoiceService::Purge()
+{
+    std::deque<int> purged;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        Log("Purge()");
+        CheckFailure("Purge");
+        purged.swap(queued_);
+    }
+    // The sounding stream first, then those behind it, each at once.
+    for (int ended : purged) RaiseEndStream(ended, 0);
 }
 
 int ScriptedVoiceService::LastSkipEndingStream() const

@@ -19,7 +19,9 @@
 // behind those not yet ended, and the oldest one is sounding. A Skip of one
 // sentence or more cuts that stream short and raises its end at once (a text
 // not yet started ends the same way); a Skip made while an end of stream is
-// being handled refers to that ended stream and cuts nothing. The test ends
+// being handled refers to that ended stream and cuts nothing. A Purge (a
+// Speak with SVSFPurgeBeforeSpeak) ends every stream not yet ended, in
+// order, at once. The test ends
 // the sounding stream normally with FinishStream (or RaiseEndStream).
 #pragma once
 
@@ -50,7 +52,7 @@ public:
     // ----- the call log, one line per call, e.g.
     //   Voices()  SetVoice("<id>")  Voice()  Rate()  SetRate(5)  Volume()
     //   SetVolume(40)  SetEventInterests(33790)  Speak("text", 1) -> 2
-    //   Skip("Sentence", 2147483647) -> 0  Pause()  Resume()
+    //   Skip("Sentence", 2147483647) -> 0  Purge()  Pause()  Resume()
     std::vector<std::string> Calls() const;
     std::string CallLog() const;  // the lines joined with '\n'
     void ClearCalls();
@@ -85,6 +87,8 @@ public:
     void RaiseAudioLevel(int stream, std::int64_t position, int level);
     void RaiseEnginePrivate(int stream, std::int64_t position, std::int64_t engineData);
     void RaiseError(const std::string& message);
+    // A lasting condition begins (active) or is over, as a service reports it.
+    void RaiseNotice(VoiceCondition condition, bool active, const std::string& text = {});
     void RaiseEvent(const VoiceEvent& event);
 
     // ----- VoiceService
@@ -97,6 +101,7 @@ public:
     void SetVolume(int volume) override;
     void SetEventInterests(int interests) override;
     int Speak(const std::u16string& text, int flags) override;
+    void Purge() override;
     int Skip(const std::string& itemType, int numItems, int endingStream) override;
     void Pause() override;
     void Resume() override;

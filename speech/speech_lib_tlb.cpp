@@ -306,6 +306,11 @@ void TSpVoice::SetVolume(int volume)
 int TSpVoice::Speak(const std::u16string& text, int flags)
 {
     EnsureConnected();
+    if (flags & SVSFPurgeBeforeSpeak) {
+        service_->Purge();
+        if (text.empty()) return 0;  // only the purge: no stream of its own
+        flags &= ~SVSFPurgeBeforeSpeak;
+    }
     const int stream = service_->Speak(text, flags);
     if (flags & SVSFlagsAsync) return stream;
     // Synchronous speech: keep this thread's messages (and so the events)
@@ -375,6 +380,10 @@ void TSpVoice::Dispatch(const VoiceEvent& e)
         EOleException error(e.text.empty() ? "The voice service failed" : e.text);
         if (OnError) OnError(this, error);
         else HandleVoiceException(std::make_exception_ptr(error));
+        return;
+    }
+    if (e.id == kVoiceNoticeEvent) {
+        if (OnNotice) OnNotice(this, static_cast<VoiceCondition>(e.args[0]), e.args[1] != 0, e.text);
         return;
     }
     if (!(eventInterests_ & InterestBit(e.id))) return;

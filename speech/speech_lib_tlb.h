@@ -24,6 +24,7 @@ namespace quorvane {
 
 class VoiceService;
 struct VoiceEvent;
+enum class VoiceCondition : int;
 struct VoiceInfo;
 
 // Failing voice operations throw this; ErrorCode() is an HRESULT-style code.
@@ -193,6 +194,14 @@ using TSpVoiceEnginePrivate = std::function<void(TSpVoice* sender, int StreamNum
 // handler does.
 using TSpVoiceError = std::function<void(TSpVoice* sender, const EOleException& error)>;
 
+// Not an event of the platform object either: a lasting condition of the
+// voice service (speech/voice_service.h) begins (`active`, with its text for
+// the user) or is over. A component connecting while a condition holds is
+// told at once. Without a handler the notice is dropped (the service also
+// says it on standard error).
+using TSpVoiceNotice = std::function<void(TSpVoice* sender, VoiceCondition condition, bool active,
+                                          const std::string& text)>;
+
 class TSpVoice {
 public:
     // Connects lazily: on AutoConnect()/Connect() or on the first operation.
@@ -224,6 +233,9 @@ public:
     // Queues the text behind unfinished text and returns its stream number.
     // With SVSFlagsAsync it returns at once. Without it, it waits (pumping
     // this thread's messages, so events keep arriving) until the stream ends.
+    // With SVSFPurgeBeforeSpeak every text not yet finished ends first (the
+    // sounding one is cut short, the queued ones end unheard, each with its
+    // OnEndStream); an empty text with that flag only purges and returns 0.
     int Speak(const std::u16string& text, int flags = SVSFlagsAsync);
     // ItemType "Sentence": skips that many sentences of the stream now
     // speaking; when that is all of them the stream ends at once. Returns the
@@ -245,6 +257,7 @@ public:
     TSpVoiceAudioLevel OnAudioLevel;
     TSpVoiceEnginePrivate OnEnginePrivate;
     TSpVoiceError OnError;
+    TSpVoiceNotice OnNotice;
 
     // Delivers every event already queued for this component right now,
     // without waiting for the message loop (tests; Speak without async).

@@ -84,28 +84,28 @@ int SpeechText::Utf16Length(int espeakPosition, int length) const
     return offsets_[static_cast<size_t>(last)] - offsets_[static_cast<size_t>(first)];
 }
 
-int SpeechText::SentenceLength(int utf16Start) const
+int SpeechText::SentenceLength(const std::u16string& text, int utf16Start)
 {
-    const size_t size = text_.size();
+    const size_t size = text.size();
     size_t start = static_cast<size_t>(std::clamp(utf16Start, 0, static_cast<int>(size)));
     size_t i = start;
     for (; i < size; ++i) {
-        const char16_t c = text_[i];
+        const char16_t c = text[i];
         if (IsWideTerminator(c) || IsTerminator(c)) {
             size_t end = i + 1;
-            while (end < size && (IsTerminator(text_[end]) || IsWideTerminator(text_[end]))) ++end;
-            while (end < size && IsCloser(text_[end])) ++end;
-            if (IsWideTerminator(c) || end == size || IsBlank(text_[end])) return static_cast<int>(end - start);
+            while (end < size && (IsTerminator(text[end]) || IsWideTerminator(text[end]))) ++end;
+            while (end < size && IsCloser(text[end])) ++end;
+            if (IsWideTerminator(c) || end == size || IsBlank(text[end])) return static_cast<int>(end - start);
             i = end - 1;
         } else if (c == u'\n' && i + 1 < size) {
             // A blank line ends a paragraph and so a sentence.
             size_t next = i + 1;
-            if (next < size && text_[next] == u'\r') ++next;
-            if (next < size && text_[next] == u'\n') break;
+            if (next < size && text[next] == u'\r') ++next;
+            if (next < size && text[next] == u'\n') break;
         }
     }
     size_t end = std::min(i, size);
-    while (end > start && IsBlank(text_[end - 1])) --end;
+    while (end > start && IsBlank(text[end - 1])) --end;
     return static_cast<int>(end - start);
 }
 

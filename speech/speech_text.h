@@ -29,7 +29,8 @@ public:
     // Length in UTF-16 units of the sentence that starts at utf16Start: up to
     // and including its closing punctuation (and closing quotes or brackets),
     // or to the end of the text without trailing blanks.
-    int SentenceLength(int utf16Start) const;
+    int SentenceLength(int utf16Start) const { return SentenceLength(text_, utf16Start); }
+    static int SentenceLength(const std::u16string& text, int utf16Start);
 
 private:
     std::u16string text_;

@@ -8,9 +8,24 @@ namespace quorvane {
 
 std::shared_ptr<VoiceService> CreateEspeakVoiceServiceFromEnvironment();  // espeak_voice_service.cpp
 
+namespace {
+
+VoiceEvent NoticeEvent(int condition, bool active, const std::string& text)
+{
+    VoiceEvent notice;
+    notice.id = kVoiceNoticeEvent;
+    notice.args[0] = condition;
+    notice.args[1] = active ? 1 : 0;
+    notice.text = active ? text : std::string();
+    return notice;
+}
+
+}  // namespace
+
 void VoiceService::Subscribe(std::shared_ptr<VoiceEventSink> sink)
 {
     std::lock_guard<std::mutex> lock(sinksMutex_);
+    for (const auto& [condition, text] : conditions_) sink->OnVoiceEvent(NoticeEvent(condition, true, text));
     for (const VoiceEvent& error : undeliveredErrors_) sink->OnVoiceEvent(error);
     undeliveredErrors_.clear();
     sinks_.push_back(std::move(sink));
@@ -29,6 +44,18 @@ void VoiceService::Raise(const VoiceEvent& event)
     std::lock_guard<std::mutex> lock(sinksMutex_);
     if (sinks_.empty() && event.id == kVoiceErrorEvent && undeliveredErrors_.size() < 16) undeliveredErrors_.push_back(event);
     for (const auto& sink : sinks_) sink->OnVoiceEvent(event);
+}
+
+void VoiceService::SetCondition(VoiceCondition condition, bool active, const std::string& text)
+{
+    std::lock_guard<std::mutex> lock(sinksMutex_);
+    const int key = static_cast<int>(condition);
+    const auto known = conditions_.find(key);
+    if (active ? (known != conditions_.end() && known->second == text) : known == conditions_.end()) return;
+    if (active) conditions_[key] = text;
+    else conditions_.erase(known);
+    const VoiceEvent notice = NoticeEvent(key, active, text);
+    for (const auto& sink : sinks_) sink->OnVoiceEvent(notice);
 }
 
 bool VoiceService::RetryDeliveries()

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -40,6 +41,23 @@ struct VoiceEvent {
 
 constexpr int kVoiceErrorEvent = 100;
 
+// A lasting condition of a service that the user should be told about once,
+// where they look (the reader's status line), rather than by an error box:
+// it begins, lasts while speech goes on as well as it can, and may end by
+// itself. Raised as an event with id kVoiceNoticeEvent: args[0] the
+// condition, args[1] 1 when it begins and 0 when it is over, text the words
+// for the user (empty when over).
+enum class VoiceCondition : int {
+    // No sound device could be opened (or the one in use failed): speech goes
+    // on, paced in real time, without sound; the device is tried again when
+    // the next text starts.
+    SoundDeviceMissing = 1,
+    // The synthesiser has no Mandarin voice: Han text is left out (never
+    // named character by character by a voice of another language).
+    NoMandarinVoice = 2,
+};
+constexpr int kVoiceNoticeEvent = 101;
+
 class VoiceEventSink {
 public:
     virtual ~VoiceEventSink() = default;
@@ -65,6 +83,10 @@ public:
     virtual void SetVolume(int volume) = 0;
     virtual void SetEventInterests(int interests) = 0;
     virtual int Speak(const std::u16string& text, int flags) = 0;
+    // Ends every text not yet finished, in the order they were spoken: the
+    // sounding one is cut short, the queued ones end unheard; each raises its
+    // OnEndStream. (TSpVoice::Speak with SVSFPurgeBeforeSpeak.)
+    virtual void Purge() = 0;
     // `endingStream` is the stream whose OnEndStream handler is running while
     // the caller skips (0 otherwise): such a skip refers to that stream,
     // which has ended, and must not cut the text queued after it.
@@ -81,6 +103,9 @@ public:
 
 protected:
     void Raise(const VoiceEvent& event);
+    // Records whether a condition holds and tells every subscriber when that
+    // changes; a subscriber that comes later is told the conditions in force.
+    void SetCondition(VoiceCondition condition, bool active, const std::string& text = {});
     // Every subscriber's RetryDelivery; true when all have handed on all.
     bool RetryDeliveries();
 
@@ -88,6 +113,7 @@ private:
     std::mutex sinksMutex_;
     std::vector<std::shared_ptr<VoiceEventSink>> sinks_;
     std::vector<VoiceEvent> undeliveredErrors_;
+    std::map<int, std::string> conditions_;  // in force: condition -> text
 };
 
 // The process's running service (the stand-in for the running object table).

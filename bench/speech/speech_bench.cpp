@@ -11,6 +11,7 @@
 #include "bench/support/benchmark.h"
 #include "speech/audio_output.h"
 #include "speech/espeak_voice_service.h"
+#include "speech/frontend/text_front_end.h"
 #include "speech/speech_lib_tlb.h"
 
 namespace quorvane {
@@ -109,6 +110,62 @@ void BM_SpeakToFirstPcmChinese(benchmark::State& state)
     SpeakToFirstPcm(state, "804", u"\u4eca\u5929\u5929\u6c14\u5f88\u597d\uff0c\u6211\u4eec\u53bb\u516c\u56ed\u6563\u6b65\u3002");
 }
 BENCHMARK(BM_SpeakToFirstPcmChinese)->UseManualTime()->Iterations(200)->Unit(benchmark::kMillisecond);
+
+// A paragraph as users copy it from Chinese pages: numbers, dates, English
+// words and a URL among the Han text.
+const std::u16string kMixedParagraph =
+    u"2026年12月9日，我们用Windows电脑和Linux服务器测试了新的语音功能。增长3.5%的收入让团队很高兴，"
+    u"下午3点到5点开会，会议室在302房间。请访问www.example.com了解详情，或者拨打电话138-1234-5678。"
+    u"The quick brown fox说：“我们明天再试一次。”价格是¥1,299元，重2kg，温度25℃。\r\r";
+
+std::u16string ChineseText(size_t units)
+{
+    std::u16string text;
+    while (text.size() < units) text += kMixedParagraph;
+    text.resize(units);
+    return text;
+}
+
+// A copy of about `bytes` bytes of UTF-8 made of the paragraph above.
+std::u16string ChineseCopy(size_t bytes)
+{
+    const size_t paragraphBytes = frontend::ToUtf8(kMixedParagraph).size();
+    std::u16string text;
+    for (size_t size = 0; size < bytes; size += paragraphBytes) text += kMixedParagraph;
+    return text;
+}
+
+// Speak to first PCM for a 200-character Chinese text: the front end (its
+// analysis of the whole text, the dictionary lookups) comes before the
+// first sample.
+void BM_SpeakToFirstPcmChinese200(benchmark::State& state) { SpeakToFirstPcm(state, "804", ChineseText(200)); }
+BENCHMARK(BM_SpeakToFirstPcmChinese200)->UseManualTime()->Iterations(200)->Unit(benchmark::kMillisecond);
+
+// Speak to first PCM for a 2 MB copy: what the reader waits before a very
+// long text starts (its window does not wait: Speak only queues the text).
+void BM_SpeakToFirstPcm2MB(benchmark::State& state)
+{
+    SpeakToFirstPcm(state, "804", ChineseCopy(2'000'000));
+}
+BENCHMARK(BM_SpeakToFirstPcm2MB)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+
+// The front end alone over a 2 MB copy (UTF-8 size) of mixed text.
+void BM_FrontEndThroughput2MB(benchmark::State& state)
+{
+    const std::u16string text = ChineseCopy(2'000'000);
+    const size_t utf8Bytes = frontend::ToUtf8(text).size();
+    frontend::FrontEndOptions options;
+    size_t runs = 0;
+    for (auto _ : state) {
+        const auto result = frontend::AnalyseText(text, options);
+        runs = result.size();
+        benchmark::DoNotOptimize(result.data());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * utf8Bytes));
+    state.counters["runs"] = static_cast<double>(runs);
+    state.counters["utf8_MB"] = static_cast<double>(utf8Bytes) / 1e6;
+}
+BENCHMARK(BM_FrontEndThroughput2MB)->Iterations(5)->Unit(benchmark::kMillisecond);
 
 std::u16string Words(int count)
 {

@@ -7,6 +7,7 @@
 
 #include "app/reader_glyphs.h"
 #include "app/reader_texts.h"
+#include "app/clipboard_copy.h"
 #include "app/repeat_marker.h"
 #include "framework/message_box.h"
 #include "tests/support/gtest.h"
@@ -163,6 +164,80 @@ TEST(ReaderGlyphs, IconExistsAtEverySizeWithAlpha)
         EXPECT_EQ(picture.At(0, 0) >> 24, 0u) << "rounded corner is transparent";
         EXPECT_EQ(picture.At(size / 2, size / 2) >> 24, 255u);
     }
+}
+
+}  // namespace
+}  // namespace quorvane::reader
+
+namespace quorvane::reader {
+namespace {
+
+// The rule that tells a new copy from the same one announced again, and a
+// private copy announced again without its mark, step by step.
+TEST(CopyTracker, TellsNewCopiesRepeatsAndPrivateContentApart)
+{
+    using Verdict = CopyTracker::Verdict;
+    const HWND manager = reinterpret_cast<HWND>(0x1234);
+    const HWND other = reinterpret_cast<HWND>(0x5678);
+    struct Step {
+        const char* what;
+        const char16_t* text;
+        bool marked;
+        HWND owner;
+        DWORD time;
+        bool userActed;  // stop, play or pause just before
+        Verdict expected;
+    };
+    const Step steps[] = {
+        {"first copy", u"alpha", false, manager, 1000, false, Verdict::NewCopy},
+        {"announced again at once", u"alpha", false, manager, 1200, false, Verdict::SameCopy},
+        {"copied again later", u"alpha", false, manager, 3000, false, Verdict::NewCopy},
+        {"copied again at once after stop", u"alpha", false, manager, 3100, true, Verdict::NewCopy},
+        {"same text, another owner", u"alpha", false, other, 3200, false, Verdict::NewCopy},
+        {"other text", u"beta", false, other, 3300, false, Verdict::NewCopy},
+        {"private copy", u"hunter2", true, manager, 3400, false, Verdict::PrivateCopy},
+        {"again without its mark, later", u"hunter2", false, manager, 9000, false, Verdict::PrivateCopy},
+        {"again from another owner", u"hunter2", false, other, 9100, true, Verdict::PrivateCopy},
+        {"something else", u"gamma", false, manager, 9200, false, Verdict::NewCopy},
+        {"the old secret, unmarked, now", u"hunter2", false, manager, 20000, false, Verdict::NewCopy},
+        {"clock wraps", u"hunter2", false, manager, 20000 + 0xFFFFFFFFu, false, Verdict::NewCopy},
+    };
+    CopyTracker tracker;
+    DWORD sequence = 10;
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        ClipboardCopy copy;
+        copy.marked = step.marked;
+        copy.contentHash = ContentHash(step.text);
+        copy.owner = step.owner;
+        copy.sequence = ++sequence;
+        EXPECT_FALSE(tracker.Unchanged(copy.sequence));
+        if (step.userActed) tracker.UserActed();
+        EXPECT_EQ(tracker.Classify(copy, step.time), step.expected);
+        EXPECT_TRUE(tracker.Unchanged(copy.sequence)) << "the notice again is the same copy";
+    }
+}
+
+TEST(CopyTracker, NonTextContentEndsThePrivateCopy)
+{
+    CopyTracker tracker;
+    ClipboardCopy secret;
+    secret.marked = true;
+    secret.contentHash = ContentHash(u"hunter2");
+    EXPECT_EQ(tracker.Classify(secret, 0), CopyTracker::Verdict::PrivateCopy);
+    tracker.ForgetContent();  // a picture was copied
+    ClipboardCopy plain = secret;
+    plain.marked = false;
+    EXPECT_EQ(tracker.Classify(plain, 5000), CopyTracker::Verdict::NewCopy);
+}
+
+TEST(ContentHash, DependsOnEveryUnitAndTheLength)
+{
+    using namespace std::string_literals;
+    const std::u16string texts[] = {u"", u"a", u"b", u"ab", u"ba", u"a\0"s, u"\u4f60\u597d", u"\u597d\u4f60"};
+    for (const auto& a : texts)
+        for (const auto& b : texts)
+            EXPECT_EQ(ContentHash(a) == ContentHash(b), a == b);
 }
 
 }  // namespace

@@ -190,6 +190,7 @@ void ReaderFixture::SetUp()
         return IDOK;
     });
     markerDirectory_ = TempDirectory(u"quorvane-reader-test");
+    userSettingsDirectory_ = TempDirectory(u"quorvane-reader-test-user");
     EmptyTheClipboard();
     PumpPending();
     RepeatArmed = false;
@@ -199,14 +200,21 @@ void ReaderFixture::TearDown()
 {
     StopReader();
     RemoveTree(markerDirectory_);
+    RemoveTree(userSettingsDirectory_);
     SetMessageBoxHandler(std::move(previousBoxes_));
 }
 
 void ReaderFixture::StartReader(std::vector<VoiceInfo> voices)
 {
-    service_ = ScriptedVoiceService::Install(std::move(voices));
+    // A test may have made the service beforehand (to let it report
+    // something before the reader connects).
+    if (service_)
+        RegisterRunningVoiceService(service_);
+    else
+        service_ = ScriptedVoiceService::Install(std::move(voices));
     ReaderOptions options;
     options.markerDirectory = markerDirectory_;
+    options.userSettingsDirectory = userSettingsDirectory_;
     options.progressSink = [this](const std::string& line) {
         progress_.push_back(line);
         callsAtLine_.push_back(service_->Calls().size());

@@ -63,6 +63,7 @@ protected:
     std::shared_ptr<ScriptedVoiceService> service_;
     TfrmTextToSpeech* form_ = nullptr;
     std::u16string markerDirectory_;
+    std::u16string userSettingsDirectory_;
     std::vector<MessageBoxRequest> boxes_;
     std::vector<std::string> progress_;
     // For each line of progress_: how many voice calls had been made then.

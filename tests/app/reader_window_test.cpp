@@ -14,6 +14,7 @@
 
 #include "app/reader_program.h"
 #include "app/reader_texts.h"
+#include "app/repeat_marker.h"
 #include "tests/app/reader_test_support.h"
 
 namespace quorvane::testing_support {
@@ -117,7 +118,8 @@ TEST_F(ReaderWindow, StartUpRunsItsStepsInOrder)
     // where the volume bar's move from 0 stops speech and sets the volume
     // again; joining the clipboard chain, which speaks the clipboard's text;
     // the skip that cuts it short; the fourth voice made current; and the
-    // skip of the cut stream's end handler.
+    // skip of the cut stream's end handler. Stopping (the volume bar) and a
+    // copy also purge whatever is still queued behind the sounding text.
     const std::string skip = kSkipAll;
     const std::string tokens = "SetVoice(\"HKEY_LOCAL_MACHINE\\\\SOFTWARE\\\\Quorvane\\\\Voices\\\\Tokens\\\\Scripted_";
     const Calls expected = {
@@ -128,8 +130,10 @@ TEST_F(ReaderWindow, StartUpRunsItsStepsInOrder)
         "Rate()",
         "Volume()",
         skip,
+        "Purge()",
         "SetVolume(100)",
         skip,
+        "Purge()",
         "Speak(\"On the clipboard.\", 1) -> 1",
         skip,
         tokens + "cmn\")",
@@ -141,7 +145,7 @@ TEST_F(ReaderWindow, StartUpRunsItsStepsInOrder)
     // The log lines fall between those calls.
     const std::vector<std::string> expectedLog = {"About to enumerate voices", "Enumerated voices",
                                                   "About to check attributes", "Checked attributes"};
-    const std::vector<size_t> expectedCallsAtLine = {2, 4, 4, 8};
+    const std::vector<size_t> expectedCallsAtLine = {2, 4, 4, 9};
     const std::vector<std::string> log = LogLines();
     ASSERT_GE(log.size(), expectedLog.size());
     EXPECT_TRUE(std::equal(expectedLog.begin(), expectedLog.end(), log.begin()));
@@ -348,9 +352,10 @@ TEST_F(ReaderWindow, CopyReplacesTheTextCutsSpeechShortAndSpeaksIt)
     service_->ClearCalls();
     Copy(u"Hello 世界.\r\nSecond line.");
     const Calls calls = service_->Calls();
-    ASSERT_EQ(calls.size(), 2u);
+    ASSERT_EQ(calls.size(), 3u);
     EXPECT_EQ(calls[0], kSkipAll);
-    EXPECT_EQ(calls[1].rfind("Speak(\"Hello 世界.\\rSecond line.\", 1)", 0), 0u) << calls[1];
+    EXPECT_EQ(calls[1], "Purge()");
+    EXPECT_EQ(calls[2].rfind("Speak(\"Hello 世界.\\rSecond line.\", 1)", 0), 0u) << calls[2];
     EXPECT_EQ(ReText(), u"Hello 世界.\rSecond line.");
 }
 
@@ -535,7 +540,7 @@ TEST_F(ReaderWindow, RateAndVolumeBarsStopSpeechAndSkipUnchangedPositions)
         PressKey(c.bar->Handle(), VK_LEFT);  // a user's step
         const int moved = c.bar->Position();
         ASSERT_NE(moved, start);
-        EXPECT_EQ(service_->Calls(), (Calls{kSkipAll, c.setter + std::to_string(moved) + ")"}));
+        EXPECT_EQ(service_->Calls(), (Calls{kSkipAll, "Purge()", c.setter + std::to_string(moved) + ")"}));
         EXPECT_EQ(c.label->Caption(), std::to_string(moved));
         EXPECT_FALSE(RepeatArmed);
         service_->ClearCalls();
@@ -573,9 +578,12 @@ TEST_F(ReaderWindow, RepeatMarkerIsCreatedEmptyRewrittenEmptyAndDeleted)
 TEST_F(ReaderWindow, UnwritableMarkerShowsCannotCreateFileAndKeepsTheBoxChecked)
 {
     StartReader();
-    // A folder where the marker should be makes the file impossible to create.
+    // A folder where the marker should be makes the file impossible to
+    // create, beside the program and in the user's folder alike.
     const std::u16string marker = markerDirectory_ + u"\\01.ini";
+    const std::u16string userMarker = userSettingsDirectory_ + u"\\01.ini";
     CreateDirectoryW(reinterpret_cast<const WCHAR*>(marker.c_str()), nullptr);
+    CreateDirectoryW(reinterpret_cast<const WCHAR*>(userMarker.c_str()), nullptr);
     RepeatArmed = false;
     SendMessageW(form_->CBChongFu->Handle(), BM_CLICK, 0, 0);  // the user's click
     PumpPending();
@@ -585,7 +593,13 @@ TEST_F(ReaderWindow, UnwritableMarkerShowsCannotCreateFileAndKeepsTheBoxChecked)
     EXPECT_EQ(boxes_[0].text, "Cannot create file " + Utf16ToUtf8(marker) + ".");
     EXPECT_EQ(boxes_[0].caption, "Quorvane");
     EXPECT_EQ(boxes_[0].flags & (MB_ICONMASK | MB_TYPEMASK), static_cast<UINT>(MB_ICONSTOP | MB_OK));
+    // Further ticks say nothing more: one box per run.
+    for (int tick = 0; tick < 4; ++tick) SendMessageW(form_->CBChongFu->Handle(), BM_CLICK, 0, 0);
+    PumpPending();
+    EXPECT_TRUE(form_->CBChongFu->Checked());
+    EXPECT_EQ(boxes_.size(), 1u);
     RemoveDirectoryW(reinterpret_cast<const WCHAR*>(marker.c_str()));
+    RemoveDirectoryW(reinterpret_cast<const WCHAR*>(userMarker.c_str()));
 }
 
 TEST_F(ReaderWindow, FailingVoiceCallEndsTheHandlerWithTheErrorBox)
@@ -885,14 +899,16 @@ LRESULT CALLBACK ViewerBeforeTheReader(HWND window, UINT message, WPARAM wParam,
 TEST_F(ReaderWindow, ReaderLeavesTheChainWhileItsVoiceIsStillThere)
 {
     StartReader();
-    SetClipboardText(u"Copied while the reader leaves.");
-    PumpPending();
     const TestWindow viewerWindow(ViewerBeforeTheReader, L"QuorvaneTestViewerBefore");
     const HWND viewer = viewerWindow.Handle();
     LeavingProbe probe;
     probe.reader = form_;
     probe.next = SetClipboardViewer(viewer);
     EXPECT_EQ(probe.next, form_->Handle());
+    PumpPending();
+    // The viewer before the reader keeps this copy's notice to itself: the
+    // reader first hears of it while it leaves the chain.
+    SetClipboardText(u"Copied while the reader leaves.");
     PumpPending();
     gLeaving = &probe;
     auto service = service_;
@@ -1103,6 +1119,232 @@ TEST_F(ReaderWindow, ThousandCopiesLeaveGdiAndUserObjectCountsWhereTheyWere)
                 after.user, after.probed ? "counted by probing the handle tables" : "GetGuiResources");
     EXPECT_EQ(after.gdi, before.gdi);
     EXPECT_EQ(after.user, before.user);
+}
+
+}  // namespace
+}  // namespace quorvane::testing_support
+
+namespace quorvane::testing_support {
+namespace {
+
+// ----- what is a new copy ------------------------------------------------------
+
+class ReaderCopies : public ReaderFixture {
+protected:
+    int Speaks() const { return CountOf(service_->Calls(), "Speak("); }
+    // Pumps until the reader has handled whatever the last change brought.
+    void Settle() { PumpUntil([] { return false; }, 100); }
+};
+
+// Stop, a new copy and the rate bar end every text still queued, not only
+// the one sounding: play during speech queues the text a second time, and
+// that second reading must not start after stop (nor delay the new copy).
+TEST_F(ReaderCopies, StopCopyAndRateEndEverythingQueued)
+{
+    struct Case {
+        const char* action;
+        size_t left;  // streams still to be heard afterwards
+    };
+    const Case cases[] = {{"stop", 0}, {"copy", 1}, {"rate", 0}};
+    StartReader();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.action);
+        Copy(u"Spoken first.");
+        form_->btnPlay->Click();  // queued behind it
+        ASSERT_EQ(service_->QueuedStreams().size(), 2u);
+        const std::string action = c.action;
+        if (action == "stop") form_->btnStop->Click();
+        if (action == "copy") Copy(u"A new copy.");
+        if (action == "rate") PressKey(form_->tbRate->Handle(), action == "rate" ? VK_RIGHT : VK_LEFT);
+        Deliver();
+        const std::vector<int> left = service_->QueuedStreams();
+        ASSERT_EQ(left.size(), c.left);
+        if (c.left == 1) {
+            EXPECT_EQ(left[0], service_->LastStreamNumber()) << "the new copy is next, not the old text";
+        }
+        service_->FinishStream();
+        Deliver();
+        form_->btnStop->Click();
+        Deliver();
+    }
+    EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(ReaderCopies, TheSameNoticeAgainRestartsNothingButACopyMadeAgainIsReadAgain)
+{
+    StartReader();
+    Copy(u"Read once.");
+    const int spoken = Speaks();
+
+    // A notice passed on twice along the chain: the clipboard did not change.
+    SendMessageW(form_->Handle(), WM_DRAWCLIPBOARD, 0, 0);
+    Settle();
+    EXPECT_EQ(Speaks(), spoken) << "a second notice of one copy started it again";
+
+    // The same text put on the clipboard again at once by the same owner: the
+    // same copy announced twice. A second later: the user copied it again.
+    struct Case {
+        DWORD afterMs;
+        int spokenAgain;
+    };
+    for (const Case c : {Case{0, 0}, Case{reader::CopyTracker::kRepeatWindowMs + 100, 1}}) {
+        SCOPED_TRACE(c.afterMs);
+        const int before = Speaks();
+        if (c.afterMs) Sleep(c.afterMs);
+        SetClipboardText(u"Read once.");
+        Settle();
+        EXPECT_EQ(Speaks() - before, c.spokenAgain);
+    }
+}
+
+// Stopped, then the same text copied again at once: the user wants to hear
+// it again, whatever the time since the last copy.
+TEST_F(ReaderCopies, TheSameTextCopiedAgainAfterStopIsReadAgainAtOnce)
+{
+    StartReader();
+    Copy(u"Once more.");
+    const int before = Speaks();
+    form_->btnStop->Click();
+    SetClipboardText(u"Once more.");
+    Settle();
+    EXPECT_EQ(Speaks(), before + 1);
+}
+
+TEST_F(ReaderCopies, PrivateContentStaysPrivateWhileItIsOnTheClipboardMarkOrNot)
+{
+    StartReader();
+    const std::string skipped(reader::kPrivateCopySkippedLine);
+    auto skips = [&] { return std::count(progress_.begin(), progress_.end(), skipped); };
+    SetMarkedClipboardText(u"hunter2", L"x-kde-passwordManagerHint", "secret");
+    Settle();
+    ASSERT_EQ(skips(), 1);
+
+    // Announced again without its mark, later than any repeat window: still
+    // the private copy.
+    Sleep(reader::CopyTracker::kRepeatWindowMs + 100);
+    SetClipboardText(u"hunter2");
+    Settle();
+    EXPECT_EQ(skips(), 2);
+    EXPECT_EQ(Speaks(), 0) << "the private text was spoken without its mark";
+    EXPECT_NE(ReText(), u"hunter2");
+
+    // Once something else was copied, the same text copied without a mark is
+    // an ordinary copy.
+    Copy(u"Something else.");
+    SetClipboardText(u"hunter2");
+    Settle();
+    EXPECT_EQ(CountOf(service_->Calls(), "Speak(\"hunter2\""), 1);
+    for (const std::string& line : progress_) EXPECT_EQ(line.find("hunter2"), std::string::npos) << line;
+}
+
+// Copies a text, then opens the clipboard again at once and keeps it open
+// for a while, as a busy program would.
+struct ClipboardHolder {
+    std::u16string text;
+    DWORD holdMs;
+    HANDLE holding;
+};
+
+DWORD WINAPI HoldClipboard(LPVOID parameter)
+{
+    auto* holder = static_cast<ClipboardHolder*>(parameter);
+    SetClipboardText(holder->text);
+    while (!OpenClipboard(nullptr)) Sleep(1);
+    SetEvent(holder->holding);
+    Sleep(holder->holdMs);
+    CloseClipboard();
+    return 0;
+}
+
+// Another program holds the clipboard open when the copy is announced.
+TEST_F(ReaderCopies, ABusyClipboardIsTriedAgainAndThenSkippedWithoutABox)
+{
+    struct Case {
+        DWORD holdMs;
+        bool spoken;
+    };
+    StartReader();
+    int round = 0;
+    for (const Case c : {Case{40, true}, Case{1500, false}}) {
+        SCOPED_TRACE(c.holdMs);
+        const std::u16string text = u"Held " + Utf8ToUtf16(std::to_string(++round)) + u".";
+        ClipboardHolder holder{text, c.holdMs, CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+        const size_t lines = progress_.size();
+        const int before = Speaks();
+        HANDLE thread = CreateThread(nullptr, 0, HoldClipboard, &holder, 0, nullptr);
+        ASSERT_NE(thread, nullptr);
+        WaitForSingleObject(holder.holding, 5000);
+        PumpUntil([&] { return Speaks() > before || progress_.size() > lines; }, 5000);
+        PumpUntil([&] { return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0; }, 5000);
+        CloseHandle(thread);
+        CloseHandle(holder.holding);
+        Settle();
+        EXPECT_EQ(Speaks() > before, c.spoken);
+        const std::vector<std::string> added(progress_.begin() + static_cast<long>(lines), progress_.end());
+        EXPECT_EQ(std::count(added.begin(), added.end(), std::string(reader::kBusyClipboardLine)), c.spoken ? 0 : 1);
+        EXPECT_TRUE(boxes_.empty()) << boxes_.front().text;
+    }
+}
+
+// ----- the repeat marker's two places -------------------------------------------
+
+TEST_F(ReaderCopies, RepeatMarkerGoesToTheUserFolderWhereTheProgramFolderIsReadOnly)
+{
+    const std::u16string beside = markerDirectory_ + u"\\01.ini";
+    const std::u16string user = userSettingsDirectory_ + u"\\01.ini";
+    struct Case {
+        bool programWritable;
+        bool besideFile;
+        bool userFile;
+    };
+    for (const Case c : {Case{true, true, false}, Case{false, false, true}}) {
+        SCOPED_TRACE(c.programWritable ? "writable install" : "read-only install");
+        // A folder where the file should be makes it impossible to create.
+        if (!c.programWritable) CreateDirectoryW(reinterpret_cast<const WCHAR*>(beside.c_str()), nullptr);
+        StartReader();
+        form_->CBChongFu->SetChecked(true);
+        for (int tick = 0; tick < 4; ++tick) SendMessageW(form_->CBChongFu->Handle(), BM_CLICK, 0, 0);
+        PumpPending();
+        EXPECT_TRUE(form_->CBChongFu->Checked());
+        EXPECT_TRUE(RepeatArmed);
+        EXPECT_EQ(reader::MarkerExists(beside), c.besideFile);
+        EXPECT_EQ(reader::MarkerExists(user), c.userFile);
+        if (c.userFile) {
+            EXPECT_EQ(FileSize(user), 0);
+        }
+        StopReader();
+        StartReader();  // read from either place at start
+        EXPECT_TRUE(form_->CBChongFu->Checked());
+        form_->CBChongFu->SetChecked(false);
+        EXPECT_EQ(FileSize(user), -1);
+        if (c.programWritable) {
+            EXPECT_EQ(FileSize(beside), -1);
+        }
+        StopReader();
+        EXPECT_TRUE(boxes_.empty()) << boxes_.front().text;
+        if (!c.programWritable) RemoveDirectoryW(reinterpret_cast<const WCHAR*>(beside.c_str()));
+    }
+}
+
+// ----- lasting conditions of the voice -------------------------------------------
+
+TEST_F(ReaderCopies, NoSoundDeviceIsToldInTheStatusLineUntilItIsOver)
+{
+    const std::string welcome = reader::StatusBarText();
+    // Reported by the service before the reader connected, and while it runs.
+    service_ = ScriptedVoiceService::Install();
+    service_->RaiseNotice(VoiceCondition::SoundDeviceMissing, true, "No sound device here");
+    StartReader();
+    Deliver();
+    EXPECT_EQ(form_->StatusBar1->SimpleText(), "No sound device here");
+    service_->RaiseNotice(VoiceCondition::SoundDeviceMissing, false);
+    Deliver();
+    EXPECT_EQ(form_->StatusBar1->SimpleText(), welcome);
+    service_->RaiseNotice(VoiceCondition::SoundDeviceMissing, true, "Gone again");
+    service_->RaiseNotice(VoiceCondition::SoundDeviceMissing, true, "Gone again");  // said once
+    Deliver();
+    EXPECT_EQ(form_->StatusBar1->SimpleText(), "Gone again");
+    EXPECT_TRUE(boxes_.empty());
 }
 
 }  // namespace

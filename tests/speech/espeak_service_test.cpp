@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
+#include <stdexcept>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -538,9 +540,334 @@ TEST_F(EspeakServiceTest, AudioLevelsFollowTheSoundWithinTheirRange)
     EXPECT_LT(quietMax, loudMax / 5);
 }
 
+// A purge (an empty Speak with SVSFPurgeBeforeSpeak) ends the sounding text
+// and every text queued behind it, in order, the queued ones unheard; what
+// is spoken afterwards is heard in full. Whether something was sounding or
+// everything was still waiting (paused) makes no difference to the caller.
+TEST_F(EspeakServiceTest, PurgeEndsTheSoundingTextAndEveryQueuedOne)
+{
+    struct Case {
+        const char* name;
+        bool paused;
+    };
+    for (const Case c : {Case{"sounding", false}, Case{"paused", true}}) {
+        SCOPED_TRACE(c.name);
+        Open(TempWav("purge"), 1);
+        if (c.paused) voice_->Pause();
+        const int first = voice_->Speak(u"This sentence is long enough to be still sounding when the purge comes.",
+                                        SVSFlagsAsync);
+        const int second = voice_->Speak(u"Queued behind it and never heard.", SVSFlagsAsync);
+        const int third = voice_->Speak(u"Also queued, also never heard.", SVSFlagsAsync);
+        if (!c.paused) WaitForEnd(first, 500);
+        else Sleep(100);
+        EXPECT_EQ(voice_->Speak(u"", SVSFlagsAsync | SVSFPurgeBeforeSpeak), 0) << "a purge starts no stream";
+        if (c.paused) voice_->Resume();
+        ASSERT_TRUE(WaitForEnd(third, 3000)) << "the queued texts did not end";
+        EXPECT_TRUE(Ended(first));
+        EXPECT_TRUE(Ended(second));
+        for (int stream : {second, third}) {
+            EXPECT_TRUE(Of(kEventStartStream, stream).empty()) << stream << " was heard";
+            EXPECT_TRUE(Of(kEventWord, stream).empty()) << stream << " was heard";
+        }
+        std::vector<int> endOrder;
+        for (const Event& e : Of(kEventEndStream)) endOrder.push_back(e.stream);
+        EXPECT_EQ(endOrder, (std::vector<int>{first, second, third}));
+        const int next = voice_->Speak(u"Heard in full.", SVSFlagsAsync);
+        ASSERT_TRUE(WaitForEnd(next, 5000));
+        EXPECT_EQ(Of(kEventWord, next).size(), 3u);
+        voice_.reset();
+    }
+}
+
+// A sound device that can be unplugged: Open fails while it is absent, Write
+// fails while it is broken. It plays like the paced output and counts what it
+// was given.
+struct DeviceState {
+    std::atomic<bool> present{false};
+    std::atomic<bool> broken{false};
+    std::atomic<std::int64_t> samples{0};
+    std::atomic<int> opens{0};
+};
+
+class UnpluggableDevice : public PacedAudioOutput {
+public:
+    explicit UnpluggableDevice(std::shared_ptr<DeviceState> state) : PacedAudioOutput(4), state_(std::move(state)) {}
+    void Open(int sampleRate) override
+    {
+        ++state_->opens;
+        if (!state_->present) throw std::runtime_error("unplugged");
+        PacedAudioOutput::Open(sampleRate);
+    }
+    void Write(const std::int16_t* samples, std::size_t count) override
+    {
+        if (state_->broken) throw std::runtime_error("pulled out while playing");
+        state_->samples += static_cast<std::int64_t>(count);
+        PacedAudioOutput::Write(samples, count);
+    }
+    bool IsSoundDevice() const override { return true; }
+    std::string Describe() const override { return "sound device"; }
+
+private:
+    std::shared_ptr<DeviceState> state_;
+};
+
+// Without a sound device speech goes on silently and the user is told once
+// (a notice, not an error); the device is tried again as each text starts,
+// so plugging it in mends speech without a restart. A device that fails
+// while playing is reported as an error once and recovers the same way.
+TEST_F(EspeakServiceTest, AMissingOrFailingSoundDeviceIsToldOnceAndTriedAgainWithTheNextText)
+{
+    auto device = std::make_shared<DeviceState>();
+    SetVoiceServiceFactory([device]() -> std::shared_ptr<VoiceService> {
+        return std::make_shared<EspeakVoiceService>(std::make_unique<UnpluggableDevice>(device));
+    });
+    std::vector<std::pair<bool, std::string>> notices;
+    voice_ = std::make_unique<TSpVoice>();
+    voice_->OnNotice = [&](TSpVoice*, VoiceCondition condition, bool active, const std::string& text) {
+        EXPECT_EQ(condition, VoiceCondition::SoundDeviceMissing);
+        notices.emplace_back(active, text);
+    };
+    voice_->OnEndStream = [this](TSpVoice*, int s, StreamPositionVariant p) {
+        events_.push_back(Event{kEventEndStream, s, p});
+    };
+    voice_->OnError = [this](TSpVoice*, const EOleException& e) { errors_.push_back(e.what()); };
+    voice_->Connect();  // the device is found missing while the service starts
+
+    struct Step {
+        const char* what;
+        bool present, broken;
+        bool heard;       // the device received the text's sound
+        bool told;        // a notice came with this text
+        bool missing;     // the condition in force afterwards
+        size_t errors;    // error reports so far
+    };
+    const Step steps[] = {
+        {"no device at start", false, false, false, true, true, 0},
+        {"still none", false, false, false, false, true, 0},
+        {"plugged in", true, false, true, true, false, 0},
+        {"fails while playing", true, true, false, true, true, 1},
+        {"fails again", true, true, false, true, true, 1},
+        {"mended", true, false, true, true, false, 1},
+    };
+    size_t told = 0;
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        device->present = step.present;
+        device->broken = step.broken;
+        const std::int64_t before = device->samples;
+        const int stream = voice_->Speak(u"Can you hear me?", SVSFlagsAsync);
+        ASSERT_TRUE(WaitForEnd(stream, 10000));
+        WaitForEnd(-1, 50);  // what the end brought along
+        EXPECT_EQ(device->samples > before, step.heard);
+        EXPECT_EQ(notices.size() > told, step.told);
+        told = notices.size();
+        ASSERT_FALSE(notices.empty());
+        EXPECT_EQ(notices.back().first, step.missing);
+        if (step.missing) EXPECT_FALSE(notices.back().second.empty());
+        EXPECT_EQ(errors_.size(), step.errors);
+    }
+}
+
 // A subscriber that takes the end of a stream but cannot pass it on at once
 // (its thread's message queue is full) gets it offered again until it can:
 // the service does not fall idle with the end of the stream undelivered.
+// ----- Mixed texts: several runs, each with its own voice, in one stream.
+
+std::vector<std::u16string> WordsOf(const std::u16string& text, const std::vector<Event>& words)
+{
+    std::vector<std::u16string> out;
+    for (const Event& e : words) out.push_back(text.substr(static_cast<size_t>(e.a), static_cast<size_t>(e.b)));
+    return out;
+}
+
+// The longest stretch of near silence between the first and the last loud
+// sample, in seconds.
+double LongestInnerSilence(const Wav& wav)
+{
+    constexpr int kQuiet = 300;
+    size_t first = 0, last = wav.samples.size();
+    while (first < last && std::abs(static_cast<int>(wav.samples[first])) < kQuiet) ++first;
+    while (last > first && std::abs(static_cast<int>(wav.samples[last - 1])) < kQuiet) --last;
+    size_t longest = 0, run = 0;
+    for (size_t i = first; i < last; ++i) {
+        run = std::abs(static_cast<int>(wav.samples[i])) < kQuiet ? run + 1 : 0;
+        longest = std::max(longest, run);
+    }
+    return static_cast<double>(longest) / wav.sampleRate;
+}
+
+// With the Mandarin voice current, each English word of a Chinese sentence is
+// read by the English voice and its word event lands on that word; the Han
+// characters keep one word each; everything comes in order, in one stream,
+// without a gap where the voice changes.
+TEST_F(EspeakServiceTest, MixedSentenceWordEventsLandOnEachWord)
+{
+    struct Case {
+        const char* voice;
+        std::u16string text;
+        std::vector<std::u16string> words;
+    };
+    const Case cases[] = {
+        {"804", u"我用Windows电脑看Google的视频。", {u"我", u"用", u"Windows", u"电", u"脑", u"看", u"Google", u"的", u"视", u"频"}},
+        {"409", u"I said 你好 to him.", {u"I", u"said", u"你", u"好", u"to", u"him"}},
+        // An expanded number: each syllable points at the digit it reads.
+        {"804", u"增长3.5%", {u"增", u"长", u"%", u"%", u"%", u"3", u".", u"5"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.voice);
+        voice_.reset();
+        Open(TempWav("mixed"), 20);
+        UseVoice(c.voice);
+        const int stream = voice_->Speak(c.text, SVSFlagsAsync);
+        ASSERT_TRUE(WaitForEnd(stream, 20000));
+        EXPECT_EQ(WordsOf(c.text, Of(kEventWord, stream)), c.words);
+        EXPECT_EQ(Of(kEventStartStream).size(), 1u);
+        EXPECT_EQ(Of(kEventVoiceChange).size(), 1u) << "a run's voice is no voice change of the stream";
+        EXPECT_EQ(Of(kEventSentence, stream).size(), 1u) << "one sentence, however many runs";
+        std::int64_t last = 0;
+        for (const Event& e : events_) {
+            EXPECT_GE(e.position, last) << "event " << e.id << " out of order";
+            last = e.position;
+        }
+        EXPECT_TRUE(errors_.empty());
+        voice_.reset();
+        const Wav wav = ReadWav(wavPath_);
+        EXPECT_EQ(static_cast<size_t>(Of(kEventEndStream, stream)[0].position), wav.samples.size() * 2);
+        EXPECT_LT(LongestInnerSilence(wav), 0.2) << "a gap between runs";
+        std::printf("[ measure  ] %s: %.2f s, longest inner silence %.0f ms\n", c.voice, wav.Seconds(),
+                    LongestInnerSilence(wav) * 1000);
+    }
+}
+
+// A paragraph break is heard as a pause; a line broken inside a sentence is
+// not.
+TEST_F(EspeakServiceTest, ParagraphBreaksArePausesInTheSound)
+{
+    struct Case {
+        std::u16string text;
+        double minSilence, maxSilence;
+    };
+    const Case cases[] = {
+        {u"第一段的标题\r\r第二段的内容", 0.65, 1.2},
+        {u"第一行的内容。\r\n第二行的内容。", 0.25, 1.0},
+        {u"这是从一份文件里复制出来的很长的一句话\r\n没有结束", 0.0, 0.2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.minSilence));
+        voice_.reset();
+        Open(TempWav("paragraph"), 20);
+        UseVoice("804");
+        const int stream = voice_->Speak(c.text, SVSFlagsAsync);
+        ASSERT_TRUE(WaitForEnd(stream, 20000));
+        voice_.reset();
+        const double silence = LongestInnerSilence(ReadWav(wavPath_));
+        EXPECT_GE(silence, c.minSilence);
+        EXPECT_LE(silence, c.maxSilence);
+    }
+}
+
+// Skip, Pause and Resume act on the stream, whichever run is sounding: a skip
+// during an English run inside Chinese text ends the whole stream at once and
+// no later run is heard; a pause during a run holds every later run too.
+TEST_F(EspeakServiceTest, SkipAndPauseActAcrossRuns)
+{
+    const std::u16string text =
+        u"我们今天用Windows电脑和Linux电脑做测试，然后用Mac电脑再做一次，最后写一份很长的报告给大家看。";
+    Open(TempWav("runskip"), 1);
+    UseVoice("804");
+    const int first = voice_->Speak(text, SVSFlagsAsync);
+    DWORD skippedAt = 0;
+    WaitForEnd(first, 8000, [&] {
+        const auto words = WordsOf(text, Of(kEventWord, first));
+        if (!skippedAt && std::find(words.begin(), words.end(), u"Windows") != words.end()) {
+            EXPECT_GE(voice_->Skip("Sentence", 2147483647), 1);
+            skippedAt = GetTickCount();
+        }
+    });
+    ASSERT_TRUE(skippedAt) << "the English run was never reached";
+    ASSERT_TRUE(Ended(first));
+    EXPECT_LE(Of(kEventEndStream, first)[0].time - skippedAt, 60u) << "end of stream came late";
+    for (const std::u16string& word : WordsOf(text, Of(kEventWord, first)))
+        EXPECT_TRUE(word != u"Linux" && word != u"Mac") << "a run after the skip was heard";
+
+    // Pause inside the second text's English run; nothing moves until Resume.
+    const int second = voice_->Speak(text, SVSFlagsAsync);
+    DWORD pausedAt = 0, resumedAt = 0;
+    ASSERT_TRUE(WaitForEnd(second, 30000, [&] {
+        const DWORD now = GetTickCount();
+        const auto words = WordsOf(text, Of(kEventWord, second));
+        if (!pausedAt && std::find(words.begin(), words.end(), u"Linux") != words.end()) {
+            voice_->Pause();
+            pausedAt = now;
+        }
+        if (pausedAt && !resumedAt && now - pausedAt >= 600) {
+            voice_->Resume();
+            resumedAt = now;
+        }
+    }));
+    ASSERT_TRUE(resumedAt);
+    for (const Event& e : events_)
+        EXPECT_FALSE(e.stream == second && e.time > pausedAt + 50 && e.time + 5 < resumedAt)
+            << "event " << e.id << " during the pause";
+    const auto words = WordsOf(text, Of(kEventWord, second));
+    EXPECT_NE(std::find(words.begin(), words.end(), u"Mac"), words.end()) << "the runs after the pause were lost";
+    EXPECT_EQ(words.back(), u"看");
+}
+
+// Rate and volume hold for every run of a text, whatever its voice.
+TEST_F(EspeakServiceTest, RateAndVolumeHoldAcrossRuns)
+{
+    const std::u16string text = u"我用Windows电脑看Google的视频。";
+    Open(TempWav("runrate"), 20);
+    UseVoice("804");
+    const double normal = SpokenSeconds(text, 0);
+    const double fast = SpokenSeconds(text, 10);
+    EXPECT_LT(fast, normal / 2.2) << normal << " s normal, " << fast << " s at +10";
+
+    auto peak = [&](int volume) {
+        voice_.reset();
+        Open(wavPath_, 20);
+        UseVoice("804");
+        voice_->SetVolume(volume);
+        const int stream = voice_->Speak(u"Windows", SVSFlagsAsync);  // an English run alone
+        EXPECT_TRUE(WaitForEnd(stream, 20000));
+        voice_.reset();
+        return ReadWav(wavPath_).Peak();
+    };
+    const int loud = peak(100);
+    const int quiet = peak(25);
+    EXPECT_NEAR(static_cast<double>(quiet) / loud, 0.25, 0.03);
+}
+
+// Which espeak-ng voices read the runs: the pinyin voice, else the plain
+// Mandarin one, else none; the first installed English voice, else "en".
+TEST(EspeakVoices, RunVoicesFallBackInOrder)
+{
+    struct Case {
+        std::vector<std::string> available;
+        std::vector<std::string> installed;
+        frontend::MandarinSupport mandarin;
+        std::string mandarinVoice, englishVoice;
+    };
+    using frontend::MandarinSupport;
+    const Case cases[] = {
+        {{"cmn-latn-pinyin", "cmn", "en", "en-gb"}, {"en-gb", "en-us", "cmn-latn-pinyin"}, MandarinSupport::Pinyin,
+         "cmn-latn-pinyin", "en-gb"},
+        {{"cmn", "en"}, {"en-us", "cmn"}, MandarinSupport::Hanzi, "cmn", "en-us"},
+        {{"en"}, {"de"}, MandarinSupport::None, "", "en"},
+        {{"cmn-latn-pinyin"}, {"cmn-latn-pinyin"}, MandarinSupport::Pinyin, "cmn-latn-pinyin", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.installed.front());
+        const auto chosen = EspeakVoiceService::ChooseRunVoices(
+            [&](const std::string& name) { return std::find(c.available.begin(), c.available.end(), name) != c.available.end(); },
+            c.installed);
+        EXPECT_EQ(chosen.mandarin, c.mandarin);
+        EXPECT_EQ(chosen.mandarinVoice, c.mandarinVoice);
+        EXPECT_EQ(chosen.englishVoice, c.englishVoice);
+    }
+}
+
 TEST(EspeakDelivery, AnEndOfStreamThatCouldNotBePassedOnIsOfferedAgain)
 {
     struct SlowSink : VoiceEventSink {

@@ -4,6 +4,7 @@
 //
 //   speak [--voice NAME] [--rate N] [--volume N] [--wav OUT.wav] [--audio KIND] TEXT...
 //   speak --list-voices
+//   speak --reading [--voice NAME]   (lines on standard input, tokens out)
 //   speak --pinyin       (standard input to the citation pinyin of each line)
 //
 // Without TEXT the text is read from standard input (UTF-8).
@@ -17,6 +18,7 @@
 #include "speech/audio_output.h"
 #include "speech/frontend/pinyin_text.h"
 #include "speech/espeak_voice_service.h"
+#include "speech/frontend/text_front_end.h"
 #include "speech/speech_lib_tlb.h"
 #include "speech/speech_text.h"
 
@@ -47,10 +49,17 @@ void Usage()
                  "usage: speak [--voice NAME] [--rate N] [--volume N] [--wav OUT.wav] [--audio device|null|wav:PATH] TEXT...\n"
                  "       speak --list-voices\n"
                  "       speak --pinyin\n"
+                 "       speak --reading [--voice NAME]\n"
                  "Without TEXT, the text is read from standard input.\n"
                  "--pinyin reads UTF-8 lines on standard input and prints one line for each: the citation\n"
                  "pinyin of every Han character in order, tone digit 1-5 (5 neutral), u: for u-umlaut\n"
-                 "(\"yin2 hang2\"); a line without Han characters gives an empty line.\n");
+                 "(\"yin2 hang2\"); a line without Han characters gives an empty line.\n"
+                 "--reading prints, for each UTF-8 line on standard input, one line of the tokens as\n"
+                 "they will be spoken: Mandarin syllables as pinyin with the tone as spoken (1-4,\n"
+                 "5 neutral; u: for u-umlaut), words read by a voice other than the current one as\n"
+                 "LANG:word (en:Windows), \"|\" for a line break's pause, \"||\" for a paragraph's.\n"
+                 "The current voice is the Mandarin one unless --voice names another language\n"
+                 "(en-us, de...). It needs no sound and starts no voice.\n");
 }
 
 // One line of citation pinyin per line of standard input.
@@ -75,11 +84,33 @@ void Line(int id, const char* name, int stream, long long position, const std::s
     std::fflush(stdout);
 }
 
+// One line of spoken tokens per input line (see Usage).
+int PrintReadings(const std::string& voiceName)
+{
+    frontend::FrontEndOptions options;
+    const std::string voice = Lower(voiceName);
+    if (voice.empty() || voice.rfind("cmn", 0) == 0 || voice.rfind("zh", 0) == 0 || voice.find("mandarin") != std::string::npos)
+        options.current = frontend::CurrentLanguage::Mandarin;
+    else if (voice == "en" || voice.rfind("en-", 0) == 0 || voice.find("english") != std::string::npos)
+        options.current = frontend::CurrentLanguage::English;
+    else
+        options.current = frontend::CurrentLanguage::Other;
+    std::string line;
+    while (std::getline(std::cin, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        const std::string reading = frontend::ReadingLine(frontend::FromUtf8(line), options);
+        std::fwrite(reading.data(), 1, reading.size(), stdout);
+        std::fputc('\n', stdout);
+    }
+    std::fflush(stdout);
+    return 0;
+}
+
 int Run(int argc, WCHAR** argv)
 {
     std::string voiceName, wavPath, audio;
     int rate = 0, volume = 100;
-    bool listVoices = false, haveRate = false, haveVolume = false;
+    bool listVoices = false, haveRate = false, haveVolume = false, reading = false;
     std::u16string text;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = Utf16ToUtf8Lossy(reinterpret_cast<const char16_t*>(argv[i]));
@@ -93,11 +124,13 @@ int Run(int argc, WCHAR** argv)
         else if (arg == "--wav") wavPath = value();
         else if (arg == "--audio") audio = value();
         else if (arg == "--list-voices") listVoices = true;
+        else if (arg == "--reading") reading = true;
         else if (arg == "--pinyin") return PrintPinyin(), 0;
         else if (arg == "--help" || arg == "-h") return Usage(), 0;
         else if (arg.size() > 2 && arg.compare(0, 2, "--") == 0) throw std::invalid_argument("unknown option " + arg);
         else text += (text.empty() ? u"" : u" ") + std::u16string(reinterpret_cast<const char16_t*>(argv[i]));
     }
+    if (reading) return PrintReadings(voiceName);
 
     if (!wavPath.empty()) audio = "wav:" + wavPath;
     if (audio.empty()) {
