@@ -889,11 +889,16 @@ void TWinControl::CreateWnd()
     }
     defWndProc_ = known->second.proc;
 
+    SetLastError(0);
     HWND window = CreateWindowFor(params, className, instance);
     if (!window) {
-        // A hook may have refused the window after it was bound.
+        // A hook may have refused the window after it was bound. Under Wine,
+        // a top-level window also fails (error 0) while the program shares a
+        // server whose desktop was made by a program without an X display.
+        const DWORD error = GetLastError();
         handle_ = nullptr;
-        throw Exception("Cannot create a window for " + ClassName() + " '" + Name() + "'");
+        throw Exception("Cannot create a window for " + ClassName() + " '" + Name() + "' (CreateWindowEx error " +
+                        std::to_string(error) + ")");
     }
     if (!handle_) BindWindow(window);
     CreateWindowHandle(params);

@@ -671,3 +671,34 @@ TEST_F(Fixture, BitButtonDrawsItsGlyphWhenAskedAndStillClicks)
 
 }  // namespace
 }  // namespace quorvane
+
+namespace quorvane {
+namespace {
+
+LRESULT CALLBACK RefuseEveryWindow(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_CREATEWND) return 1;
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// A window the platform refuses is reported with the class of the control,
+// its name and the platform's error code, not only "cannot".
+TEST(WindowCreation, ARefusedWindowNamesItsClassAndThePlatformsError)
+{
+    auto* form = new TForm(nullptr);
+    form->SetName("Refused");
+    HHOOK hook = SetWindowsHookExW(WH_CBT, RefuseEveryWindow, nullptr, GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
+    std::string message;
+    try {
+        form->Handle();
+    } catch (const std::exception& e) {
+        message = e.what();
+    }
+    UnhookWindowsHookEx(hook);
+    EXPECT_EQ(message.rfind("Cannot create a window for TForm 'Refused' (CreateWindowEx error ", 0), 0u) << message;
+    Free(form);
+}
+
+}  // namespace
+}  // namespace quorvane
