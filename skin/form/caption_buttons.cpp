@@ -302,9 +302,13 @@ void TWinSkinForm::ShowSystemMenu(POINT screenPoint)
         // Owned by this window, so its owner-drawn items are measured and
         // drawn here and its commands come back here, whatever the window is.
         if (manager) manager->MenuKind = mkSystemMenu;
+        const std::shared_ptr<bool> alive = alive_;
         const UINT command = TrackPopupMenu(systemMenuPopup_->Handle(),
                                             TPM_RETURNCMD | TPM_RIGHTBUTTON | (RightToLeft ? TPM_RIGHTALIGN : 0),
                                             screenPoint.x, screenPoint.y, 0, window_, nullptr);
+        // Freed inside the menu loop (the form released, the skin taken
+        // off): the engine is not touched again.
+        if (!*alive) return;
         if (command && systemMenuPopup_) systemMenuPopup_->DispatchCommand(command);
         return;
     }
@@ -340,21 +344,28 @@ LRESULT TWinSkinForm::OnFrameMouse(UINT msg, WPARAM wParam, LPARAM lParam)
             if (hit && hit->IsMenuButton()) RequestMenuSwitch(this, static_cast<TMenuBtn*>(hit));
             return 0;
         }
-        pressedObject_ = hit;
+        ClearPressedObject();
         if (hit) {
             if (!Active) SetForegroundWindow(window_);
             hit->MouseDown();
             if (hit->IsMenuButton()) {
+                // The drop-down's loop takes the mouse; the engine may be
+                // gone when it returns, so nothing follows the call.
                 OpenMenuButton(static_cast<TMenuBtn*>(hit));
-                HotObject = hit;
+                return 0;
             }
+            // The window holds the mouse until the button is let go, so a
+            // release anywhere ends the press (and capture loss cancels it).
+            pressedObject_ = hit;
+            SetCapture(window_);
+            captured_ = GetCapture() == window_;
             return 0;
         }
         if (WindowState == ewsMaximized && Active && wParam == HTCAPTION) wParam = HTMENU;
         return Default(msg, wParam, lParam);
     case WM_NCLBUTTONUP: {
         TNCObject* pressed = pressedObject_;
-        pressedObject_ = nullptr;
+        ClearPressedObject();
         if (!hit) return Default(msg, wParam, lParam);
         // Only a button pressed and released in place acts.
         if (!hit->IsMenuButton() && hit == HotObject && hit == pressed) {
