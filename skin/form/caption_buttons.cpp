@@ -11,6 +11,7 @@
 #include "skin/data/bitmap_utils.h"
 #include "skin/data/skin_data.h"
 #include "skin/form/form_engine.h"
+#include "skin/form/frame_layout.h"
 #include "skin/form/menu_bar.h"
 #include "skin/form/menu_items.h"
 #include "skin/form/paint_routines.h"
@@ -143,42 +144,24 @@ bool TWinSkinForm::IsButtonVisible(size_t index)
 
 void TWinSkinForm::LayoutCaptionButtons()
 {
-    const int windowWidth = windowWidth_;
-    const int menuLeft = skinData_ && skinData_->MenuBar ? skinData_->MenuBar->LeftWidth : 0;
+    // Skin values are clamped as they are read: no sum of them overflows.
+    CaptionFrame frame;
+    frame.windowWidth = windowWidth_;
+    frame.frameLeft = FrameLeft;
+    frame.frameTop = FrameTop;
+    frame.frameRight = FrameRight;
+    frame.menuBarHeight = MenuBarHeight;
+    frame.menuLeftWidth = skinData_ && skinData_->MenuBar ? ClampSkinValue(skinData_->MenuBar->LeftWidth) : 0;
+    frame.anchorLeft = CaptionAnchorLeft;
+    frame.anchorRight = CaptionAnchorRight;
+    frame.rightToLeft = RightToLeft;
     for (size_t i = 0; i < captionButtons_.size(); ++i) {
         TWinSysButton& button = *captionButtons_[i];
         if (!IsButtonVisible(i) || IsEmptyBitmap(button.Description->Bitmap)) continue;
         const TDataSkinSysButton& d = *button.Description;
         const SIZE size = BitmapSize(d.Bitmap.get());
-        const int w = size.cx / std::max(d.Frame, 1), h = size.cy;
-        int x = 0, y = 0;
-        switch (d.Align) {
-        case 0:
-            x = d.Xcoord;
-            y = d.Ycoord;
-            break;
-        case 1:
-            x = windowWidth - d.Xcoord;
-            y = d.Ycoord;
-            break;
-        case 2:
-        case 8:
-            x = CaptionAnchorLeft - w - d.Xcoord;
-            y = d.Ycoord;
-            break;
-        case 3:
-        case 9:
-            x = d.Xcoord + CaptionAnchorRight;
-            y = d.Ycoord;
-            break;
-        case 100:
-            x = RightToLeft ? d.Xcoord + menuLeft + FrameLeft : windowWidth - d.Xcoord - FrameRight - menuLeft;
-            y = FrameTop + (MenuBarHeight - h) / 2;
-            break;
-        default:
-            break;
-        }
-        button.BoundsRect = RECT{x, y, x + w, y + h};
+        const FrameBox box = PlaceCaptionButton(d.Align, d.Xcoord, d.Ycoord, size.cx / std::max(d.Frame, 1), size.cy, frame);
+        button.BoundsRect = RECT{box.left, box.top, box.right, box.bottom};
     }
 }
 

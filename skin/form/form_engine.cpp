@@ -13,6 +13,7 @@
 #include "skin/data/bitmap_utils.h"
 #include "skin/data/skin_data.h"
 #include "skin/form/control_scan.h"
+#include "skin/form/frame_layout.h"
 #include "skin/form/menu_bar.h"
 #include "skin/form/menu_items.h"
 #include "skin/form/paint_routines.h"
@@ -316,7 +317,7 @@ void TWinSkinForm::FitWindowToFrame(bool refresh)
         SIZE text{};
         GetTextExtentPoint32W(dc.get(), reinterpret_cast<const WCHAR*>(caption.c_str()), static_cast<int>(caption.size()),
                               &text);
-        const int needed = skinData_->Title->LeftWidth + text.cx + skinData_->Title->RightWidth;
+        const int needed = CaptionWidthNeeded(skinData_->Title->LeftWidth, text.cx, skinData_->Title->RightWidth);
         if (width < needed) {
             const int shift = (needed - width) / 2;
             for (HWND child = GetWindow(window_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {

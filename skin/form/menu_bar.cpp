@@ -11,6 +11,7 @@
 #include "skin/data/bitmap_utils.h"
 #include "skin/data/skin_data.h"
 #include "skin/form/form_engine.h"
+#include "skin/form/frame_layout.h"
 #include "skin/form/menu_items.h"
 #include "skin/form/paint_routines.h"
 #include "skin/form/skin_manager.h"
@@ -217,9 +218,7 @@ int TWinSkinMenu::StartOffset(int bandWidth) const
 {
     const bool rightToLeft = IsRightToLeftWindow(Form->Window());
     if (!SkinData || !SkinData->MenuBar || IsEmptyBitmap(SkinData->MenuBar->Bitmap)) return 6;
-    int x0 = rightToLeft ? SkinData->MenuBar->RightWidth + 8 : SkinData->MenuBar->LeftWidth + 4;
-    if (bandWidth < x0) x0 = 12;
-    return x0;
+    return MenuBarStart(true, SkinData->MenuBar->LeftWidth, SkinData->MenuBar->RightWidth, rightToLeft, bandWidth);
 }
 
 void TWinSkinMenu::PlaceButtons(HDC dc, const RECT& band, int x0)

@@ -4,8 +4,13 @@
 // the MDI state a closed frame leaves behind, client sizes through skin
 // changes, and the skin taken off before it was finished. Freed objects are
 // watched (FreedMemoryWatch), input arrives as real messages.
+#include <fcntl.h>
+#include <unistd.h>
 #include <windowsx.h>
 
+#include <algorithm>
+#include <climits>
+#include <cstdio>
 #include <deque>
 #include <functional>
 #include <map>
@@ -14,6 +19,7 @@
 #include "framework/menus.h"
 #include "framework/subclass.h"
 #include "skin/form/form_engine.h"
+#include "skin/form/frame_layout.h"
 #include "skin/form/menu_bar.h"
 #include "skin/form/skin_manager.h"
 #include "skin/form/skin_messages.h"
@@ -532,6 +538,111 @@ TEST(EngineLifetime, ASkinChangedHandlerMayFreeTheLastSkinData)
         EXPECT_TRUE(watch.Intact());
     }
     SharedSkin();  // back for the tests that follow
+}
+
+// Everything written to stderr while `run` runs.
+std::string CaptureStderr(const std::function<void()>& run)
+{
+    std::fflush(stderr);
+    FILE* sink = std::tmpfile();
+    const int saved = dup(2);
+    dup2(fileno(sink), 2);
+    run();
+    std::fflush(stderr);
+    dup2(saved, 2);
+    close(saved);
+    std::rewind(sink);
+    std::string text;
+    for (int c = std::fgetc(sink); c != EOF; c = std::fgetc(sink)) text.push_back(static_cast<char>(c));
+    std::fclose(sink);
+    return text;
+}
+
+TEST(SkinFile, ARefusedPackageIsReportedOnceThroughTheComponent)
+{
+    char folder[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, folder);
+    const std::string file = std::string(folder) + "engine_refused.qskin";
+    const std::vector<uint8_t> bytes = TestSkinPackage();
+    HANDLE f = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(f, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(f);
+
+    TSkinData data(nullptr);
+    SkinLimits limits;
+    limits.captionButtons = 1;  // the test skin has six
+    data.SetLoadLimits(limits);
+    const std::string said = CaptureStderr([&] { data.SetSkinFile(file); });
+    EXPECT_TRUE(data.NotLoaded());
+    EXPECT_NE(data.SkinFileError().find("skin not loaded: "), std::string::npos) << data.SkinFileError();
+    EXPECT_EQ(said, "");  // the program that asked prints SkinFileError: one line in all
+    // A stored package has no caller to report for it: its refusal is
+    // written to stderr as before, once.
+    const std::string stored = CaptureStderr([&] { data.SetPackage(bytes); });
+    EXPECT_EQ(std::count(stored.begin(), stored.end(), '\n'), 1) << stored;
+    EXPECT_TRUE(data.ReportsRefusals());
+    DeleteFileA(file.c_str());
+}
+
+TEST(FrameLayout, SkinValuesAreClampedSoNoSumOverflows)
+{
+    const int limit = kSkinValueLimit;
+    CaptionFrame frame;
+    frame.windowWidth = 300;
+    frame.frameLeft = 6;
+    frame.frameTop = 24;
+    frame.frameRight = 6;
+    frame.menuBarHeight = 19;
+    frame.menuLeftWidth = 2;
+    frame.anchorLeft = 40;
+    frame.anchorRight = 120;
+    struct Row {
+        int32_t align, xcoord, ycoord;
+        int64_t width, height;
+        FrameBox expected;
+    };
+    const Row rows[] = {
+        {0, 8, 4, 16, 16, {8, 4, 24, 20}},
+        {1, 24, 4, 16, 16, {276, 4, 292, 20}},
+        {2, 3, 4, 16, 16, {21, 4, 37, 20}},
+        {3, 3, 4, 16, 16, {123, 4, 139, 20}},
+        {100, 10, 0, 16, 16, {282, 25, 298, 41}},
+        {7, 10, 10, 16, 16, {0, 0, 16, 16}},  // no such alignment: at 0,0
+        // Raw values at the ends of the 32-bit range.
+        {0, INT32_MAX, INT32_MAX, 16, 16, {limit, limit, limit + 16, limit + 16}},
+        {1, INT32_MIN, 0, 16, 16, {300 + limit, 0, 316 + limit, 16}},
+        {1, INT32_MAX, 0, 16, 16, {300 - limit, 0, 316 - limit, 16}},
+        {2, INT32_MAX, 0, 16, 16, {40 - 16 - limit, 0, 40 - limit, 16}},
+        {3, INT32_MAX, INT32_MIN, 16, 16, {limit + 120, -limit, limit + 136, -limit + 16}},
+        {100, INT32_MIN, 0, 16, 16, {300 + limit - 6 - 2, 25, 300 + limit + 8, 41}},
+        {0, 0, 0, INT64_MAX, INT64_MAX, {0, 0, limit, limit}},
+    };
+    for (const Row& row : rows) {
+        const FrameBox box = PlaceCaptionButton(row.align, row.xcoord, row.ycoord, row.width, row.height, frame);
+        EXPECT_EQ(box.left, row.expected.left) << "Align " << row.align << ", Xcoord " << row.xcoord;
+        EXPECT_EQ(box.top, row.expected.top) << "Align " << row.align << ", Ycoord " << row.ycoord;
+        EXPECT_EQ(box.right, row.expected.right) << "Align " << row.align << ", Xcoord " << row.xcoord;
+        EXPECT_EQ(box.bottom, row.expected.bottom) << "Align " << row.align << ", Ycoord " << row.ycoord;
+    }
+    frame.rightToLeft = true;
+    const FrameBox mirrored = PlaceCaptionButton(100, INT32_MAX, 0, 16, 16, frame);
+    EXPECT_EQ(mirrored.left, limit + 2 + 6);
+
+    EXPECT_EQ(MenuBarStart(false, 5, 5, false, 300), 6);
+    EXPECT_EQ(MenuBarStart(true, 5, 9, false, 300), 9);
+    EXPECT_EQ(MenuBarStart(true, 5, 9, true, 300), 17);
+    EXPECT_EQ(MenuBarStart(true, INT32_MAX, 0, false, 300), 12);  // wider than the band
+    EXPECT_EQ(MenuBarStart(true, 0, INT32_MAX, true, INT64_MAX), limit + 8);
+    EXPECT_EQ(CaptionWidthNeeded(INT32_MAX, 100, INT32_MAX), 2 * limit + 100);
+    EXPECT_EQ(CaptionWidthNeeded(INT32_MIN, 100, 4), 104 - limit);
+    const FrameBox band = CaptionTextBand(INT32_MAX, 20, false, 300, 6, 6);
+    EXPECT_EQ(band.left, 6 + limit);
+    EXPECT_EQ(band.right, 274);
+    const FrameBox rtl = CaptionTextBand(30, INT32_MIN, true, 300, 6, 6);
+    EXPECT_EQ(rtl.left, 6 - limit);
+    EXPECT_EQ(rtl.right, 264);
 }
 
 }  // namespace
