@@ -471,8 +471,8 @@ bool TWinSkinForm::OpenMenuButton(TMenuBtn* button)
         if (TMenuItem* item = button->MenuItem) {
             TidySeparators(item);
             if (!*alive) return opened;
-            // TidySeparators may have freed nothing, but a handler reached
-            // through the menu's change notice may have dropped the item.
+            // A handler reached through the menu's change notice may have
+            // freed the menu: the bar has then forgotten its items.
             if (button->MenuItem) button->SubMenu = item->Count() > 0 ? item->Handle() : nullptr;
         }
         if (!button->SubMenu) break;
