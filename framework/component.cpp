@@ -94,7 +94,13 @@ void TComponent::RemoveComponent(TComponent* component)
 
 void TComponent::Notification(TComponent* component, TOperation operation)
 {
-    if (operation == opRemove) Erase(freeNotifies_, component);
+    if (operation == opRemove && component) {
+        // Both directions: told once (here, or through an owner), this
+        // component is not told again by the one going away, which would
+        // reach it after it was freed if its own notice freed it.
+        Erase(freeNotifies_, component);
+        Erase(component->freeNotifies_, this);
+    }
     // Copy: a notified component may change the list.
     const std::vector<TComponent*> owned = components_;
     for (TComponent* c : owned)
@@ -132,9 +138,12 @@ void TComponent::BeforeDestruction()
     if (beforeDestructionDone_) return;
     beforeDestructionDone_ = true;
     state_ |= 1u << csDestroying;
-    const std::vector<TComponent*> notifies = std::move(freeNotifies_);
-    freeNotifies_.clear();
-    for (TComponent* c : notifies) {
+    // Taken one at a time from the live list: a component freed by another's
+    // notice (a skin engine dropping the menu bar that watched this menu)
+    // takes itself off the list and is never called afterwards.
+    while (!freeNotifies_.empty()) {
+        TComponent* c = freeNotifies_.front();
+        freeNotifies_.erase(freeNotifies_.begin());
         c->RemoveFreeNotification(this);
         c->Notification(this, opRemove);
     }

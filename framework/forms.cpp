@@ -496,6 +496,10 @@ void TForm::Notification(TComponent* component, TOperation operation)
             DrawMenuBar(Handle());
         }
         menu_ = nullptr;
+        // Whoever paints the bar in the window's place (a skin engine
+        // replacing the window procedure) hears that it is gone, as it
+        // does for SetMenu(nullptr).
+        if (HWND window = WindowHandle()) SendMessageW(window, CM_MENUCHANGED, 0, 0);
     }
     if (component == windowMenu_) windowMenu_ = nullptr;
     if (component == activeControl_) activeControl_ = nullptr;

@@ -72,7 +72,7 @@ void SkinContent::LoadElements(const TQuickIni& ini, const TSkinReader* reader)
     std::string reason;
     if (!DescribeSkin(ini, reader, limits_, description, reason)) {
         lastLoadError_ = "skin not loaded: " + reason;
-        std::fprintf(stderr, "quorvane: %s\n", lastLoadError_.c_str());
+        if (reportRefusals_) std::fprintf(stderr, "quorvane: %s\n", lastLoadError_.c_str());
         throw SkinLoadRefused(lastLoadError_);
     }
     lastLoadError_.clear();

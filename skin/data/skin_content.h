@@ -54,6 +54,10 @@ public:
     // Why the last LoadElements refused its package; empty after a load
     // that completed.
     const std::string& LastLoadError() const { return lastLoadError_; }
+    // Whether a refusal is also written to stderr (on by default; off where
+    // the caller reports the reason itself, so it is said once).
+    bool ReportsRefusals() const { return reportRefusals_; }
+    void SetReportsRefusals(bool report) { reportRefusals_ = report; }
 
 protected:
     // Called once a package has been read and accepted, right before the
@@ -61,6 +65,7 @@ protected:
     virtual void ElementsAboutToChange() {}
     // A new load starts: no reason of an earlier refusal stands.
     void ClearLoadError() { lastLoadError_.clear(); }
+    void SetLoadError(const std::string& reason) { lastLoadError_ = "skin not loaded: " + reason; }
 
 public:
     // The title colour sample: the top border's pixel at (width / 3,
@@ -139,6 +144,7 @@ private:
 
     SkinLimits limits_;
     std::string lastLoadError_;
+    bool reportRefusals_ = true;
 };
 
 }  // namespace quorvane

@@ -204,8 +204,13 @@ void TSkinData::SetSkinFile(const std::string& path)
         return;
     }
     // Loaded also while the form is being read; only applying the change
-    // waits, since Loaded skins the forms with whatever is loaded then.
-    if (!ApplyPackage(std::move(bytes))) {
+    // waits, since Loaded skins the forms with whatever is loaded then. A
+    // refusal is said once, through SkinFileError (the caller reports it).
+    const bool reported = ReportsRefusals();
+    SetReportsRefusals(false);
+    const bool applied = ApplyPackage(std::move(bytes));
+    SetReportsRefusals(reported);
+    if (!applied) {
         skinFileError_ = "the skin file " + path + " is not a skin package this program can read";
         if (!LastLoadError().empty()) skinFileError_ += " (" + LastLoadError() + ")";
     }
@@ -264,7 +269,11 @@ bool TSkinData::LoadSkin()
     if (!PlausiblePackage(package_)) return false;
     try {
         TSkinReader reader;
-        if (!reader.ReadPackage(package_)) return false;
+        reader.SetQuiet(!ReportsRefusals());
+        if (!reader.ReadPackage(package_)) {
+            if (!reader.LastError().empty()) SetLoadError(reader.LastError());
+            return false;
+        }
         MemoryStream member;
         std::string found;
         reader.FindMemberContaining(".ini", member, found);

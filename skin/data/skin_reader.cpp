@@ -61,7 +61,8 @@ bool TSkinReader::ReadContent(MemoryStream& content)
     size_t names = 0;
     ForEachTextLine(table, [&](std::string_view) { return ++names <= kMaxMembers; });
     if (names > kMaxMembers) {
-        std::fprintf(stderr, "quorvane: skin not loaded: its package lists more than %zu members\n", kMaxMembers);
+        lastError_ = "its package lists more than " + std::to_string(kMaxMembers) + " members";
+        if (!quiet_) std::fprintf(stderr, "quorvane: skin not loaded: %s\n", lastError_.c_str());
         return false;
     }
     names_ = SplitTextLines(AsciiLower(table));

@@ -51,6 +51,11 @@ public:
     // version message, and for a name table of more than kMaxMembers names
     // (saying so on stderr). ElzhException propagates.
     bool ReadPackage(MemoryStream& package);
+    // Why the last read refused its package (empty when it did not, or when
+    // the version message said so). Quiet: the reason is not written to
+    // stderr (the caller reports it).
+    const std::string& LastError() const { return lastError_; }
+    void SetQuiet(bool quiet) { quiet_ = quiet; }
     // The same for content already decoded (from its position 0).
     bool ReadContent(MemoryStream& content);
 
@@ -75,6 +80,8 @@ private:
     void CopyMember(size_t index, MemoryStream& target) const;
 
     std::vector<std::string> names_;
+    std::string lastError_;
+    bool quiet_ = false;
     int32_t count_ = 0;
     std::vector<int32_t> sizes_ = std::vector<int32_t>(kSizeTableEntries, 0);
     MemoryStream data_;

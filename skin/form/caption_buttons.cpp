@@ -11,6 +11,7 @@
 #include "skin/data/bitmap_utils.h"
 #include "skin/data/skin_data.h"
 #include "skin/form/form_engine.h"
+#include "skin/form/frame_layout.h"
 #include "skin/form/menu_bar.h"
 #include "skin/form/menu_items.h"
 #include "skin/form/paint_routines.h"
@@ -143,42 +144,24 @@ bool TWinSkinForm::IsButtonVisible(size_t index)
 
 void TWinSkinForm::LayoutCaptionButtons()
 {
-    const int windowWidth = windowWidth_;
-    const int menuLeft = skinData_ && skinData_->MenuBar ? skinData_->MenuBar->LeftWidth : 0;
+    // Skin values are clamped as they are read: no sum of them overflows.
+    CaptionFrame frame;
+    frame.windowWidth = windowWidth_;
+    frame.frameLeft = FrameLeft;
+    frame.frameTop = FrameTop;
+    frame.frameRight = FrameRight;
+    frame.menuBarHeight = MenuBarHeight;
+    frame.menuLeftWidth = skinData_ && skinData_->MenuBar ? ClampSkinValue(skinData_->MenuBar->LeftWidth) : 0;
+    frame.anchorLeft = CaptionAnchorLeft;
+    frame.anchorRight = CaptionAnchorRight;
+    frame.rightToLeft = RightToLeft;
     for (size_t i = 0; i < captionButtons_.size(); ++i) {
         TWinSysButton& button = *captionButtons_[i];
         if (!IsButtonVisible(i) || IsEmptyBitmap(button.Description->Bitmap)) continue;
         const TDataSkinSysButton& d = *button.Description;
         const SIZE size = BitmapSize(d.Bitmap.get());
-        const int w = size.cx / std::max(d.Frame, 1), h = size.cy;
-        int x = 0, y = 0;
-        switch (d.Align) {
-        case 0:
-            x = d.Xcoord;
-            y = d.Ycoord;
-            break;
-        case 1:
-            x = windowWidth - d.Xcoord;
-            y = d.Ycoord;
-            break;
-        case 2:
-        case 8:
-            x = CaptionAnchorLeft - w - d.Xcoord;
-            y = d.Ycoord;
-            break;
-        case 3:
-        case 9:
-            x = d.Xcoord + CaptionAnchorRight;
-            y = d.Ycoord;
-            break;
-        case 100:
-            x = RightToLeft ? d.Xcoord + menuLeft + FrameLeft : windowWidth - d.Xcoord - FrameRight - menuLeft;
-            y = FrameTop + (MenuBarHeight - h) / 2;
-            break;
-        default:
-            break;
-        }
-        button.BoundsRect = RECT{x, y, x + w, y + h};
+        const FrameBox box = PlaceCaptionButton(d.Align, d.Xcoord, d.Ycoord, size.cx / std::max(d.Frame, 1), size.cy, frame);
+        button.BoundsRect = RECT{box.left, box.top, box.right, box.bottom};
     }
 }
 
@@ -302,9 +285,13 @@ void TWinSkinForm::ShowSystemMenu(POINT screenPoint)
         // Owned by this window, so its owner-drawn items are measured and
         // drawn here and its commands come back here, whatever the window is.
         if (manager) manager->MenuKind = mkSystemMenu;
+        const std::shared_ptr<bool> alive = alive_;
         const UINT command = TrackPopupMenu(systemMenuPopup_->Handle(),
                                             TPM_RETURNCMD | TPM_RIGHTBUTTON | (RightToLeft ? TPM_RIGHTALIGN : 0),
                                             screenPoint.x, screenPoint.y, 0, window_, nullptr);
+        // Freed inside the menu loop (the form released, the skin taken
+        // off): the engine is not touched again.
+        if (!*alive) return;
         if (command && systemMenuPopup_) systemMenuPopup_->DispatchCommand(command);
         return;
     }
@@ -340,21 +327,28 @@ LRESULT TWinSkinForm::OnFrameMouse(UINT msg, WPARAM wParam, LPARAM lParam)
             if (hit && hit->IsMenuButton()) RequestMenuSwitch(this, static_cast<TMenuBtn*>(hit));
             return 0;
         }
-        pressedObject_ = hit;
+        ClearPressedObject();
         if (hit) {
             if (!Active) SetForegroundWindow(window_);
             hit->MouseDown();
             if (hit->IsMenuButton()) {
+                // The drop-down's loop takes the mouse; the engine may be
+                // gone when it returns, so nothing follows the call.
                 OpenMenuButton(static_cast<TMenuBtn*>(hit));
-                HotObject = hit;
+                return 0;
             }
+            // The window holds the mouse until the button is let go, so a
+            // release anywhere ends the press (and capture loss cancels it).
+            pressedObject_ = hit;
+            SetCapture(window_);
+            captured_ = GetCapture() == window_;
             return 0;
         }
         if (WindowState == ewsMaximized && Active && wParam == HTCAPTION) wParam = HTMENU;
         return Default(msg, wParam, lParam);
     case WM_NCLBUTTONUP: {
         TNCObject* pressed = pressedObject_;
-        pressedObject_ = nullptr;
+        ClearPressedObject();
         if (!hit) return Default(msg, wParam, lParam);
         // Only a button pressed and released in place acts.
         if (!hit->IsMenuButton() && hit == HotObject && hit == pressed) {

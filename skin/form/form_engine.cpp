@@ -13,6 +13,7 @@
 #include "skin/data/bitmap_utils.h"
 #include "skin/data/skin_data.h"
 #include "skin/form/control_scan.h"
+#include "skin/form/frame_layout.h"
 #include "skin/form/menu_bar.h"
 #include "skin/form/menu_items.h"
 #include "skin/form/paint_routines.h"
@@ -62,6 +63,10 @@ TWinSkinForm::TWinSkinForm(TComponent* owner) : TComponent(owner)
 
 TWinSkinForm::~TWinSkinForm()
 {
+    // Code returning from a menu loop inside which this engine was freed
+    // sees this and leaves the engine alone.
+    *alive_ = false;
+    ForgetMdiFrame();
     BeforeDestruction();
     captionButtons_.clear();
     titleBitmap_.reset();
@@ -167,8 +172,16 @@ void TWinSkinForm::AttachWindow(TSkinData* skinData)
         if (WindowMenu && MdiKind != mkChild) {
             menuBar_ = new TWinSkinMenu(this, skinData);
             MenuBarHeight = GetSystemMetrics(SM_CYMENU);
-            if (auto* form = As<TForm>(form_)) menuBar_->Menu = form->Menu();
+            if (auto* form = As<TForm>(form_)) menuBar_->SetMenuComponent(form->Menu());
             menuBar_->BuildButtons();
+        }
+        // The system's frame around the client, measured before the skin's
+        // frame applies (and after the system menu bar was taken away, which
+        // the skin's band replaces): unskinning gives it back.
+        RECT outer{}, client{};
+        if (GetWindowRect(window_, &outer) && GetClientRect(window_, &client)) {
+            SystemFrameExtra = SIZE{Width(outer) - Width(client), Height(outer) - Height(client)};
+            systemFrameKnown_ = true;
         }
         if (!((MdiKind == mkChild && manager && manager->ChildrenMaximised) || WindowState == ewsMinimized))
             SetCaptionStyle(false);
@@ -196,6 +209,12 @@ void TWinSkinForm::LoadFrameGeometry()
         FrameRight = FrameExtent(skinData_->BorderRight.get(), false);
         FrameBottom = FrameExtent(skinData_->BorderBottom.get(), true);
     }
+    LoadCaptionButtons();
+}
+
+void TWinSkinForm::LoadCaptionButtons()
+{
+    if (!skinData_ || skinData_->NotLoaded()) return;
     FreeCaptionButtons();
     for (const auto& description : skinData_->SysButtons) {
         if (!description) continue;
@@ -211,6 +230,7 @@ void TWinSkinForm::LoadFrameGeometry()
 void TWinSkinForm::FreeCaptionButtons()
 {
     if (HotObject && !HotObject->IsMenuButton()) HotObject = nullptr;
+    if (pressedObject_ && !pressedObject_->IsMenuButton()) ClearPressedObject();
     captionButtons_.clear();
 }
 
@@ -273,6 +293,10 @@ void TWinSkinForm::FitWindowToFrame(bool refresh)
     int clientHeight = Height(clientRect_);
     if (refresh) {
         GetClientRect(window_, &clientRect_);
+        // Through a skin change the client keeps the size it had with the
+        // old frame, whatever a frame recalculation made of it since.
+        if (keptClient_.cx >= 0) clientRect_ = RECT{0, 0, keptClient_.cx, keptClient_.cy};
+        width = Width(clientRect_) + FrameLeft + FrameRight;
         clientHeight = Height(clientRect_);
     } else if (form_) {
         width = form_->ClientWidth() + FrameLeft + FrameRight;
@@ -293,7 +317,7 @@ void TWinSkinForm::FitWindowToFrame(bool refresh)
         SIZE text{};
         GetTextExtentPoint32W(dc.get(), reinterpret_cast<const WCHAR*>(caption.c_str()), static_cast<int>(caption.size()),
                               &text);
-        const int needed = skinData_->Title->LeftWidth + text.cx + skinData_->Title->RightWidth;
+        const int needed = CaptionWidthNeeded(skinData_->Title->LeftWidth, text.cx, skinData_->Title->RightWidth);
         if (width < needed) {
             const int shift = (needed - width) / 2;
             for (HWND child = GetWindow(window_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
@@ -318,7 +342,10 @@ void TWinSkinForm::FinishSkinning()
     RECT window{}, client{};
     GetWindowRect(window_, &window);
     GetClientRect(window_, &client);
-    SystemFrameExtra = SIZE{Width(window) - Width(client), Height(window) - Height(client)};
+    if (!systemFrameKnown_) {
+        SystemFrameExtra = SIZE{Width(window) - Width(client), Height(window) - Height(client)};
+        systemFrameKnown_ = true;
+    }
     clientRect_ = client;
 
     if (form_)
@@ -327,6 +354,8 @@ void TWinSkinForm::FinishSkinning()
         ScanWindows(this, window_);
 
     if (EngineState == esAttaching) {
+        // From here on the client sits inside the skin's frame.
+        frameApplied_ = true;
         TSkinManage* manager = TSkinManage::Instance();
         if (MdiKind == mkChild) {
             if (WindowState == ewsMaximized) {
@@ -453,6 +482,26 @@ LRESULT TWinSkinForm::Default(UINT msg, WPARAM wParam, LPARAM lParam)
 LRESULT TWinSkinForm::FormWndProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONUP:
+        if (captured_ && OnCapturedMouse(msg, lParam)) return 0;
+        break;
+    case WM_CAPTURECHANGED:
+        // Whatever took the mouse away, the press is over.
+        if (pressedObject_ && reinterpret_cast<HWND>(lParam) != window_) {
+            captured_ = false;
+            EndPress();
+        }
+        break;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+        // A press in the client area starts nothing of the frame's.
+        if (pressedObject_) EndPress();
+        break;
+    case WM_CANCELMODE:
+        if (pressedObject_) EndPress();
+        break;
     case WM_NCPAINT:
         if (EngineState == esAttaching) return 0;
         break;
@@ -833,6 +882,14 @@ LRESULT TWinSkinForm::HandleMenuChanged(const std::function<LRESULT()>& callDefa
     }
     inMenuChanged_ = false;
     if (skinData_) skinData_->FramePaintEnabled = true;
+    if (!window_) return result;
+    ReMarkOpenDropDown();
+    // A form whose main menu was taken away or freed keeps no bar pointing
+    // at it.
+    if (auto* form = As<TForm>(form_); form && menuBar_ && MdiKind != mkChild && (!form->Menu() || !menuBar_->Menu)) {
+        DropMenuBar();
+        return result;
+    }
     if (HMENU menu = GetMenu(window_)) {
         if (menuBar_ && skinData_ && skinData_->MenuUpdate()) {
             menuBar_->MenuHandle = menu;
@@ -842,6 +899,78 @@ LRESULT TWinSkinForm::HandleMenuChanged(const std::function<LRESULT()>& callDefa
         PaintFrame(nullptr);
     }
     return result;
+}
+
+void TWinSkinForm::DropMenuBar()
+{
+    if (!menuBar_) return;
+    if (menuLoopDepth_ > 0) {
+        menuBarDropPending_ = true;
+        return;
+    }
+    if (HotObject && HotObject->IsMenuButton()) HotObject = nullptr;
+    if (pressedObject_ && pressedObject_->IsMenuButton()) ClearPressedObject();
+    Free(menuBar_);
+    menuBar_ = nullptr;
+    MenuBarHeight = 0;
+    if (!window_) return;
+    // As the system does for SetMenu(window, 0): the window keeps its size
+    // and the client takes the band.
+    if (window_ && GetMenu(window_)) SetMenu(window_, nullptr);
+    SetWindowPos(window_, nullptr, 0, 0, 0, 0, kFrameChangedFlags);
+    if (EngineState == esSkinned) UpdateRegion();
+    PaintFrame(nullptr);
+}
+
+void TWinSkinForm::ClearPressedObject()
+{
+    pressedObject_ = nullptr;
+    if (captured_) {
+        captured_ = false;
+        if (window_ && GetCapture() == window_) ReleaseCapture();
+    }
+}
+
+void TWinSkinForm::EndPress()
+{
+    TNCObject* pressed = pressedObject_;
+    ClearPressedObject();
+    if (pressed && pressed == HotObject && pressed->State == nsPressed) pressed->MouseLeave();
+}
+
+bool TWinSkinForm::OnCapturedMouse(UINT msg, LPARAM lParam)
+{
+    // While a caption button is held the window has the mouse: a release
+    // anywhere ends the press, and only a release over the same button acts.
+    if (!pressedObject_ || !window_) return false;
+    POINT screen{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    ClientToScreen(window_, &screen);
+    const POINT point = ScreenToFrame(screen);
+    TNCObject* hit = HitTest(point);
+    TNCObject* pressed = pressedObject_;
+    if (msg == WM_MOUSEMOVE) {
+        // Pressed look only while the mouse is over the held button.
+        if (hit == pressed && pressed->State != nsPressed) {
+            pressed->State = nsPressed;
+            HotObject = pressed;
+            pressed->Paint();
+        } else if (hit != pressed && pressed->State == nsPressed) {
+            pressed->State = nsNormal;
+            if (HotObject == pressed) HotObject = nullptr;
+            pressed->Paint();
+        }
+        return true;
+    }
+    // WM_LBUTTONUP
+    ClearPressedObject();
+    if (hit && hit == pressed && !hit->IsMenuButton()) {
+        HotObject = hit;
+        hit->MouseUp();
+        DoButtonAction(point);
+    } else if (pressed->State == nsPressed) {
+        pressed->MouseLeave();
+    }
+    return true;
 }
 
 }  // namespace quorvane

@@ -68,6 +68,13 @@ public:
     void LoadFrameGeometry();
     void FitWindowToFrame(bool refresh);
     void FreeCaptionButtons();
+    // Caption buttons for the skin's current descriptions (after a load
+    // replaced them), without touching the frame widths.
+    void LoadCaptionButtons();
+    // Before a new skin's frame geometry is loaded: remembers the client
+    // size the window must keep through the change (also the restored size
+    // of a minimised window).
+    void RememberClientSize();
 
     // ---- re-applying and taking off ------------------------------------------
     void ReapplySkin();
@@ -101,6 +108,15 @@ public:
     void Restore();
     void ShowSystemMenu(POINT screenPoint);
     bool OpenMenuButton(TMenuBtn* button);
+    // True while one of this window's drop-downs is being opened or is open:
+    // the menu bar's buttons must stay where they are until it has closed.
+    bool MenuLoopActive() const { return menuLoopDepth_ > 0; }
+    // The form's main menu went away: the painted bar goes with it (at
+    // once, or when the open drop-down has closed).
+    void DropMenuBar();
+    // A rebuild of the bar asked for while a drop-down is open, done when
+    // it has closed.
+    void QueueMenuRebuild(bool keepSystemValues);
     void SwitchToMenuButton(TMenuBtn* button);
     TMenuBtn* FindMenuAccelerator(WPARAM key);
     // Draws the window icon (or the icon bitmap) into rect of dc.
@@ -168,6 +184,10 @@ public:
     // The form object's message handler while frame skinning.
     void FormMessageHook(TMessage& message);
     void HoverTimer();
+    // The caption button or menu entry held down by the mouse, or null.
+    TNCObject* PressedObject() const { return pressedObject_; }
+    // Forgets the press (the object is going away, or the press ended).
+    void ClearPressedObject();
 
 private:
     class WindowHook : public WindowSubclass<WindowHook> {
@@ -205,6 +225,18 @@ private:
     LRESULT OnMenuChanged(UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMenuChanged(const std::function<LRESULT()>& callDefault);
     LRESULT OnFrameMouse(UINT msg, WPARAM wParam, LPARAM lParam);
+    // The mouse while a caption button is held (captured): moves and the release.
+    bool OnCapturedMouse(UINT msg, LPARAM lParam);
+    void EndPress();
+    void ApplyPendingMenuChange();
+    // A menu change that arrived while a drop-down was open, and the open
+    // drop-down's owner-drawn marks given again.
+    void ReMarkOpenDropDown();
+    // The MDI bookkeeping of the manager that points at this frame is reset.
+    void ForgetMdiFrame();
+    // Minimised or maximised through a skin change: the restored rectangle
+    // is resized so the restored client keeps its size.
+    void RefitRestoredPlacement();
     LRESULT OnMeasureItem(UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT OnDrawItem(UINT msg, WPARAM wParam, LPARAM lParam);
     void RememberMenuSelect(WPARAM wParam, LPARAM lParam);
@@ -237,6 +269,22 @@ private:
     bool inMenuChanged_ = false;
     bool deferRegion_ = false;
     TNCObject* pressedObject_ = nullptr;
+    bool captured_ = false;
+    // Cleared when the engine is freed: code that returns from a modal menu
+    // loop checks it before touching the engine again.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+    int menuLoopDepth_ = 0;
+    bool menuRebuildPending_ = false;
+    bool menuRebuildKeepsSystemValues_ = false;
+    bool menuBarDropPending_ = false;
+    // The system frame is measured once, when the window is taken over.
+    bool systemFrameKnown_ = false;
+    // Whether the skin's frame has been applied (FinishSkinning ran), so
+    // unskinning takes that frame off again.
+    bool frameApplied_ = false;
+    // The client size kept through a skin change (cx < 0: none).
+    SIZE keptClient_{-1, -1};
+    SIZE keptRestoredClient_{-1, -1};
     // Drop-down menus whose items were made owner-drawn, to give back.
     std::vector<HMENU> ownerDrawnMenus_;
     DWORD lastRightClick_ = 0;

@@ -133,16 +133,20 @@ void TWinSkinForm::Unskin()
         MenuBarHeight = 0;
     }
     mdiClientHook_.Detach();
+    ForgetMdiFrame();
     HotObject = nullptr;
+    ClearPressedObject();
 
-    // The window gets its own frame back around the same client area.
+    // The window gets its own frame back around the same client area (only
+    // when it was ever grown around the skin's: a window let go before it
+    // was finished still has the system's frame).
     if (window_ && IsWindow(window_)) {
         RECT rect{};
         GetWindowRect(window_, &rect);
         const LONG_PTR style = GetWindowLongPtrW(window_, GWL_STYLE);
         if (MdiKind == mkChild) MapWindowPoints(nullptr, GetParent(window_), reinterpret_cast<POINT*>(&rect), 2);
-        if (EngineState != esDetaching && (MdiKind == mkChild || !(style & WS_CHILD)) && WindowState == ewsNormal &&
-            FrameKind != fkNoCaption) {
+        if (frameApplied_ && EngineState != esDetaching && (MdiKind == mkChild || !(style & WS_CHILD)) &&
+            WindowState == ewsNormal && FrameKind != fkNoCaption) {
             const int width = Width(rect) + SystemFrameExtra.cx - FrameLeft - FrameRight;
             const int height = Height(rect) + SystemFrameExtra.cy - FrameTop - FrameBottom;
             SetWindowPos(window_, nullptr, rect.left, rect.top, width, height,
@@ -153,6 +157,7 @@ void TWinSkinForm::Unskin()
         SetWindowRgn(window_, nullptr, TRUE);
     }
     regionWidth_ = regionHeight_ = -1;
+    frameApplied_ = false;
 }
 
 void TWinSkinForm::ReleaseWindow()
@@ -169,7 +174,61 @@ void TWinSkinForm::ReleaseWindow()
         Free(menuBar_);
         menuBar_ = nullptr;
     }
+    ForgetMdiFrame();
     HotObject = nullptr;
+    pressedObject_ = nullptr;
+    captured_ = false;
+}
+
+void TWinSkinForm::ForgetMdiFrame()
+{
+    TSkinManage* manager = TSkinManage::Instance();
+    if (!manager || MdiKind != mkParent) return;
+    if ((MdiClient && manager->MdiClient == MdiClient) || (form_ && manager->MdiFrameForm == form_)) {
+        // The frame's children go with it: the next MDI frame starts with
+        // none maximised, and nothing forwards to this form any more.
+        manager->MdiClient = nullptr;
+        manager->MdiFrameForm = nullptr;
+        manager->ChildrenMaximised = false;
+    }
+}
+
+void TWinSkinForm::RememberClientSize()
+{
+    keptClient_ = SIZE{-1, -1};
+    keptRestoredClient_ = SIZE{-1, -1};
+    if (!window_ || !IsWindow(window_) || !FrameSkinning || FrameKind == fkNoCaption || EngineState == esAttaching)
+        return;
+    ReadWindowState();
+    RECT client{};
+    if (WindowState == ewsNormal && GetClientRect(window_, &client)) keptClient_ = SIZE{Width(client), Height(client)};
+    // Minimised or maximised: the client the window gets back when it is
+    // restored is its restored rectangle inside the skin's frame.
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    if (WindowState != ewsNormal && GetWindowPlacement(window_, &placement)) {
+        const RECT& r = placement.rcNormalPosition;
+        keptRestoredClient_ = SIZE{std::max(0, Width(r) - FrameLeft - FrameRight),
+                                   std::max(0, Height(r) - FrameTop - FrameBottom - MenuBarHeight)};
+    }
+}
+
+void TWinSkinForm::RefitRestoredPlacement()
+{
+    if (keptRestoredClient_.cx < 0 || !window_) return;
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    if (!GetWindowPlacement(window_, &placement)) return;
+    RECT& r = placement.rcNormalPosition;
+    const int width = keptRestoredClient_.cx + FrameLeft + FrameRight;
+    const int height = keptRestoredClient_.cy + FrameTop + FrameBottom + MenuBarHeight;
+    if (Width(r) == width && Height(r) == height) return;
+    r.right = r.left + width;
+    r.bottom = r.top + height;
+    // Only the restored rectangle changes: the window stays as it is shown.
+    placement.showCmd = WindowState == ewsMinimized ? SW_SHOWMINNOACTIVE : SW_SHOWMAXIMIZED;
+    placement.flags = 0;
+    SetWindowPlacement(window_, &placement);
 }
 
 // ---- re-applying ---------------------------------------------------------------------------
@@ -196,8 +255,11 @@ void TWinSkinForm::ReapplySkin()
             // The window grows or shrinks by the new frame around the same
             // client area; the region is built once, for the final size.
             deferRegion_ = true;
+            ReadWindowState();
             if (FrameKind != fkNoCaption && WindowState != ewsMinimized) FitWindowToFrame(true);
+            if (FrameKind != fkNoCaption && WindowState != ewsNormal) RefitRestoredPlacement();
             deferRegion_ = false;
+            keptClient_ = keptRestoredClient_ = SIZE{-1, -1};
             if (auto* form = As<TWinControl>(form_)) form->AlignControls();
             UpdateRegion();
         }

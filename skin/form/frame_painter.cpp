@@ -8,6 +8,7 @@
 #include "skin/data/bitmap_utils.h"
 #include "skin/data/skin_data.h"
 #include "skin/form/form_engine.h"
+#include "skin/form/frame_layout.h"
 #include "skin/form/menu_bar.h"
 #include "skin/form/paint_routines.h"
 #include "skin/form/skin_manager.h"
@@ -168,8 +169,9 @@ void TWinSkinForm::PaintCaptionText(HDC dc, int width)
 
     // The band the text may use: after the text shift, before the right
     // clip; a right-to-left window mirrors the shifts.
-    int left = FrameLeft + (RightToLeft ? title->RightWidth : title->LeftWidth);
-    int right = width - FrameRight - (RightToLeft ? title->LeftWidth : title->RightWidth);
+    const FrameBox band = CaptionTextBand(title->LeftWidth, title->RightWidth, RightToLeft, width, FrameLeft, FrameRight);
+    int left = band.left;
+    int right = band.right;
     RECT measured{0, 0, 0, 0};
     DrawTextWide(dc, text, measured, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
     const int textWidth = Width(measured);
@@ -197,13 +199,13 @@ void TWinSkinForm::PaintCaptionText(HDC dc, int width)
     if (right <= left) return;
     x = std::max(x, left);
 
-    const int top = title->TopHeight;
+    const int top = ClampSkinValue(title->TopHeight);
     const int textHeight = Height(measured);
     RECT box{x, top + (FrameTop - top - textHeight) / 2, right, 0};
     box.bottom = box.top + textHeight;
     if (title->Textbackground != 0 && !IsEmptyBitmap(title->Bitmap)) {
-        const RECT back{std::max(box.left - title->TXTBackleft, FrameLeft), 0,
-                        std::min(box.left + textWidth + title->TXTBackRight, right), FrameTop};
+        const RECT back{std::max(box.left - ClampSkinValue(title->TXTBackleft), FrameLeft), 0,
+                        std::min(box.left + textWidth + ClampSkinValue(title->TXTBackRight), right), FrameTop};
         DrawElement(dc, back, title->Bitmap.get(), true, false, title->Trans == 1, 2, Active ? 1 : 2,
                     RECT{title->TXTBackleft, 0, title->TXTBackRight, 0});
     }

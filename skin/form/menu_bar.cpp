@@ -11,6 +11,7 @@
 #include "skin/data/bitmap_utils.h"
 #include "skin/data/skin_data.h"
 #include "skin/form/form_engine.h"
+#include "skin/form/frame_layout.h"
 #include "skin/form/menu_items.h"
 #include "skin/form/paint_routines.h"
 #include "skin/form/skin_manager.h"
@@ -125,6 +126,7 @@ TWinSkinMenu::~TWinSkinMenu()
 {
     BeforeDestruction();
     if (Form && Form->HotObject && Form->HotObject->IsMenuButton()) Form->HotObject = nullptr;
+    if (Form && Form->PressedObject() && Form->PressedObject()->IsMenuButton()) Form->ClearPressedObject();
 }
 
 void TWinSkinMenu::BuildButtons()
@@ -137,16 +139,42 @@ void TWinSkinMenu::BuildButtonsForFrameMenu()
     Build(true);
 }
 
+void TWinSkinMenu::SetMenuComponent(TMainMenu* menu)
+{
+    if (menu == Menu) return;
+    if (Menu) RemoveFreeNotification(Menu);
+    Menu = menu;
+    if (Menu) FreeNotification(Menu);
+}
+
+void TWinSkinMenu::Notification(TComponent* component, TOperation operation)
+{
+    TComponent::Notification(component, operation);
+    if (operation != opRemove || !Menu || component != Menu) return;
+    // The menu and its items are going: nothing may point at them any more.
+    // The buttons themselves stay (an open drop-down may hold one) until
+    // the engine drops or rebuilds the bar.
+    Menu = nullptr;
+    for (const auto& button : Buttons) button->MenuItem = nullptr;
+}
+
 void TWinSkinMenu::Build(bool keepSystemValues)
 {
     HWND window = Form->Window();
     if (HMENU current = GetMenu(window)) MenuHandle = current;
+    if (Form->MenuLoopActive()) {
+        // The open drop-down's loop holds one of the buttons: they are made
+        // again once it has closed.
+        Form->QueueMenuRebuild(keepSystemValues);
+        return;
+    }
     if (!MenuHandle) return;
     if (auto* form = As<TForm>(Form->FormObject())) {
         if (!form->Menu()) return;
-        Menu = form->Menu();
+        SetMenuComponent(form->Menu());
     }
     if (Form->HotObject && Form->HotObject->IsMenuButton()) Form->HotObject = nullptr;
+    if (Form->PressedObject() && Form->PressedObject()->IsMenuButton()) Form->ClearPressedObject();
     Buttons.clear();
     Count = GetMenuItemCount(MenuHandle);
     if (Count <= 0) {
@@ -190,9 +218,7 @@ int TWinSkinMenu::StartOffset(int bandWidth) const
 {
     const bool rightToLeft = IsRightToLeftWindow(Form->Window());
     if (!SkinData || !SkinData->MenuBar || IsEmptyBitmap(SkinData->MenuBar->Bitmap)) return 6;
-    int x0 = rightToLeft ? SkinData->MenuBar->RightWidth + 8 : SkinData->MenuBar->LeftWidth + 4;
-    if (bandWidth < x0) x0 = 12;
-    return x0;
+    return MenuBarStart(true, SkinData->MenuBar->LeftWidth, SkinData->MenuBar->RightWidth, rightToLeft, bandWidth);
 }
 
 void TWinSkinMenu::PlaceButtons(HDC dc, const RECT& band, int x0)
@@ -389,18 +415,65 @@ void TWinSkinForm::RememberMenuSelect(WPARAM wParam, LPARAM lParam)
     g_tracking.item = formMenu->FindItem(key);
 }
 
+void TWinSkinForm::QueueMenuRebuild(bool keepSystemValues)
+{
+    if (!menuRebuildPending_) menuRebuildKeepsSystemValues_ = keepSystemValues;
+    else menuRebuildKeepsSystemValues_ = menuRebuildKeepsSystemValues_ && keepSystemValues;
+    menuRebuildPending_ = true;
+}
+
+void TWinSkinForm::ReMarkOpenDropDown()
+{
+    // The framework writes an item's whole type when it changes, which
+    // drops the owner-drawn mark the open drop-down's items were given.
+    if (MenuTracking && TrackedPopup && IsMenu(TrackedPopup)) MarkOwnerDrawn(TrackedPopup, ownerDrawnMenus_);
+}
+
+void TWinSkinForm::ApplyPendingMenuChange()
+{
+    if (menuLoopDepth_ > 0) return;
+    if (menuBarDropPending_) {
+        menuBarDropPending_ = false;
+        menuRebuildPending_ = false;
+        DropMenuBar();
+        return;
+    }
+    if (!menuRebuildPending_) return;
+    menuRebuildPending_ = false;
+    if (!menuBar_) return;
+    if (menuRebuildKeepsSystemValues_)
+        menuBar_->BuildButtonsForFrameMenu();
+    else
+        menuBar_->BuildButtons();
+    if (window_ && GetMenu(window_)) SetMenu(window_, nullptr);
+    PaintFrame(nullptr);
+}
+
 bool TWinSkinForm::OpenMenuButton(TMenuBtn* button)
 {
+    if (!button || !window_ || !menuBar_) return false;
+    // One drop-down at a time in the process. A click that reaches the bar
+    // while one is open (posted by the program, say) switches to its entry
+    // once the open one has closed; it never starts a second menu loop
+    // inside the first.
+    if (g_tracking.form) return RequestMenuSwitch(this, button);
     g_tracking.switching = false;
-    if (!button || !window_) return false;
+    const std::shared_ptr<bool> alive = alive_;
     bool opened = false;
+    // The buttons may not be freed while this runs: a menu change (a
+    // separator hidden below, an action update, a handler) is applied
+    // when the last drop-down has closed. Entries are followed by index.
+    ++menuLoopDepth_;
     // Walking from one entry to the next closes the drop-down and opens the
     // next one here, one after the other.
     while (button) {
         if (button->MenuItem || !button->SubMenu) PostMessageW(window_, WM_COMMAND, button->Command, 0);
         if (TMenuItem* item = button->MenuItem) {
             TidySeparators(item);
-            button->SubMenu = item->Count() > 0 ? item->Handle() : nullptr;
+            if (!*alive) return opened;
+            // A handler reached through the menu's change notice may have
+            // freed the menu: the bar has then forgotten its items.
+            if (button->MenuItem) button->SubMenu = item->Count() > 0 ? item->Handle() : nullptr;
         }
         if (!button->SubMenu) break;
         opened = true;
@@ -435,7 +508,7 @@ bool TWinSkinForm::OpenMenuButton(TMenuBtn* button)
         }
         if (g_tracking.hook) UnhookWindowsHookEx(g_tracking.hook);
         g_tracking.hook = nullptr;
-        TMenuBtn* next = g_tracking.switchTo;
+        TMenuBtn* next = *alive ? g_tracking.switchTo : nullptr;
         g_tracking.switchTo = nullptr;
         g_tracking.item = nullptr;
         g_tracking.selectedMenu = nullptr;
@@ -443,16 +516,32 @@ bool TWinSkinForm::OpenMenuButton(TMenuBtn* button)
         g_tracking.firstSeen = false;
         g_tracking.switching = false;
         g_tracking.form = nullptr;
+        // The engine may have been freed inside the loop (the form released,
+        // the skin taken off every window): nothing of it is touched then.
+        if (!*alive) return opened;
         MenuTracking = false;
         TrackedPopup = nullptr;
         if (command) PostMessageW(window_, WM_COMMAND, command, 0);
-        if (next) {
-            button->MouseLeave();
-            next->MouseDown();
-            HotObject = next;
+        if (!next) break;
+        const int nextIndex = next->Index;
+        button->MouseLeave();
+        // Between two drop-downs nothing is open: a change that waited is
+        // applied now and the next entry found again by its place.
+        if (menuRebuildPending_ || menuBarDropPending_) {
+            --menuLoopDepth_;
+            ApplyPendingMenuChange();
+            ++menuLoopDepth_;
+            next = menuBar_ && nextIndex < static_cast<int>(menuBar_->Buttons.size())
+                       ? menuBar_->Buttons[static_cast<size_t>(nextIndex)].get()
+                       : nullptr;
+            if (!next) break;
         }
+        next->MouseDown();
+        HotObject = next;
         button = next;
     }
+    --menuLoopDepth_;
+    ApplyPendingMenuChange();
     return opened;
 }
 

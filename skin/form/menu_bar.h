@@ -41,6 +41,9 @@ public:
     // The button whose BoundsRect holds the point (window coordinates) and
     // whose caption is not empty.
     TMenuBtn* ButtonAt(POINT point) const;
+    // The form's main menu the entries come from; the bar hears when it is
+    // freed and forgets it and its items.
+    void SetMenuComponent(TMainMenu* menu);
 
     std::vector<std::unique_ptr<TMenuBtn>> Buttons;
     TMainMenu* Menu = nullptr;
@@ -52,6 +55,9 @@ public:
     int Count = 0;
     bool Painting = false;
     HMENU MenuHandle = nullptr;
+
+protected:
+    void Notification(TComponent* component, TOperation operation) override;
 
 private:
     void Build(bool keepSystemValues);

@@ -451,11 +451,11 @@ void TSkinManage::ReleaseCaptionButtons(TSkinData* skinData)
 
 void TSkinManage::ReloadSkin(TSkinData* skinData)
 {
+    // Only the caption buttons, whose descriptions the load replaced: the
+    // frame widths change when the windows are refitted, so a frame
+    // recalculated in between still gives the client its old size.
     for (TWinSkinForm* engine : engines_)
-        if (engine->SkinData() == skinData) {
-            engine->FreeCaptionButtons();
-            engine->LoadFrameGeometry();
-        }
+        if (engine->SkinData() == skinData) engine->LoadCaptionButtons();
 }
 
 void TSkinManage::CommandTimer()
@@ -485,7 +485,7 @@ void TSkinManage::CommandTimer()
         case scSkinChanged:
             Tidy();
             if (engine && engine->EngineState != esDestroyed) {
-                engine->FreeCaptionButtons();
+                engine->RememberClientSize();
                 engine->LoadFrameGeometry();
                 engine->ReapplySkin();
             }
@@ -515,10 +515,10 @@ void TSkinManage::CommandTimer()
             std::vector<TWinSkinForm*> users;
             for (TWinSkinForm* engine : engines_)
                 if (engine->SkinData() == skinData) users.push_back(engine);
-            for (TWinSkinForm* engine : users) {
-                engine->FreeCaptionButtons();
-                engine->LoadFrameGeometry();
-            }
+            // Every window keeps its client size: measured with the frame
+            // it has now, before any of them takes the new one.
+            for (TWinSkinForm* engine : users) engine->RememberClientSize();
+            for (TWinSkinForm* engine : users) engine->LoadFrameGeometry();
             for (TWinSkinForm* engine : users)
                 if (std::find(engines_.begin(), engines_.end(), engine) != engines_.end()) engine->ReapplySkin();
             break;
@@ -538,8 +538,10 @@ void TSkinManage::CommandTimer()
             return;
         }
     }
-    skinData->NotifySkinChanged();
+    // The handler may free the skin data, and with the last one the
+    // manager itself: nothing of the manager is touched after it.
     commandSkinData_ = nullptr;
+    skinData->NotifySkinChanged();
 }
 
 TSkinData* TSkinManage::ChooseSkinData(HWND window) const

@@ -168,6 +168,13 @@ TSkinData& SharedSkin()
     return *g_skin;
 }
 
+void FreeSharedSkin()
+{
+    TSkinData* skin = g_skin;
+    g_skin = nullptr;
+    if (skin) Free(skin);
+}
+
 void ReloadSharedSkin(const SkinOptions& options)
 {
     SharedSkin().SetPackage(TestSkinPackage(options));

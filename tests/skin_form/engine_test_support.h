@@ -55,6 +55,9 @@ std::vector<uint8_t> TestSkinPackage(const SkinOptions& options = {});
 // A loaded, active skin data component registered with the skin manager
 // (the manager exists and is active once this has been called).
 TSkinData& SharedSkin();
+// Frees the shared component (the last skin data: the manager goes too);
+// the next SharedSkin() makes both again.
+void FreeSharedSkin();
 // Loads a differently built test skin into the shared component.
 void ReloadSharedSkin(const SkinOptions& options);
 // The skin manager, with the shared skin loaded and registered.

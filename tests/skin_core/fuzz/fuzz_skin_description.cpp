@@ -2,7 +2,8 @@
 // load does it before building any GDI object. The input is the INI text,
 // then members separated by the bytes 00 01, named 1.bmp, 2.bmp, ... in
 // order. Small limits keep each run short and reach every refusal; a
-// description that is accepted must stay within them.
+// description that is accepted must stay within them, and the frame layout
+// is worked out from it for a few window sizes (UBSan finds any overflow).
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -11,6 +12,7 @@
 #include "skin/data/quick_ini.h"
 #include "skin/data/skin_description.h"
 #include "skin/data/skin_reader.h"
+#include "skin/form/frame_layout.h"
 #include "tools/skinpack/package_writer.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -57,5 +59,33 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                                  static_cast<size_t>(button.Bitmap->width) * static_cast<size_t>(button.Bitmap->height))
             abort();
     if (skin.TabPane && (skin.TabPane->LeftWidth > 4 || skin.TabPane->BottomHeight > 4)) abort();
+
+    // The layout, as the engine does it, at the smallest and largest window
+    // widths and with the caption text at either end.
+    const bool menuPicture = skin.MenuBar && skin.MenuBar->Bitmap;
+    const int32_t menuLeft = skin.MenuBar ? skin.MenuBar->LeftWidth : 0;
+    const int32_t menuRight = skin.MenuBar ? skin.MenuBar->RightWidth : 0;
+    for (const int64_t width : {int64_t{0}, int64_t{300}, int64_t{32767}}) {
+        for (const bool rightToLeft : {false, true}) {
+            const FrameBox band = CaptionTextBand(skin.Title.LeftWidth, skin.Title.RightWidth, rightToLeft, width,
+                                                  skin.BorderLeft.RightWidth, skin.BorderRight.LeftWidth);
+            CaptionFrame frame;
+            frame.windowWidth = static_cast<int>(width);
+            frame.frameTop = ClampSkinValue(skin.BorderTop.TopHeight);
+            frame.menuBarHeight = 19;
+            frame.menuLeftWidth = ClampSkinValue(menuLeft);
+            frame.anchorLeft = band.left;
+            frame.anchorRight = band.right;
+            frame.rightToLeft = rightToLeft;
+            for (const SysButtonDescription& button : skin.SysButtons) {
+                const int64_t w = button.Bitmap ? button.Bitmap->width / (button.Frame > 1 ? button.Frame : 1) : 0;
+                const int64_t h = button.Bitmap ? button.Bitmap->height : 0;
+                const FrameBox box = PlaceCaptionButton(button.Align, button.Xcoord, button.Ycoord, w, h, frame);
+                if (box.right < box.left || box.bottom < box.top) abort();
+            }
+            (void)MenuBarStart(menuPicture, menuLeft, menuRight, rightToLeft, width);
+            (void)CaptionWidthNeeded(skin.Title.LeftWidth, width, skin.Title.RightWidth);
+        }
+    }
     return 0;
 }
