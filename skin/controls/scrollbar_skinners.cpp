@@ -218,6 +218,8 @@ void TWScrollbar::UpdateBar()
     barRect_ = geometry.bar;
     OffsetRect(&barRect_, -windowRect.left, -windowRect.top);
     origin_ = {geometry.bar.left, geometry.bar.top};
+    // A control moved to another parent takes its bar along.
+    if (HWND parent = GetParent(controlHandle_); parent && GetParent(window_) != parent) SetParent(window_, parent);
     POINT inParent = origin_;
     ScreenToClient(GetParent(window_), &inParent);
     // Directly in front of the control: after the window that precedes it.
@@ -605,18 +607,6 @@ void TSkinScrollbar::PaintBorder(HDC dc)
 
 bool TSkinScrollbar::BeforeMessage(TMessage& message)
 {
-    if (message.msg == WM_NCDESTROY) {
-        // The control's window goes; when the control makes a new one (its
-        // scroll bars or style changed), the form engine gives that window
-        // a new skinner. The engine finds this one by the old window. (The
-        // control's notice that its window was made anew comes too late for
-        // a skinner switched off with the old window.)
-        HWND old = Handle();
-        const bool passedOn = TSkinControl::BeforeMessage(message);
-        if (Control() && Form() && Form()->Window())
-            PostMessageW(Form()->Window(), WM_SKINRESCROLL, reinterpret_cast<WPARAM>(old), 0);
-        return passedOn;
-    }
     if (message.msg == WM_NCPAINT && bordered_) {
         CallDefault(message);
         if (HWND window = Handle()) {
@@ -758,6 +748,11 @@ void TSkinScrollbarH::Detach()
     if (LifeState() != lsWindowGone) {
         horizontal_.reset();
         vertical_.reset();
+    } else {
+        // Kept until the skinner goes (a bar may be inside its own click),
+        // but no longer shown over a window that is not there.
+        if (horizontal_) horizontal_->HideBar();
+        if (vertical_) vertical_->HideBar();
     }
 }
 
@@ -839,7 +834,10 @@ void TSkinScControl::AttachScrollControl(TControl* control, TSkinData* skinData,
 void TSkinScControl::Detach()
 {
     TSkinControl::Detach();
-    if (LifeState() != lsWindowGone) bar_.reset();
+    if (LifeState() != lsWindowGone)
+        bar_.reset();
+    else if (bar_)
+        bar_->HideBar();  // kept until the skinner goes, hidden
 }
 
 void TSkinScControl::AfterMessage(TMessage& message)

@@ -633,27 +633,21 @@ void SetMenuItemHandlers(TWinSkinForm* engine, TMenuItem* item, bool on)
     WalkItems(item, 1, [&](TMenuItem* each, int) { apply(each); });
 }
 
-void RecreateScrollSkinner(TWinSkinForm* engine, HWND control)
+void SkinRecreatedControl(TWinSkinForm* engine, HWND window)
 {
-    if (!engine || !control) return;
-    // The window is a new one: the skinner is found by its control object.
-    TSkinControl* old = engine->FindSkinner(control);
-    if (TWinControl* object = FindControl(control); !old && object)
-        for (TSkinControl* skinner : engine->Skinners())
-            if (skinner->Control() == object && skinner->InheritsFrom("TSkinScrollbar")) old = skinner;
-    if (!old) return;
-    TControl* target = old->Control();
-    const bool listView = old->InheritsFrom("TSkinListView");
-    const int mode = old->Mode();
-    engine->RemoveSkinner(old);
-    Free(old);
-    // A control left without a window keeps none: attaching would make one.
-    auto* windowed = As<TWinControl>(target);
-    if (!windowed || !windowed->HandleAllocated()) return;
-    if (TSkinControl* skinner = CreateSkinner(listView ? "TSkinListView" : "TSkinScrollbar", target)) {
-        skinner->SetMode(mode);
-        skinner->AttachControl(engine, engine->SkinData(), false, engine->CanvasB());
-    }
+    if (!engine || !engine->SkinData()) return;
+    // The skinners of the old window are dead; they go first, so that none
+    // of them counts as the control's skinner any more.
+    engine->FreeDeadSkinners();
+    if (!window || !IsWindow(window) || !engine->Window()) return;
+    TWinControl* control = FindControl(window);
+    if (!control || control->WindowHandle() != window) return;
+    // Only a control on this engine's window; another form's engine hears
+    // of its own controls.
+    if (!IsChild(engine->Window(), window)) return;
+    TComponent* container = engine->FormObject();
+    if (!container) container = control->Parent();
+    ChooseSkinner(engine, control, container);
 }
 
 void ClearToolbarHandlers(TControl* control)
