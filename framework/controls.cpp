@@ -299,8 +299,12 @@ void TControl::SetParent(TWinControl* parent)
 {
     if (parent == parent_) return;
     if (parent == this) throw Exception("A control cannot be its own parent");
+    auto* windowed = As<TWinControl>(this);
+    const bool hadWindow = windowed && windowed->HandleAllocated();
     if (parent_) parent_->RemoveControl(this);
     if (parent) parent->InsertControl(this);
+    // Leaving the old parent took the window; the new parent made a new one.
+    if (hadWindow && parent_ == parent && windowed->HandleAllocated()) windowed->NotifyRecreated();
 }
 
 TWinControl* TControl::ParentForm() const
@@ -720,6 +724,8 @@ TControl* TWinControl::Controls(int index) const
 void TWinControl::InsertControl(TControl* control)
 {
     if (!control || control->parent_ == this) return;
+    auto* moved = As<TWinControl>(control);
+    const bool hadWindow = moved && moved->HandleAllocated();
     if (control->parent_) control->parent_->RemoveControl(control);
     controls_.push_back(control);
     control->parent_ = this;
@@ -735,10 +741,14 @@ void TWinControl::InsertControl(TControl* control)
     Perform(CM_CONTROLLISTCHANGE, reinterpret_cast<WPARAM>(control), TRUE);
     if (HandleAllocated()) {
         if (auto* win = As<TWinControl>(control)) {
-            if (win->HandleAllocated())
+            if (win->HandleAllocated()) {
                 ::SetParent(win->handle_, handle_);
-            else
+            } else {
                 win->CreateHandle();
+                // Moved from a parent that had a window: its window (and
+                // those of its children) are new ones.
+                if (hadWindow) win->NotifyRecreated();
+            }
         } else {
             control->Invalidate();
         }
@@ -1028,7 +1038,17 @@ void TWinControl::RecreateWnd()
     recreating_ = false;
     CreateHandle();
     if (hadFocus) ::SetFocus(handle_);
-    Perform(CM_RECREATEWND, 0, 0);
+    NotifyRecreated();
+}
+
+void TWinControl::NotifyRecreated()
+{
+    // The children's windows went and came back with this one.
+    std::vector<TWinControl*> all;
+    GetTabOrderList(all);
+    for (TWinControl* child : all)
+        if (child->handle_) child->Perform(CM_RECREATEWND, 0, 0);
+    if (handle_) Perform(CM_RECREATEWND, 0, 0);
 }
 
 int TWinControl::ClientWidth() const

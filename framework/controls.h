@@ -270,6 +270,9 @@ public:
     // Destroys and creates the window again (keeping text and state), then
     // sends CM_RECREATEWND.
     void RecreateWnd();
+    // CM_RECREATEWND to every windowed control inside this one, then to
+    // this one: their windows have been made anew.
+    void NotifyRecreated();
 
     int ControlCount() const { return static_cast<int>(controls_.size()); }
     TControl* Controls(int index) const;

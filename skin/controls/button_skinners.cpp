@@ -190,8 +190,12 @@ std::u16string TSkinButton::ReadCaption() const
 int TSkinButton::ButtonState() const
 {
     if (!enabledAtPaint_) return bfDisabled;
-    if (mouseState_ & kMousePressed) return bfPressed;
-    if (mouseState_ & kMouseHot) return bfHot;
+    // The native button's own state counts too: a program pushes a button
+    // with BM_SETSTATE (and the space key pushes it) without any mouse.
+    HWND window = TargetWindow();
+    const LRESULT native = window ? SendMessageW(window, BM_GETSTATE, 0, 0) : 0;
+    if ((mouseState_ & kMousePressed) || (native & BST_PUSHED)) return bfPressed;
+    if ((mouseState_ & kMouseHot) || (native & BST_HOT)) return bfHot;
     if (focusedAtPaint_) return bfFocused;
     return bfNormal;
 }
@@ -310,6 +314,10 @@ void TSkinButton::AfterMessage(TMessage& message)
             mouseState_ |= kMouseHot;
             Redraw();
         }
+        break;
+    case BM_SETSTATE:
+        // The native button has drawn its own pushed or released look.
+        Redraw();
         break;
     case CM_DIALOGKEY:
     case CM_FOCUSCHANGED:

@@ -6,6 +6,8 @@
 #pragma once
 #include <windows.h>
 
+#include <memory>
+
 namespace quorvane {
 
 class TDrawnWindow {
@@ -16,6 +18,10 @@ public:
     virtual ~TDrawnWindow();
 
     HWND Window() const { return window_; }
+    // False once the object is gone. A handler that sends a message which
+    // may free the object (a click handed to the control) takes this first
+    // and touches nothing of the object after the call when it reads false.
+    std::weak_ptr<const bool> Liveness() const { return alive_; }
     // Draws the whole window into dc (its client coordinates). The window
     // is never erased: WM_PAINT draws every pixel.
     virtual void Paint(HDC dc) = 0;
@@ -33,6 +39,7 @@ protected:
     HWND window_ = nullptr;
 
 private:
+    std::shared_ptr<const bool> alive_ = std::make_shared<const bool>(true);
     static LRESULT CALLBACK Procedure(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
 };
 

@@ -312,12 +312,31 @@ void TArrowButton::Bind(HWND picker)
 {
     if (window_ || !picker) return;
     picker_ = picker;
-    RECT rect{};
-    GetWindowRect(picker, &rect);
-    const bool rightToLeft = (GetWindowLongPtrW(picker, GWL_EXSTYLE) & WS_EX_LEFTSCROLLBAR) != 0;
-    const int x = rightToLeft ? 2 : Width(rect) - size_ - 4;
-    if (!CreateDrawnWindow(kArrowClass, 0, 0, WS_CHILD | WS_VISIBLE, RECT{x, 0, x + size_, size_ + 1}, picker)) return;
+    if (!CreateDrawnWindow(kArrowClass, 0, 0, WS_CHILD | WS_VISIBLE, Place(), picker)) return;
     InvalidateRect(window_, nullptr, TRUE);
+}
+
+RECT TArrowButton::Place() const
+{
+    RECT rect{};
+    GetWindowRect(picker_, &rect);
+    const bool rightToLeft = (GetWindowLongPtrW(picker_, GWL_EXSTYLE) & WS_EX_LEFTSCROLLBAR) != 0;
+    const int x = rightToLeft ? 2 : Width(rect) - size_ - 4;
+    return RECT{x, 0, x + size_, size_ + 1};
+}
+
+void TArrowButton::FollowPicker()
+{
+    if (!window_ || !picker_) return;
+    // Over the picker's own button wherever a resize (or a change of
+    // reading order) puts it; left where it was it would cover the text,
+    // and a click there would land on the text field.
+    const RECT place = Place();
+    RECT now{};
+    GetWindowRect(window_, &now);
+    MapWindowPoints(nullptr, picker_, reinterpret_cast<POINT*>(&now), 2);
+    if (EqualRect(&now, &place)) return;
+    SetWindowPos(window_, nullptr, place.left, place.top, Width(place), Height(place), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TArrowButton::Paint(HDC dc)
@@ -420,6 +439,8 @@ void TSkinDateTime::AfterMessage(TMessage& message)
         PaintWindow(nullptr);
         return;
     }
+    if ((message.msg == WM_SIZE || message.msg == WM_WINDOWPOSCHANGED || message.msg == WM_STYLECHANGED) && arrow_)
+        arrow_->FollowPicker();
     TSkinControl::AfterMessage(message);
 }
 

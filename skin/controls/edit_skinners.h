@@ -60,11 +60,15 @@ public:
     explicit TArrowButton(TSkinDateTime& skinner);
 
     void Bind(HWND picker);
+    // Back over the picker's button after the picker changed size.
+    void FollowPicker();
     bool Hot() const { return hot_; }
     void Paint(HDC dc) override;
 
 private:
     LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    // Where the arrow belongs in the picker's client coordinates.
+    RECT Place() const;
 
     TSkinDateTime& skinner_;
     HWND picker_ = nullptr;

@@ -115,6 +115,8 @@ void TWMediaPlayer::Bind(HWND control)
 void TWMediaPlayer::FollowControl()
 {
     if (!window_ || !control_) return;
+    // A control moved to another parent takes its bar along.
+    if (HWND parent = GetParent(control_); parent && GetParent(window_) != parent) SetParent(window_, parent);
     RECT rect{};
     GetWindowRect(control_, &rect);
     MapWindowPoints(nullptr, GetParent(window_), reinterpret_cast<POINT*>(&rect), 2);
@@ -219,8 +221,11 @@ LRESULT TWMediaPlayer::Handle(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
         pressed_ = true;
-        // The control finds the button and runs the device.
+        // The control finds the button and runs the device; its click
+        // handler may free the player, and with it this bar.
+        const std::weak_ptr<const bool> alive = Liveness();
         SendMessageW(control_, msg, wParam, lParam);
+        if (alive.expired()) return 0;
         ReleaseCapture();
         POINT cursor{};
         GetCursorPos(&cursor);
@@ -235,7 +240,9 @@ LRESULT TWMediaPlayer::Handle(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_LBUTTONUP: {
         pressed_ = false;
         const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        const std::weak_ptr<const bool> alive = Liveness();
         if (pressedButton_ >= 0 && ButtonAt(point) == pressedButton_) SendMessageW(control_, msg, wParam, lParam);
+        if (alive.expired()) return 0;
         pressedButton_ = -1;
         if (window_) Paint();
         return 0;
@@ -270,7 +277,10 @@ void TSkinMP::AttachControl(TWinSkinForm* form, TSkinData* skinData, bool replac
 void TSkinMP::Detach()
 {
     TSkinControl::Detach();
-    if (LifeState() != lsWindowGone) bar_.reset();
+    if (LifeState() != lsWindowGone)
+        bar_.reset();
+    else if (bar_ && bar_->Window())
+        ShowWindow(bar_->Window(), SW_HIDE);  // kept until the skinner goes, hidden
 }
 
 void TSkinMP::AfterMessage(TMessage& message)

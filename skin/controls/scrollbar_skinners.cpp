@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "framework/properties.h"
+#include "skin/controls/button_skinners.h"
 #include "skin/controls/control_paint.h"
 #include "skin/controls/tab_skinners.h"
 #include "skin/data/optional_user32.h"
@@ -196,6 +197,9 @@ void TWScrollbar::ShownThumb(const ScrollBarGeometry& geometry, int& start, int&
 void TWScrollbar::UpdateBar()
 {
     if (!window_) return;
+    // Placed anew (also after a skin change): the kept picture of track and
+    // arrows is drawn again at the next paint.
+    baseValid_ = false;
     // A skin without scroll bar pictures would leave a blank patch over
     // the platform's bar: the platform's stays in sight instead.
     const TSkinData* skin = skinner_.SkinData();
@@ -218,6 +222,8 @@ void TWScrollbar::UpdateBar()
     barRect_ = geometry.bar;
     OffsetRect(&barRect_, -windowRect.left, -windowRect.top);
     origin_ = {geometry.bar.left, geometry.bar.top};
+    // A control moved to another parent takes its bar along.
+    if (HWND parent = GetParent(controlHandle_); parent && GetParent(window_) != parent) SetParent(window_, parent);
     POINT inParent = origin_;
     ScreenToClient(GetParent(window_), &inParent);
     // Directly in front of the control: after the window that precedes it.
@@ -263,7 +269,24 @@ void TWScrollbar::SetActivePart(int part)
     if (showing_) Paint();
 }
 
-TWScrollbar::Snapshot TWScrollbar::TakeSnapshot() const
+void TWScrollbar::FollowScrollRequest(int code)
+{
+    // While the user works the drawn bar, the platform's tracking reports
+    // which part it is working (the thumb during a drag). A request sent by
+    // a program lights nothing: no mouse is there to take the light away.
+    if (pressed_) {
+        if (code == SB_THUMBPOSITION) code = spThumb;
+        if (code == spFirstArrow || code == spSecondArrow || code == spPageBefore || code == spPageAfter ||
+            code == spThumb)
+            SetActivePart(code);
+    }
+    // The control has scrolled (or not): paint when its bar changed since
+    // the last paint, which a message handled inside the scroll may
+    // already have shown.
+    Refresh();
+}
+
+TWScrollbar::Snapshot TWScrollbar::TakeSnapshot(const ScrollBarGeometry* known) const
 {
     Snapshot snapshot;
     snapshot.info.cbSize = sizeof snapshot.info;
@@ -271,7 +294,11 @@ TWScrollbar::Snapshot TWScrollbar::TakeSnapshot() const
     const int bar = kind_ == sbkHorizontal ? SB_HORZ : kind_ == sbkVertical ? SB_VERT : SB_CTL;
     GetScrollInfo(controlHandle_, bar, &snapshot.info);
     ScrollBarGeometry geometry;
-    if (QueryGeometry(geometry)) snapshot.state = (geometry.visible ? 1u : 0u) | (geometry.enabled ? 2u : 0u);
+    if (known)
+        geometry = *known;
+    else if (!QueryGeometry(geometry))
+        return snapshot;
+    snapshot.state = (geometry.visible ? 1u : 0u) | (geometry.enabled ? 2u : 0u);
     snapshot.active = activePart_;
     snapshot.pressed = pressed_;
     return snapshot;
@@ -304,7 +331,7 @@ void TWScrollbar::Paint(HDC dc)
     GetClientRect(window_, &client);
     ScrollBarGeometry geometry;
     if (!QueryGeometry(geometry) || !geometry.visible) return;
-    painted_ = TakeSnapshot();
+    painted_ = TakeSnapshot(&geometry);
     const int width = Width(geometry.bar), height = Height(geometry.bar);
     // A drawn bar smaller than the platform's (it is being moved) waits for
     // its next placement.
@@ -320,12 +347,30 @@ void TWScrollbar::Paint(HDC dc)
     }
 }
 
+void TWScrollbar::DrawBase(HDC dc, const BaseKey& key) const
+{
+    TSkinData* skin = skinner_.SkinData();
+    FillColour(dc, RECT{0, 0, key.width, key.height}, key.face);
+    if (!skin || !HasPicture(skin->Scrollbar.get())) return;
+    auto along = [&](int from, int to) {
+        return vertical_ ? RECT{0, from, key.breadth, to} : RECT{from, 0, to, key.breadth};
+    };
+    // Track between the arrows.
+    const TDataSkinObject* track = vertical_ ? skin->VertScroll.get() : skin->HorzScroll.get();
+    if (key.length > 2 * key.arrow && HasPicture(track))
+        DrawElementState(dc, along(key.arrow, key.length - key.arrow), 4, key.enabled ? 1 : 3, track);
+    DrawKeyedFrame(dc, along(0, key.arrow), kStripFrames, key.firstFrame, key.strip);
+    DrawKeyedFrame(dc, along(key.length - key.arrow, key.length), kStripFrames, key.secondFrame, key.strip);
+}
+
 void TWScrollbar::Draw(HDC dc, const ScrollBarGeometry& geometry, int width, int height)
 {
     TSkinData* skin = skinner_.SkinData();
     RECT all{0, 0, width, height};
-    FillColour(dc, all, SkinFace(skin));
-    if (!skin || !HasPicture(skin->Scrollbar.get())) return;
+    if (!skin || !HasPicture(skin->Scrollbar.get())) {
+        FillColour(dc, all, SkinFace(skin));
+        return;
+    }
     const TDataSkinObject& strip = *skin->Scrollbar;
     const bool enabled = geometry.enabled;
     const int stripHeight = BitmapSize(strip.Bitmap.get()).cy;
@@ -340,21 +385,41 @@ void TWScrollbar::Draw(HDC dc, const ScrollBarGeometry& geometry, int width, int
         return vertical_ ? RECT{0, from, breadth, to} : RECT{from, 0, to, breadth};
     };
 
-    // Track between the arrows.
-    const TDataSkinObject* track = vertical_ ? skin->VertScroll.get() : skin->HorzScroll.get();
-    if (length > 2 * arrow && HasPicture(track)) DrawElementState(dc, along(arrow, length - arrow), 4, enabled ? 1 : 3, track);
-
     // Arrows: normal, pressed (while pressed on it), disabled, hot.
     auto arrowFrame = [&](int part, int base) {
         if (!enabled) return base + 2;
         if (activePart_ != part) return base;
         return pressed_ ? base + 1 : base + 3;
     };
-    const int firstBase = kArrowFrames[vertical_ ? 2 : 0];
-    const int secondBase = kArrowFrames[vertical_ ? 3 : 1];
-    DrawKeyedFrame(dc, along(0, arrow), kStripFrames, arrowFrame(spFirstArrow, firstBase), strip.Bitmap.get());
-    DrawKeyedFrame(dc, along(length - arrow, length), kStripFrames, arrowFrame(spSecondArrow, secondBase),
-                   strip.Bitmap.get());
+    const TDataSkinObject* track = vertical_ ? skin->VertScroll.get() : skin->HorzScroll.get();
+    BaseKey key;
+    key.width = width;
+    key.height = height;
+    key.breadth = breadth;
+    key.length = length;
+    key.arrow = arrow;
+    key.firstFrame = arrowFrame(spFirstArrow, kArrowFrames[vertical_ ? 2 : 0]);
+    key.secondFrame = arrowFrame(spSecondArrow, kArrowFrames[vertical_ ? 3 : 1]);
+    key.enabled = enabled;
+    key.skin = skin;
+    key.strip = strip.Bitmap.get();
+    key.track = HasPicture(track) ? track->Bitmap.get() : nullptr;
+    key.face = SkinFace(skin);
+    if (!base_) base_ = std::make_unique<OffscreenPicture>();
+    HDC baseDc = baseValid_ && key == baseKey_ ? base_->Dc() : nullptr;
+    if (!baseDc) {
+        baseValid_ = false;
+        baseDc = base_->Prepare(width, height);
+        if (baseDc) {
+            DrawBase(baseDc, key);
+            baseKey_ = key;
+            baseValid_ = true;
+        }
+    }
+    if (baseDc)
+        BitBlt(dc, 0, 0, width, height, baseDc, 0, 0, SRCCOPY);
+    else
+        DrawBase(dc, key);
 
     if (!enabled) return;
     int start = 0, end = 0;
@@ -605,18 +670,6 @@ void TSkinScrollbar::PaintBorder(HDC dc)
 
 bool TSkinScrollbar::BeforeMessage(TMessage& message)
 {
-    if (message.msg == WM_NCDESTROY) {
-        // The control's window goes; when the control makes a new one (its
-        // scroll bars or style changed), the form engine gives that window
-        // a new skinner. The engine finds this one by the old window. (The
-        // control's notice that its window was made anew comes too late for
-        // a skinner switched off with the old window.)
-        HWND old = Handle();
-        const bool passedOn = TSkinControl::BeforeMessage(message);
-        if (Control() && Form() && Form()->Window())
-            PostMessageW(Form()->Window(), WM_SKINRESCROLL, reinterpret_cast<WPARAM>(old), 0);
-        return passedOn;
-    }
     if (message.msg == WM_NCPAINT && bordered_) {
         CallDefault(message);
         if (HWND window = Handle()) {
@@ -637,12 +690,10 @@ void TSkinScrollbar::AfterMessage(TMessage& message)
         UpdateBars();
         return;
     case WM_HSCROLL:
-        if (horizontal_) horizontal_->SetActivePart(LOWORD(message.wParam));
-        if (horizontal_) horizontal_->Paint();
+        if (horizontal_) horizontal_->FollowScrollRequest(LOWORD(message.wParam));
         return;
     case WM_VSCROLL:
-        if (vertical_) vertical_->SetActivePart(LOWORD(message.wParam));
-        if (vertical_) vertical_->Paint();
+        if (vertical_) vertical_->FollowScrollRequest(LOWORD(message.wParam));
         return;
     case WM_MOUSEWHEEL:
         if (horizontal_ && horizontal_->Showing()) horizontal_->Paint();
@@ -758,6 +809,11 @@ void TSkinScrollbarH::Detach()
     if (LifeState() != lsWindowGone) {
         horizontal_.reset();
         vertical_.reset();
+    } else {
+        // Kept until the skinner goes (a bar may be inside its own click),
+        // but no longer shown over a window that is not there.
+        if (horizontal_) horizontal_->HideBar();
+        if (vertical_) vertical_->HideBar();
     }
 }
 
@@ -780,12 +836,10 @@ void TSkinScrollbarH::AfterMessage(TMessage& message)
         if (vertical_ && vertical_->Showing()) vertical_->Paint();
         return;
     case WM_HSCROLL:
-        if (horizontal_) horizontal_->SetActivePart(LOWORD(message.wParam));
-        if (horizontal_) horizontal_->Paint();
+        if (horizontal_) horizontal_->FollowScrollRequest(LOWORD(message.wParam));
         return;
     case WM_VSCROLL:
-        if (vertical_) vertical_->SetActivePart(LOWORD(message.wParam));
-        if (vertical_) vertical_->Paint();
+        if (vertical_) vertical_->FollowScrollRequest(LOWORD(message.wParam));
         return;
     default:
         break;
@@ -839,7 +893,10 @@ void TSkinScControl::AttachScrollControl(TControl* control, TSkinData* skinData,
 void TSkinScControl::Detach()
 {
     TSkinControl::Detach();
-    if (LifeState() != lsWindowGone) bar_.reset();
+    if (LifeState() != lsWindowGone)
+        bar_.reset();
+    else if (bar_)
+        bar_->HideBar();  // kept until the skinner goes, hidden
 }
 
 void TSkinScControl::AfterMessage(TMessage& message)
@@ -860,8 +917,7 @@ void TSkinScControl::AfterMessage(TMessage& message)
     case CN_HSCROLL:
     case CN_VSCROLL:
         if (bar_ && IsReflectedNotification(message)) {
-            bar_->SetActivePart(LOWORD(message.wParam));
-            bar_->Paint();
+            bar_->FollowScrollRequest(LOWORD(message.wParam));
         }
         break;
     case CM_VISIBLECHANGED:
@@ -883,6 +939,19 @@ void TSkinScControl::AfterMessage(TMessage& message)
 void TSkinScControl::DrawSkin(HDC, const RECT&)
 {
     if (bar_ && bar_->Showing()) bar_->Paint();
+}
+
+// A new skin: the bars are placed and their pictures drawn afresh.
+void TSkinScrollbarH::SkinChanged()
+{
+    UpdateBars();
+    TSkinControl::SkinChanged();
+}
+
+void TSkinScControl::SkinChanged()
+{
+    if (bar_) bar_->UpdateBar();
+    TSkinControl::SkinChanged();
 }
 
 }  // namespace quorvane

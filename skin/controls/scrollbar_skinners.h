@@ -20,6 +20,8 @@
 
 namespace quorvane {
 
+class OffscreenPicture;
+
 class TSkinHeader;
 
 // The parts of a bar; the numbers are the platform's scroll request codes,
@@ -71,6 +73,10 @@ public:
     // (position, range, page, state); true when it painted.
     bool Refresh();
     void SetActivePart(int part);
+    // A scroll request (WM_HSCROLL/WM_VSCROLL code) the control reported:
+    // the part it names becomes the active one only while the drawn bar is
+    // pressed; the bar is repainted either way.
+    void FollowScrollRequest(int code);
 
     // What the platform reports now (false: no information).
     bool QueryGeometry(ScrollBarGeometry& geometry) const;
@@ -103,7 +109,20 @@ private:
         bool pressed = false;
         bool operator==(const Snapshot& other) const;
     };
-    Snapshot TakeSnapshot() const;
+    // known: the geometry just read, so it is not asked for twice.
+    Snapshot TakeSnapshot(const ScrollBarGeometry* known = nullptr) const;
+    // The skin colour, track and arrows: all the picture but the thumb,
+    // which is all a drag step changes. Kept from paint to paint and drawn
+    // again only when something it shows changed.
+    struct BaseKey {
+        int width = 0, height = 0, breadth = 0, length = 0, arrow = 0, firstFrame = 0, secondFrame = 0;
+        bool enabled = false;
+        const void* skin = nullptr;
+        HBITMAP strip = nullptr, track = nullptr;
+        COLORREF face = 0;
+        bool operator==(const BaseKey&) const = default;
+    };
+    void DrawBase(HDC dc, const BaseKey& key) const;
 
     TSkinControl& skinner_;
     int kind_;
@@ -122,6 +141,9 @@ private:
     bool releaseSeen_ = false;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     Snapshot painted_;
+    std::unique_ptr<OffscreenPicture> base_;
+    BaseKey baseKey_;
+    bool baseValid_ = false;
 };
 
 // A control object with window scroll bars.
@@ -184,6 +206,7 @@ public:
     void Detach() override;
     void AfterMessage(TMessage& message) override;
     void DrawSkin(HDC dc, const RECT& rect) override;
+    void SkinChanged() override;
 
     void UpdateBars();
     TWScrollbar* HorizontalBar() const { return horizontal_.get(); }
@@ -206,6 +229,7 @@ public:
     void Detach() override;
     void AfterMessage(TMessage& message) override;
     void DrawSkin(HDC dc, const RECT& rect) override;
+    void SkinChanged() override;
     TWScrollbar* Bar() const { return bar_.get(); }
 
 private:

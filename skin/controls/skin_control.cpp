@@ -31,6 +31,8 @@ TSkinControl::TSkinControl(TComponent* owner) : TComponent(owner) {}
 
 TSkinControl::~TSkinControl()
 {
+    // A message being dispatched through this skinner learns it is gone.
+    if (destroyedFlag_) *destroyedFlag_ = true;
     BeforeDestruction();
     // The control keeps working unskinned: its handler or window procedure
     // goes back (each only while it is still the current one).
@@ -113,14 +115,53 @@ void TSkinControl::SkinWndProc(TMessage& message)
         if (skinEnabled_) Redraw();
         return;
     }
-    if (!skinEnabled_) {
+    if (message.msg == CM_RECREATEWND) {
+        // The control's window was made anew. This skinner served the old
+        // one (it saw WM_NCDESTROY); the engine drops it and chooses a
+        // skinner for the new window. Posted: the engine frees this skinner,
+        // which is still on the stack here.
         CallDefault(message);
+        if (lifeState_ == lsWindowGone) AskForNewSkinner();
         return;
     }
-    if (BeforeMessage(message)) {
+    if (!skinEnabled_) {
         CallDefault(message);
-        AfterMessage(message);
+        // Switched off or not, the skinner must know its window is gone.
+        if (message.msg == WM_NCDESTROY && lifeState_ != lsWindowGone) {
+            lifeState_ = lsWindowGone;
+            Detach();
+        }
+        return;
     }
+    if (!BeforeMessage(message)) return;
+    // The control's handling may free the control, and this skinner with it
+    // (a click handler that frees its button): then nothing of it is
+    // touched after the call.
+    bool destroyed = false;
+    bool* const outer = destroyedFlag_;
+    destroyedFlag_ = &destroyed;
+    CallDefault(message);
+    if (destroyed) {
+        if (outer) *outer = true;
+        return;
+    }
+    destroyedFlag_ = outer;
+    AfterMessage(message);
+}
+
+void TSkinControl::AskForNewSkinner()
+{
+    auto* windowed = As<TWinControl>(control_);
+    if (!windowed || !windowed->HandleAllocated() || !form_) return;
+    const WPARAM window = reinterpret_cast<WPARAM>(windowed->WindowHandle());
+    // The engine of the form the control is on now (it may have moved to
+    // another form), and the engine that holds this skinner, which frees it.
+    HWND current = nullptr;
+    if (TWinControl* parentForm = windowed->ParentForm(); parentForm && parentForm->HandleAllocated() &&
+                                                         SendMessageW(parentForm->WindowHandle(), WM_SKINQUERY, 0, 0) == 1)
+        current = parentForm->WindowHandle();
+    if (current) PostMessageW(current, WM_SKINRESCROLL, window, 0);
+    if (form_->Window() && form_->Window() != current) PostMessageW(form_->Window(), WM_SKINRESCROLL, window, 0);
 }
 
 void TSkinControl::CallDefault(TMessage& message)

@@ -96,6 +96,8 @@ protected:
     // (skinners that only change a property).
     void BindWithoutHook(TWinSkinForm* form, TSkinData* skinData, bool replaceColor, TCanvas* canvas);
     void SetLifeState(int state) { lifeState_ = state; }
+    // Asks the form engine for a skinner for the control's new window.
+    void AskForNewSkinner();
 
     // --- painting helpers ----------------------------------------------------
     void PaintClient(TMessage& message);
@@ -141,6 +143,8 @@ private:
     bool attached_ = false;
     int lifeState_ = lsCreated;
     TColor savedControlColor_ = 0;
+    // Set while a message is handed to the control; the destructor raises it.
+    bool* destroyedFlag_ = nullptr;
 };
 
 // --- shared drawing routines (also used by the menu bar) ---------------------

@@ -301,10 +301,13 @@ bool TSkinTrackBar::ThumbHot() const
     HWND window = TargetWindow();
     RECT thumb{};
     SendMessageW(window, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
-    POINT cursor{};
-    GetCursorPos(&cursor);
+    POINT screen{};
+    GetCursorPos(&screen);
+    POINT cursor = screen;
     ScreenToClient(window, &cursor);
-    return PtInRect(&thumb, cursor) != FALSE && WindowFromPoint(cursor) != nullptr;
+    // Over the thumb, and the track bar is what the cursor is on: not a
+    // window lying over it, whatever message brought us here.
+    return PtInRect(&thumb, cursor) != FALSE && WindowFromPoint(screen) == window;
 }
 
 void TSkinTrackBar::DrawChannel(HDC dc)

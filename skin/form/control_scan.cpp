@@ -533,11 +533,30 @@ void SkinChildWindow(TWinSkinForm* engine, HWND window)
             skinner->AttachHandle(target, skin, engine, engine->CanvasB());
     };
     if (name == "button") {
-        if ((style & 0xB) == 0xB) return;                        // owner-drawn
-        if ((style & 7) == 7 || (style & BS_BITMAP)) return;     // group box, picture
-        if ((style & 3) == 3 || (style & 2) || (style & 5) == 5) return attach("TSkinCheckBox", window);
-        if ((style & 9) == 9 || (style & 4)) return attach("TSkinRadioButton", window);
-        return attach("TSkinButton", window);
+        // The low four bits are one button type, not flags: tested as
+        // bits, a split button (0xC) read as a radio button and a command
+        // link (0xE) as a check box.
+        if (style & BS_BITMAP) return;  // a picture
+        switch (style & BS_TYPEMASK) {
+        case BS_CHECKBOX:
+        case BS_AUTOCHECKBOX:
+        case BS_3STATE:
+        case BS_AUTO3STATE:
+            return attach("TSkinCheckBox", window);
+        case BS_RADIOBUTTON:
+        case BS_AUTORADIOBUTTON:
+            return attach("TSkinRadioButton", window);
+        case BS_PUSHBUTTON:
+        case BS_DEFPUSHBUTTON:
+        case BS_USERBUTTON:
+        case BS_PUSHBOX:
+            return attach("TSkinButton", window);
+        default:
+            // Group boxes and owner-drawn buttons; split buttons and command
+            // links (0xC to 0xF) keep their own look: the push-button
+            // skinner would hide their drop-down part and note text.
+            return;
+        }
     }
     if (name == "combobox") {
         if ((style & 3) != CBS_SIMPLE) attach("TSkinComBox", window);
@@ -633,27 +652,21 @@ void SetMenuItemHandlers(TWinSkinForm* engine, TMenuItem* item, bool on)
     WalkItems(item, 1, [&](TMenuItem* each, int) { apply(each); });
 }
 
-void RecreateScrollSkinner(TWinSkinForm* engine, HWND control)
+void SkinRecreatedControl(TWinSkinForm* engine, HWND window)
 {
-    if (!engine || !control) return;
-    // The window is a new one: the skinner is found by its control object.
-    TSkinControl* old = engine->FindSkinner(control);
-    if (TWinControl* object = FindControl(control); !old && object)
-        for (TSkinControl* skinner : engine->Skinners())
-            if (skinner->Control() == object && skinner->InheritsFrom("TSkinScrollbar")) old = skinner;
-    if (!old) return;
-    TControl* target = old->Control();
-    const bool listView = old->InheritsFrom("TSkinListView");
-    const int mode = old->Mode();
-    engine->RemoveSkinner(old);
-    Free(old);
-    // A control left without a window keeps none: attaching would make one.
-    auto* windowed = As<TWinControl>(target);
-    if (!windowed || !windowed->HandleAllocated()) return;
-    if (TSkinControl* skinner = CreateSkinner(listView ? "TSkinListView" : "TSkinScrollbar", target)) {
-        skinner->SetMode(mode);
-        skinner->AttachControl(engine, engine->SkinData(), false, engine->CanvasB());
-    }
+    if (!engine || !engine->SkinData()) return;
+    // The skinners of the old window are dead; they go first, so that none
+    // of them counts as the control's skinner any more.
+    engine->FreeDeadSkinners();
+    if (!window || !IsWindow(window) || !engine->Window()) return;
+    TWinControl* control = FindControl(window);
+    if (!control || control->WindowHandle() != window) return;
+    // Only a control on this engine's window; another form's engine hears
+    // of its own controls.
+    if (!IsChild(engine->Window(), window)) return;
+    TComponent* container = engine->FormObject();
+    if (!container) container = control->Parent();
+    ChooseSkinner(engine, control, container);
 }
 
 void ClearToolbarHandlers(TControl* control)

@@ -33,9 +33,10 @@ void SetMainMenusOwnerDraw(TWinSkinForm* engine, TComponent* container, bool on)
 // An item and all its sub-items get (or lose) the skin's item handlers.
 void SetMenuItemHandlers(TWinSkinForm* engine, TMenuItem* item, bool on);
 
-// The control's scroll bar skinner again, for a control whose window was
-// re-created.
-void RecreateScrollSkinner(TWinSkinForm* engine, HWND control);
+// A control whose window was made anew (WM_SKINRESCROLL, wParam the new
+// window): frees the skinners whose windows are gone and gives the control
+// the skinner its kind now calls for, when it is on this engine's window.
+void SkinRecreatedControl(TWinSkinForm* engine, HWND window);
 // Takes away the tool bar drawing handlers the scan installed.
 void ClearToolbarHandlers(TControl* control);
 

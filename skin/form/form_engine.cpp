@@ -574,7 +574,7 @@ LRESULT TWinSkinForm::FormWndProc(UINT msg, WPARAM wParam, LPARAM lParam)
         FinishSkinning();
         return 0;
     case WM_SKINRESCROLL:
-        RecreateScrollSkinner(this, reinterpret_cast<HWND>(wParam));
+        SkinRecreatedControl(this, reinterpret_cast<HWND>(wParam));
         return 0;
     case WM_SKINQUERY:
         return 1;

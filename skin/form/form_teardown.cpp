@@ -41,10 +41,15 @@ void TWinSkinForm::FreeSkinners()
 
 void TWinSkinForm::FreeDeadSkinners()
 {
-    std::vector<TSkinControl*> dead;
-    for (TSkinControl* skinner : skinners_)
-        if (skinner->LifeState() == lsWindowGone) dead.push_back(skinner);
-    for (TSkinControl* skinner : dead) {
+    // One at a time, looked up afresh: freeing a skinner also frees the
+    // inner skinners it owns (a list view's header, an edit's up-down, a
+    // combo's list bars), which leave the list as they go. A list of dead
+    // ones taken beforehand would free those a second time.
+    for (;;) {
+        auto dead = std::find_if(skinners_.begin(), skinners_.end(),
+                                 [](const TSkinControl* skinner) { return skinner->LifeState() == lsWindowGone; });
+        if (dead == skinners_.end()) break;
+        TSkinControl* skinner = *dead;
         RemoveSkinner(skinner);
         Free(skinner);
     }

@@ -552,6 +552,38 @@ TEST(MediaSkinner, TheDrawnBarPlaysAndStopsAWaveThroughTheControlAndSharesItsWid
     Pump();
 }
 
+TEST(MediaSkinner, AClickHandlerThatFreesThePlayerLeavesNothingBehindThatIsUsedLater)
+{
+    // The handler frees the player, its skinner and the drawn bar while the
+    // bar is still handing the release on to the control (the test program
+    // runs with freed memory scribbled over, so a later use of any of them
+    // crashes it).
+    auto* player = Place<TMediaPlayer>(300, 380, 270, 30);
+    player->SetFileName(WriteSquareWave(500));
+    player->Open();
+    auto* skinner = Skinned<TSkinMP>(player);
+    ASSERT_NE(skinner->Bar(), nullptr);
+    HWND bar = skinner->Bar()->Window();
+    HWND control = player->Handle();
+    bool freed = false;
+    player->OnPostClick = [&](TObject*, TMPBtnType) {
+        freed = true;
+        Free(player);
+    };
+    MouseTo(ScreenOf(bar, 15, 15));
+    Pump(30);
+    MouseButton(true);
+    MouseButton(false);
+    const DWORD end = GetTickCount() + 3000;
+    while (!freed && static_cast<int>(end - GetTickCount()) > 0) Pump(10);
+    Pump(50);
+    EXPECT_TRUE(freed);
+    EXPECT_FALSE(IsWindow(control));
+    EXPECT_FALSE(IsWindow(bar));
+    if (!freed) Free(player);
+    Pump();
+}
+
 // The pixels of a window's client area as they are on the screen.
 std::vector<uint32_t> Capture(HWND window)
 {

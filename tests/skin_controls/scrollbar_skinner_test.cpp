@@ -317,5 +317,47 @@ TEST(ScrollSkinner, AScrollBarControlIsDrawnWithoutRunawayAndPassesClicksKeysAnd
     Pump();
 }
 
+TEST(ScrollSkinner, ScrollRequestsSentByAProgramLightNoArrow)
+{
+    MemoFixture f;
+    TWScrollbar* bar = f.skinner->VerticalBar();
+    ASSERT_TRUE(bar && bar->Showing());
+    // The mouse is nowhere near the bar.
+    MouseTo({5, 5});
+    Pump(30);
+    RECT client{};
+    GetClientRect(bar->Window(), &client);
+    const int arrow = GetSystemMetrics(SM_CXHSCROLL);
+    auto downArrow = [&] { return ScreenPixel(bar->Window(), client.right / 2, client.bottom - arrow / 2); };
+    auto upArrow = [&] { return ScreenPixel(bar->Window(), client.right / 2, arrow / 2); };
+    const struct {
+        WPARAM request;
+        const char* name;
+    } requests[] = {{SB_LINEDOWN, "line down"}, {SB_PAGEDOWN, "page down"}, {SB_LINEUP, "line up"},
+                    {MAKEWPARAM(SB_THUMBTRACK, 10), "thumb track"}, {SB_ENDSCROLL, "end"}};
+    for (const auto& each : requests) {
+        SendMessageW(f.Window(), WM_VSCROLL, each.request, 0);
+        Pump(20);
+        EXPECT_EQ(bar->ActivePart(), spNone) << each.name;
+        // Both arrows keep their normal frames (9 up, 13 down).
+        EXPECT_EQ(upArrow(), ArrowColour(9)) << each.name;
+        EXPECT_EQ(downArrow(), ArrowColour(13)) << each.name;
+    }
+    // The mouse over the down arrow lights it; a program's request does not
+    // move the light elsewhere.
+    POINT over{client.right / 2, client.bottom - arrow / 2};
+    ClientToScreen(bar->Window(), &over);
+    MouseTo(over);
+    Pump(50);
+    EXPECT_EQ(bar->ActivePart(), spSecondArrow);
+    EXPECT_EQ(downArrow(), ArrowColour(16));
+    SendMessageW(f.Window(), WM_VSCROLL, SB_LINEUP, 0);
+    Pump(20);
+    EXPECT_EQ(bar->ActivePart(), spSecondArrow);
+    EXPECT_EQ(upArrow(), ArrowColour(9));
+    MouseTo({5, 5});
+    Pump(50);
+}
+
 }  // namespace
 }  // namespace quorvane
