@@ -1,6 +1,8 @@
 #include "skin/controls/control_paint.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 
 #include "skin/data/bitmap_utils.h"
 #include "skin/form/paint_routines.h"
@@ -166,6 +168,29 @@ void DrawBitmapAt(HDC dc, int x, int y, HBITMAP bitmap)
     UniqueMemoryDc source = UniqueMemoryDc::Compatible();
     SelectGuard select(source.get(), bitmap);
     BitBlt(dc, x, y, size.cx, size.cy, source.get(), 0, 0, SRCCOPY);
+}
+
+bool RecolourPixel(COLORREF& pixel, COLORREF fromGround, COLORREF fromInk, COLORREF toGround, COLORREF toInk)
+{
+    const int from[3] = {GetRValue(fromGround), GetGValue(fromGround), GetBValue(fromGround)};
+    const int ink[3] = {GetRValue(fromInk), GetGValue(fromInk), GetBValue(fromInk)};
+    const int value[3] = {GetRValue(pixel), GetGValue(pixel), GetBValue(pixel)};
+    // The position along the line, read on the channel that changes most.
+    int widest = 0;
+    for (int c = 1; c < 3; ++c)
+        if (std::abs(ink[c] - from[c]) > std::abs(ink[widest] - from[widest])) widest = c;
+    const int span = ink[widest] - from[widest];
+    if (span == 0) return false;
+    const double t = static_cast<double>(value[widest] - from[widest]) / span;
+    if (t < -0.02 || t > 1.02) return false;
+    constexpr int kTolerance = 12;  // rounding of smoothed text
+    for (int c = 0; c < 3; ++c)
+        if (std::abs(from[c] + t * (ink[c] - from[c]) - value[c]) > kTolerance) return false;
+    const double along = std::clamp(t, 0.0, 1.0);
+    auto mix = [along](int a, int b) { return static_cast<BYTE>(std::lround(a + along * (b - a))); };
+    pixel = RGB(mix(GetRValue(toGround), GetRValue(toInk)), mix(GetGValue(toGround), GetGValue(toInk)),
+                mix(GetBValue(toGround), GetBValue(toInk)));
+    return true;
 }
 
 }  // namespace quorvane

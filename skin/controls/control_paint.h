@@ -64,4 +64,10 @@ void PaintBuffered(HWND window, const std::function<void(HDC)>& paintControl,
 // Draws a bitmap unscaled at (x, y) of dc.
 void DrawBitmapAt(HDC dc, int x, int y, HBITMAP bitmap);
 
+// For a control that paints in the platform's colours whatever it is told:
+// a pixel on the line from fromGround to fromInk (text, its smoothed edges
+// included) moves to the same place on the line from toGround to toInk and
+// the answer is true; any other pixel stays and the answer is false.
+bool RecolourPixel(COLORREF& pixel, COLORREF fromGround, COLORREF fromInk, COLORREF toGround, COLORREF toInk);
+
 }  // namespace quorvane

@@ -84,7 +84,7 @@ void DrawPlainArrow(HDC dc, const RECT& half, int direction, COLORREF colour)
 COLORREF FieldColour(TControl* control)
 {
     if (control) return ColorToRGB(control->Color());
-    return GetSysColor(COLOR_WINDOW);
+    return SystemColour(COLOR_WINDOW);
 }
 
 bool HasBorder(HWND window)
@@ -297,7 +297,7 @@ void TSkinUpDown::DrawSkin(HDC dc, const RECT&)
         const bool sunk = state == 2 || state == 4;
         FillColour(pic, half, sunk ? SkinShadow(skin) : SkinFace(skin));
         FrameColour(pic, half, SkinDarkShadow(skin));
-        DrawPlainArrow(pic, half, direction, enabled ? GetSysColor(COLOR_BTNTEXT) : GetSysColor(COLOR_GRAYTEXT));
+        DrawPlainArrow(pic, half, direction, enabled ? SystemColour(COLOR_BTNTEXT) : SystemColour(COLOR_GRAYTEXT));
     };
     drawHalf(first, paintedFirst_, horizontal ? 2 : 0, paintedFirst_);
     drawHalf(second, paintedSecond_ + 4, horizontal ? 3 : 1, paintedSecond_);
@@ -412,6 +412,76 @@ void TSkinDateTime::Detach()
     arrow_.reset();
     if (HWND window = TargetWindow(); window && IsWindow(window) && !(savedStyle_ & WS_CLIPCHILDREN))
         SetWindowLongPtrW(window, GWL_STYLE, GetWindowLongPtrW(window, GWL_STYLE) & ~static_cast<LONG_PTR>(WS_CLIPCHILDREN));
+}
+
+bool TSkinDateTime::BeforeMessage(TMessage& message)
+{
+    if (message.msg == WM_PAINT && !message.wParam && TargetWindow()) {
+        PaintRecoloured();
+        message.result = 0;
+        return false;
+    }
+    return TSkinControl::BeforeMessage(message);
+}
+
+void TSkinDateTime::PaintRecoloured()
+{
+    HWND window = TargetWindow();
+    RECT client{};
+    GetClientRect(window, &client);
+    PAINTSTRUCT paint{};
+    HDC screen = BeginPaint(window, &paint);
+    const int width = Width(client), height = Height(client);
+    if (screen && width > 0 && height > 0) {
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof(info.bmiHeader);
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        void* bits = nullptr;
+        UniqueBitmap surface(CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        UniqueMemoryDc memory(CreateCompatibleDC(screen));
+        if (surface && bits && memory) {
+            SelectGuard select(memory.get(), surface.get());
+            // The platform's own look first: its window colour under its own painting.
+            FillRect(memory.get(), &client, GetSysColorBrush(COLOR_WINDOW));
+            TMessage own{WM_PAINT, reinterpret_cast<WPARAM>(memory.get()), 0, 0};
+            CallDefault(own);
+            GdiFlush();
+            const COLORREF sysWindow = GetSysColor(COLOR_WINDOW), sysText = GetSysColor(COLOR_WINDOWTEXT);
+            const COLORREF sysSelection = GetSysColor(COLOR_ACTIVECAPTION);
+            const COLORREF field = FieldColour(Control());
+            const COLORREF text = Control() ? ColorToRGB(Control()->Font()->Color()) : SystemColour(COLOR_WINDOWTEXT);
+            const COLORREF selection = SystemColour(COLOR_HIGHLIGHT), selectionText = SystemColour(COLOR_HIGHLIGHTTEXT);
+            auto* pixels = static_cast<RGBQUAD*>(bits);
+            // The focused part of the date stands on the caption colour:
+            // inside its box the caption-to-window line comes first.
+            RECT selected{width, height, 0, 0};
+            for (int y = 0; y < height; ++y)
+                for (int x = 0; x < width; ++x) {
+                    const RGBQUAD& q = pixels[y * width + x];
+                    if (RGB(q.rgbRed, q.rgbGreen, q.rgbBlue) != sysSelection) continue;
+                    selected.left = std::min<LONG>(selected.left, x);
+                    selected.top = std::min<LONG>(selected.top, y);
+                    selected.right = std::max<LONG>(selected.right, x + 1);
+                    selected.bottom = std::max<LONG>(selected.bottom, y + 1);
+                }
+            for (int y = 0; y < height; ++y)
+                for (int x = 0; x < width; ++x) {
+                    RGBQUAD& q = pixels[y * width + x];
+                    COLORREF colour = RGB(q.rgbRed, q.rgbGreen, q.rgbBlue);
+                    const bool inSelection = x >= selected.left && x < selected.right && y >= selected.top && y < selected.bottom;
+                    if (!(inSelection && RecolourPixel(colour, sysSelection, sysWindow, selection, selectionText)))
+                        RecolourPixel(colour, sysWindow, sysText, field, text);
+                    q.rgbRed = GetRValue(colour);
+                    q.rgbGreen = GetGValue(colour);
+                    q.rgbBlue = GetBValue(colour);
+                }
+            BitBlt(screen, 0, 0, width, height, memory.get(), 0, 0, SRCCOPY);
+        }
+    }
+    EndPaint(window, &paint);
 }
 
 void TSkinDateTime::AfterMessage(TMessage& message)

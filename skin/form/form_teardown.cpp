@@ -114,8 +114,12 @@ bool TWinSkinForm::BeginLettingGo()
 
 void TWinSkinForm::Unskin()
 {
-    if (!BeginLettingGo()) return;
-    if (!procedureExchanged_) return;
+    // The window's own colours come back with its own frame.
+    ServesColours = false;
+    if (!BeginLettingGo() || !procedureExchanged_) {
+        if (EngineState != esDetaching) NotifyColoursChanged();
+        return;
+    }
     formHook_.Restore();
     windowHook_.Detach();
     procedureExchanged_ = false;
@@ -134,6 +138,7 @@ void TWinSkinForm::Unskin()
     }
     mdiClientHook_.Detach();
     HotObject = nullptr;
+    if (EngineState != esDetaching) NotifyColoursChanged();
 
     // The window gets its own frame back around the same client area.
     if (window_ && IsWindow(window_)) {
@@ -157,6 +162,7 @@ void TWinSkinForm::Unskin()
 
 void TWinSkinForm::ReleaseWindow()
 {
+    ServesColours = false;
     if (!BeginLettingGo()) return;
     RestoreProcedures();
     procedureExchanged_ = false;
@@ -174,6 +180,16 @@ void TWinSkinForm::ReleaseWindow()
 
 // ---- re-applying ---------------------------------------------------------------------------
 
+void TWinSkinForm::NotifyColoursChanged()
+{
+    if (!window_ || !IsWindow(window_)) return;
+    if (form_) {
+        form_->SystemColoursChanged();
+    } else {
+        RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    }
+}
+
 void TWinSkinForm::ReapplySkin()
 {
     if (!skinData_ || !window_) return;
@@ -187,6 +203,7 @@ void TWinSkinForm::ReapplySkin()
         }
     }
     for (TSkinControl* skinner : std::vector<TSkinControl*>(skinners_)) skinner->SkinChanged();
+    NotifyColoursChanged();
     titleFont_.reset();
     EngineState = esRefreshing;
     if (FrameSkinning) {
