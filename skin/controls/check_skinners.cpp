@@ -282,6 +282,8 @@ void TSkinGroupBox::DrawSkin(HDC dc, const RECT& rect)
         font = Control()->Font()->Handle();
         textColour = ColorToRGB(Control()->Font()->Color());
     }
+    // A disabled group's caption is dimmed like the captions inside it.
+    if (!IsWindowEnabled(window) || (Control() && !Control()->Enabled())) textColour = SystemColour(COLOR_GRAYTEXT);
     if (font) SelectObject(dc, font);
     SIZE zero{};
     GetTextExtentPoint32W(dc, L"0", 1, &zero);

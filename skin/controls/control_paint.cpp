@@ -193,4 +193,34 @@ bool RecolourPixel(COLORREF& pixel, COLORREF fromGround, COLORREF fromInk, COLOR
     return true;
 }
 
+void PaintRecolouredClient(HWND window, COLORREF ground, const std::function<void(HDC)>& paintControl,
+                           const std::function<void(RGBQUAD* pixels, int width, int height)>& recolour)
+{
+    RECT client{};
+    GetClientRect(window, &client);
+    PAINTSTRUCT paint{};
+    HDC screen = BeginPaint(window, &paint);
+    const int width = client.right - client.left, height = client.bottom - client.top;
+    if (screen && width > 0 && height > 0) {
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof(info.bmiHeader);
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        void* bits = nullptr;
+        UniqueBitmap surface(CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        UniqueMemoryDc memory(CreateCompatibleDC(screen));
+        if (surface && bits && memory) {
+            SelectGuard select(memory.get(), surface.get());
+            FillColour(memory.get(), client, ground);
+            paintControl(memory.get());
+            GdiFlush();
+            recolour(static_cast<RGBQUAD*>(bits), width, height);
+            BitBlt(screen, 0, 0, width, height, memory.get(), 0, 0, SRCCOPY);
+        }
+    }
+    EndPaint(window, &paint);
+}
+
 }  // namespace quorvane

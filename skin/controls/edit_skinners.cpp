@@ -114,6 +114,32 @@ bool TSkinEdit::BeforeMessage(TMessage& message)
         message.result = kSkinMagic;
         return false;
     }
+    if (message.msg == WM_PAINT && !message.wParam && TargetWindow() && !IsWindowEnabled(TargetWindow())) {
+        // The platform draws a disabled edit's text in its own grey whatever
+        // it is told; the skin's grey takes its place.
+        const COLORREF field = FieldColour(Control());
+        const COLORREF platformGrey = GetSysColor(COLOR_GRAYTEXT), skinGrey = SystemColour(COLOR_GRAYTEXT);
+        if (platformGrey != skinGrey) {
+            PaintRecolouredClient(
+                TargetWindow(), field,
+                [this](HDC dc) {
+                    TMessage own{WM_PAINT, reinterpret_cast<WPARAM>(dc), 0, 0};
+                    CallDefault(own);
+                },
+                [&](RGBQUAD* pixels, int width, int height) {
+                    for (int i = 0; i < width * height; ++i) {
+                        COLORREF colour = RGB(pixels[i].rgbRed, pixels[i].rgbGreen, pixels[i].rgbBlue);
+                        if (!RecolourPixel(colour, field, platformGrey, field, skinGrey)) continue;
+                        pixels[i].rgbRed = GetRValue(colour);
+                        pixels[i].rgbGreen = GetGValue(colour);
+                        pixels[i].rgbBlue = GetBValue(colour);
+                    }
+                });
+            PaintWindow(nullptr);
+            message.result = 0;
+            return false;
+        }
+    }
     return TSkinControl::BeforeMessage(message);
 }
 
@@ -426,35 +452,18 @@ bool TSkinDateTime::BeforeMessage(TMessage& message)
 
 void TSkinDateTime::PaintRecoloured()
 {
-    HWND window = TargetWindow();
-    RECT client{};
-    GetClientRect(window, &client);
-    PAINTSTRUCT paint{};
-    HDC screen = BeginPaint(window, &paint);
-    const int width = Width(client), height = Height(client);
-    if (screen && width > 0 && height > 0) {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        void* bits = nullptr;
-        UniqueBitmap surface(CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-        UniqueMemoryDc memory(CreateCompatibleDC(screen));
-        if (surface && bits && memory) {
-            SelectGuard select(memory.get(), surface.get());
-            // The platform's own look first: its window colour under its own painting.
-            FillRect(memory.get(), &client, GetSysColorBrush(COLOR_WINDOW));
-            TMessage own{WM_PAINT, reinterpret_cast<WPARAM>(memory.get()), 0, 0};
+    const COLORREF sysWindow = GetSysColor(COLOR_WINDOW), sysText = GetSysColor(COLOR_WINDOWTEXT);
+    const COLORREF sysSelection = GetSysColor(COLOR_ACTIVECAPTION);
+    const COLORREF field = FieldColour(Control());
+    const COLORREF text = Control() ? ColorToRGB(Control()->Font()->Color()) : SystemColour(COLOR_WINDOWTEXT);
+    const COLORREF selection = SystemColour(COLOR_HIGHLIGHT), selectionText = SystemColour(COLOR_HIGHLIGHTTEXT);
+    PaintRecolouredClient(
+        TargetWindow(), sysWindow,
+        [this](HDC dc) {
+            TMessage own{WM_PAINT, reinterpret_cast<WPARAM>(dc), 0, 0};
             CallDefault(own);
-            GdiFlush();
-            const COLORREF sysWindow = GetSysColor(COLOR_WINDOW), sysText = GetSysColor(COLOR_WINDOWTEXT);
-            const COLORREF sysSelection = GetSysColor(COLOR_ACTIVECAPTION);
-            const COLORREF field = FieldColour(Control());
-            const COLORREF text = Control() ? ColorToRGB(Control()->Font()->Color()) : SystemColour(COLOR_WINDOWTEXT);
-            const COLORREF selection = SystemColour(COLOR_HIGHLIGHT), selectionText = SystemColour(COLOR_HIGHLIGHTTEXT);
-            auto* pixels = static_cast<RGBQUAD*>(bits);
+        },
+        [&](RGBQUAD* pixels, int width, int height) {
             // The focused part of the date stands on the caption colour:
             // inside its box the caption-to-window line comes first.
             RECT selected{width, height, 0, 0};
@@ -471,17 +480,15 @@ void TSkinDateTime::PaintRecoloured()
                 for (int x = 0; x < width; ++x) {
                     RGBQUAD& q = pixels[y * width + x];
                     COLORREF colour = RGB(q.rgbRed, q.rgbGreen, q.rgbBlue);
-                    const bool inSelection = x >= selected.left && x < selected.right && y >= selected.top && y < selected.bottom;
+                    const bool inSelection =
+                        x >= selected.left && x < selected.right && y >= selected.top && y < selected.bottom;
                     if (!(inSelection && RecolourPixel(colour, sysSelection, sysWindow, selection, selectionText)))
                         RecolourPixel(colour, sysWindow, sysText, field, text);
                     q.rgbRed = GetRValue(colour);
                     q.rgbGreen = GetGValue(colour);
                     q.rgbBlue = GetBValue(colour);
                 }
-            BitBlt(screen, 0, 0, width, height, memory.get(), 0, 0, SRCCOPY);
-        }
-    }
-    EndPaint(window, &paint);
+        });
 }
 
 void TSkinDateTime::AfterMessage(TMessage& message)

@@ -155,7 +155,7 @@ bool TSkinColours::SystemColour(int index, COLORREF& colour) const
 {
     if (index == COLOR_GRAYTEXT) {
         if (IsSystemColour(ButtonText) && IsSystemColour(ButtonFace)) return false;
-        colour = Blend(ButtonText, ButtonFace, 50);
+        colour = Blend(ButtonText, ButtonFace, 60);
         return true;
     }
     const std::optional<SkinColour> member = SkinColourForSystemIndex(*this, index);

@@ -30,8 +30,9 @@ struct TSkinColours : SkinColourValues {
 
     // The platform's colour `index` (COLOR_*) as a window skinned with this
     // table paints it; false for an index the table does not decide. Grey
-    // (disabled) text lies halfway between ButtonText and ButtonFace when
-    // the skin sets either, so it stays dimmer than enabled text on any face.
+    // (disabled) text lies three fifths of the way from ButtonFace to
+    // ButtonText when the skin sets either: dimmer than enabled text on any
+    // face, and still readable on it and on the field colour.
     bool SystemColour(int index, COLORREF& colour) const;
 };
 

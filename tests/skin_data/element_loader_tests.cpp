@@ -425,7 +425,7 @@ TEST(Colours, SystemColoursAreAnsweredFromTheTable)
         {COLOR_HIGHLIGHTTEXT, true, RGB(255, 255, 0)},
         {COLOR_MENU, true, RGB(1, 2, 3)},
         {COLOR_MENUTEXT, true, RGB(4, 5, 6)},
-        {COLOR_GRAYTEXT, true, RGB(140, 140, 140)},  // halfway from the text to the face
+        {COLOR_GRAYTEXT, true, RGB(160, 160, 160)},  // three fifths from the face to the text
         {COLOR_BTNSHADOW, true, GetSysColor(COLOR_BTNSHADOW)},  // not set: the platform's
         {COLOR_DESKTOP, false, 0},
         {COLOR_INFOBK, false, 0},

@@ -178,6 +178,10 @@ double ContrastRatio(COLORREF a, COLORREF b)
 
 ScreenPixels::ScreenPixels(const RECT& screenRect) : rect_(screenRect)
 {
+    // Only what is on the screen can be read (a copy reaching past its edge
+    // reads nothing at all).
+    const RECT display{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    IntersectRect(&rect_, &rect_, &display);
     const int width = rect_.right - rect_.left, height = rect_.bottom - rect_.top;
     if (width <= 0 || height <= 0) return;
     WindowDc screen(nullptr);
