@@ -94,6 +94,50 @@ bool HasBorder(HWND window)
     return Width(client) < Width(windowRect) && Height(client) < Height(windowRect);
 }
 
+namespace {
+
+// A date-time picker paints its field in the platform's colours whatever it
+// is told: it paints off-screen, and the platform's field and selection
+// colours are moved onto the control's and the skin's.
+void PaintPickerRecoloured(HWND window, TControl* control, const std::function<void(HDC)>& paintOwn)
+{
+    const COLORREF sysWindow = GetSysColor(COLOR_WINDOW), sysText = GetSysColor(COLOR_WINDOWTEXT);
+    const COLORREF sysSelection = GetSysColor(COLOR_ACTIVECAPTION);
+    const COLORREF field = FieldColour(control);
+    const COLORREF text = control ? ColorToRGB(control->Font()->Color()) : SystemColour(COLOR_WINDOWTEXT);
+    const COLORREF selection = SystemColour(COLOR_HIGHLIGHT), selectionText = SystemColour(COLOR_HIGHLIGHTTEXT);
+    PaintRecolouredClient(
+        window, sysWindow, paintOwn,
+        [&](RGBQUAD* pixels, int width, int height) {
+            // The focused part of the date stands on the caption colour:
+            // inside its box the caption-to-window line comes first.
+            RECT selected{width, height, 0, 0};
+            for (int y = 0; y < height; ++y)
+                for (int x = 0; x < width; ++x) {
+                    const RGBQUAD& q = pixels[y * width + x];
+                    if (RGB(q.rgbRed, q.rgbGreen, q.rgbBlue) != sysSelection) continue;
+                    selected.left = std::min<LONG>(selected.left, x);
+                    selected.top = std::min<LONG>(selected.top, y);
+                    selected.right = std::max<LONG>(selected.right, x + 1);
+                    selected.bottom = std::max<LONG>(selected.bottom, y + 1);
+                }
+            for (int y = 0; y < height; ++y)
+                for (int x = 0; x < width; ++x) {
+                    RGBQUAD& q = pixels[y * width + x];
+                    COLORREF colour = RGB(q.rgbRed, q.rgbGreen, q.rgbBlue);
+                    const bool inSelection =
+                        x >= selected.left && x < selected.right && y >= selected.top && y < selected.bottom;
+                    if (!(inSelection && RecolourPixel(colour, sysSelection, sysWindow, selection, selectionText)))
+                        RecolourPixel(colour, sysWindow, sysText, field, text);
+                    q.rgbRed = GetRValue(colour);
+                    q.rgbGreen = GetGValue(colour);
+                    q.rgbBlue = GetBValue(colour);
+                }
+        });
+}
+
+}  // namespace
+
 // ---- TSkinEdit ------------------------------------------------------------------
 
 const TClassInfo& TSkinEdit::StaticClass()
@@ -450,46 +494,10 @@ bool TSkinDateTime::BeforeMessage(TMessage& message)
     return TSkinControl::BeforeMessage(message);
 }
 
-void TSkinDateTime::PaintRecoloured()
-{
-    const COLORREF sysWindow = GetSysColor(COLOR_WINDOW), sysText = GetSysColor(COLOR_WINDOWTEXT);
-    const COLORREF sysSelection = GetSysColor(COLOR_ACTIVECAPTION);
-    const COLORREF field = FieldColour(Control());
-    const COLORREF text = Control() ? ColorToRGB(Control()->Font()->Color()) : SystemColour(COLOR_WINDOWTEXT);
-    const COLORREF selection = SystemColour(COLOR_HIGHLIGHT), selectionText = SystemColour(COLOR_HIGHLIGHTTEXT);
-    PaintRecolouredClient(
-        TargetWindow(), sysWindow,
-        [this](HDC dc) {
-            TMessage own{WM_PAINT, reinterpret_cast<WPARAM>(dc), 0, 0};
-            CallDefault(own);
-        },
-        [&](RGBQUAD* pixels, int width, int height) {
-            // The focused part of the date stands on the caption colour:
-            // inside its box the caption-to-window line comes first.
-            RECT selected{width, height, 0, 0};
-            for (int y = 0; y < height; ++y)
-                for (int x = 0; x < width; ++x) {
-                    const RGBQUAD& q = pixels[y * width + x];
-                    if (RGB(q.rgbRed, q.rgbGreen, q.rgbBlue) != sysSelection) continue;
-                    selected.left = std::min<LONG>(selected.left, x);
-                    selected.top = std::min<LONG>(selected.top, y);
-                    selected.right = std::max<LONG>(selected.right, x + 1);
-                    selected.bottom = std::max<LONG>(selected.bottom, y + 1);
-                }
-            for (int y = 0; y < height; ++y)
-                for (int x = 0; x < width; ++x) {
-                    RGBQUAD& q = pixels[y * width + x];
-                    COLORREF colour = RGB(q.rgbRed, q.rgbGreen, q.rgbBlue);
-                    const bool inSelection =
-                        x >= selected.left && x < selected.right && y >= selected.top && y < selected.bottom;
-                    if (!(inSelection && RecolourPixel(colour, sysSelection, sysWindow, selection, selectionText)))
-                        RecolourPixel(colour, sysWindow, sysText, field, text);
-                    q.rgbRed = GetRValue(colour);
-                    q.rgbGreen = GetGValue(colour);
-                    q.rgbBlue = GetBValue(colour);
-                }
-        });
-}
+void TSkinDateTime::PaintRecoloured() { PaintPickerRecoloured(TargetWindow(), Control(), [this](HDC dc) {
+    TMessage own{WM_PAINT, reinterpret_cast<WPARAM>(dc), 0, 0};
+    CallDefault(own);
+}); }
 
 void TSkinDateTime::AfterMessage(TMessage& message)
 {
