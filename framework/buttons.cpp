@@ -123,7 +123,7 @@ void DrawGlyphAndCaption(HDC dc, const RECT& rect, const TBitmap& glyph, int num
     }
     if (!text.empty()) {
         SetBkMode(dc, TRANSPARENT);
-        SetTextColor(dc, enabled ? ColorToRGB(font.Color()) : GetSysColor(COLOR_GRAYTEXT));
+        SetTextColor(dc, enabled ? ColorToRGB(font.Color()) : SystemColour(COLOR_GRAYTEXT));
         RECT target{x + textAt.x, y + textAt.y, x + textAt.x + textWidth, y + textAt.y + textHeight};
         UINT format = DT_SINGLELINE;
         if (rightToLeft) format |= DT_RTLREADING;

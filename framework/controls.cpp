@@ -195,6 +195,7 @@ LRESULT CALLBACK FrameworkWindowProcedure(HWND window, UINT msg, WPARAM wParam, 
             }
         }
         TMessage message{msg, wParam, lParam, 0};
+        const ColourContext colours(window);
         control->windowProc_(message);
         // The control may be gone now (a handler freed it); only the final
         // message still uses it, and that one arrives while it is alive.
@@ -476,6 +477,12 @@ void TControl::SetColor(TColor color)
     Perform(CM_COLORCHANGED, 0, 0);
     if (auto* self = As<TWinControl>(this))
         for (int i = 0; i < self->ControlCount(); ++i) self->Controls(i)->ParentColorChanged();
+}
+
+void TControl::SystemColoursChanged()
+{
+    ColorChanged();
+    Perform(CM_SYSCOLORCHANGE, 0, 0);
 }
 
 void TControl::SetParentColor(bool value)
@@ -1133,11 +1140,22 @@ void TWinControl::Notification(TComponent* component, TOperation operation)
     TControl::Notification(component, operation);
 }
 
+void TWinControl::SystemColoursChanged()
+{
+    // Children first: a list view's colours are set before its parent repaints around it.
+    for (int i = 0; i < ControlCount(); ++i) Controls(i)->SystemColoursChanged();
+    const ColourContext colours(handle_);
+    TControl::SystemColoursChanged();
+    if (handle_) RedrawWindow(handle_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
+}
+
 HBRUSH TWinControl::ColorBrush()
 {
-    if (!brush_ || brushColor_ != Color()) {
-        brush_.reset(CreateSolidBrush(ColorToRGB(Color())));
-        brushColor_ = Color();
+    // Keyed on the painted colour: a system colour changes with the window's skin.
+    const COLORREF colour = ColorToRGB(Color(), handle_);
+    if (!brush_ || brushColor_ != colour) {
+        brush_.reset(CreateSolidBrush(colour));
+        brushColor_ = colour;
     }
     return brush_.get();
 }
@@ -1400,6 +1418,11 @@ bool TWinControl::ReflectToChild(TMessage& message)
     }
     if (!child || child == handle_) return false;
     TWinControl* control = FindControl(child);
+    if (!control && message.msg >= WM_CTLCOLORMSGBOX && message.msg <= WM_CTLCOLORSTATIC) {
+        // A control's own inner window (a combo box's edit or list, which the
+        // combo box forwards here) takes the colours of the control it belongs to.
+        if (HWND owner = GetParent(child); owner && owner != handle_) control = FindControl(owner);
+    }
     if (!control) return false;
     const Reflection mark{reflected, message.wParam, message.lParam, t_reflection};
     t_reflection = &mark;
@@ -1447,8 +1470,8 @@ void TWinControl::WndProc(TMessage& message)
     case CN_CTLCOLORMSGBOX:
     case CN_CTLCOLORDLG: {
         HDC dc = reinterpret_cast<HDC>(message.wParam);
-        SetTextColor(dc, ColorToRGB(Font()->Color()));
-        SetBkColor(dc, ColorToRGB(Color()));
+        SetTextColor(dc, ColorToRGB(Font()->Color(), handle_));
+        SetBkColor(dc, ColorToRGB(Color(), handle_));
         message.result = reinterpret_cast<LRESULT>(ColorBrush());
         return;
     }

@@ -98,6 +98,10 @@ public:
 
     TColor Color() const { return color_; }
     void SetColor(TColor color);
+    // The system colours this control paints with changed (its window was
+    // skinned, re-skinned or given back): colours are applied again and the
+    // control repaints; a windowed control passes it on to its children.
+    virtual void SystemColoursChanged();
     bool ParentColor() const { return parentColor_; }
     void SetParentColor(bool value);
     TFont* Font() const { return font_.get(); }
@@ -336,6 +340,10 @@ protected:
     std::string GetText() const override;
     void FontChanged() override;
 
+public:
+    void SystemColoursChanged() override;
+
+protected:
     virtual void CreateParams(TCreateParams& params);
     // Creates the window (our class or a superclass of the wrapped one).
     virtual void CreateWnd();
@@ -383,7 +391,7 @@ private:
     bool tabStop_ = false;
     bool recreating_ = false;
     UniqueBrush brush_;
-    TColor brushColor_ = clNone;
+    COLORREF brushColor_ = CLR_INVALID;
 };
 
 // A windowless control: bounds inside its parent, painted by the parent.

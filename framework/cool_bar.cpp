@@ -106,6 +106,12 @@ void TCoolBand::SetColor(TColor color)
     Changed();
 }
 
+void TCoolBar::SystemColoursChanged()
+{
+    PutBands();
+    TWinControl::SystemColoursChanged();
+}
+
 void TCoolBand::SetImageIndex(int index)
 {
     if (index == imageIndex_) return;
@@ -153,6 +159,14 @@ void TCoolBar::CreateParams(TCreateParams& params)
 
 void TCoolBar::InitializeWindow()
 {
+    // A themed rebar paints every band with the theme's picture and ignores
+    // the band's colour; the bands keep the colours they are given.
+    using SetWindowThemeProc = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
+    static const auto setWindowTheme = [] {
+        HMODULE uxtheme = LoadLibraryW(L"uxtheme.dll");
+        return uxtheme ? reinterpret_cast<SetWindowThemeProc>(reinterpret_cast<void*>(GetProcAddress(uxtheme, "SetWindowTheme"))) : nullptr;
+    }();
+    if (setWindowTheme) setWindowTheme(Handle(), L" ", L" ");
     if (images_) {
         REBARINFO info{};
         info.cbSize = sizeof info;
@@ -203,8 +217,8 @@ void TCoolBar::PutBands()
                       (band->visible_ ? 0 : RBBS_HIDDEN);
         info.lpText = reinterpret_cast<WCHAR*>(text.data());
         info.cx = static_cast<UINT>(band->width_);
-        info.clrFore = GetSysColor(COLOR_BTNTEXT);
-        info.clrBack = ColorToRGB(band->color_);
+        info.clrFore = SystemColourFor(window, COLOR_BTNTEXT);
+        info.clrBack = ColorToRGB(band->color_, window);
         info.hwndChild = band->control_ ? band->control_->Handle() : nullptr;
         info.cxMinChild = static_cast<UINT>(band->minWidth_);
         info.cyMinChild = static_cast<UINT>(std::max(band->minHeight_, band->control_ ? band->control_->Height() : 0));

@@ -81,6 +81,8 @@ public:
     RECT BandRect(int index);
 
     void WndProc(TMessage& message) override;
+    // The bands take their (system) colours again.
+    void SystemColoursChanged() override;
 
 protected:
     void CreateParams(TCreateParams& params) override;

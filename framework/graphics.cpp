@@ -7,11 +7,39 @@
 
 namespace quorvane {
 
-COLORREF ColorToRGB(TColor color)
+namespace {
+
+const SystemColourSource* g_colourSource = nullptr;
+thread_local HWND t_colourWindow = nullptr;
+
+}  // namespace
+
+void SetSystemColourSource(const SystemColourSource* source) { g_colourSource = source; }
+
+const SystemColourSource* CurrentSystemColourSource() { return g_colourSource; }
+
+COLORREF SystemColourFor(HWND window, int index)
 {
-    if (color & kSystemColorFlag) return GetSysColor(color & 0xFF);
+    COLORREF colour = 0;
+    if (window && g_colourSource && g_colourSource->ResolveSystemColour(window, index, colour)) return colour & 0xFFFFFF;
+    return GetSysColor(index);
+}
+
+ColourContext::ColourContext(HWND window) : previous_(t_colourWindow) { t_colourWindow = window; }
+
+ColourContext::~ColourContext() { t_colourWindow = previous_; }
+
+HWND ColourContext::Current() { return t_colourWindow; }
+
+COLORREF ColorToRGB(TColor color, HWND window)
+{
+    if (color & kSystemColorFlag) return SystemColourFor(window, color & 0xFF);
     return static_cast<COLORREF>(color) & 0xFFFFFF;
 }
+
+COLORREF ColorToRGB(TColor color) { return ColorToRGB(color, t_colourWindow); }
+
+COLORREF SystemColour(int index) { return SystemColourFor(t_colourWindow, index); }
 
 int ScreenPixelsPerInch()
 {

@@ -36,8 +36,49 @@ inline constexpr TColor clMenu = SystemColor(COLOR_MENU);
 inline constexpr TColor clMenuText = SystemColor(COLOR_MENUTEXT);
 inline constexpr TColor clInfoBk = SystemColor(COLOR_INFOBK);
 
-// The COLORREF to paint with.
+// ---- system colours --------------------------------------------------------
+//
+// The platform's default colours (window text, button face, highlight, …)
+// are resolved for a window: whoever repaints that window as a whole (a skin
+// engine) may answer them from its own colour table. Colours an application
+// picked itself (plain RGB values) are never touched.
+class SystemColourSource {
+public:
+    virtual ~SystemColourSource() = default;
+    // True with `colour` set when this source decides system colour `index`
+    // for `window`; false leaves the platform's colour.
+    virtual bool ResolveSystemColour(HWND window, int index, COLORREF& colour) const = 0;
+};
+
+// One source per process; null removes it. The caller keeps it alive.
+void SetSystemColourSource(const SystemColourSource* source);
+const SystemColourSource* CurrentSystemColourSource();
+
+// System colour `index` as `window` paints it.
+COLORREF SystemColourFor(HWND window, int index);
+
+// The window whose messages are being handled on this thread: painters that
+// only get a TColor resolve system colours for it. The framework's window
+// procedure opens one scope per message; code that paints for a window
+// outside its procedure opens its own.
+class [[nodiscard]] ColourContext {
+public:
+    explicit ColourContext(HWND window);
+    ColourContext(const ColourContext&) = delete;
+    ColourContext& operator=(const ColourContext&) = delete;
+    ~ColourContext();
+    static HWND Current();
+
+private:
+    HWND previous_;
+};
+
+// The COLORREF to paint with, for the window of the current ColourContext.
 COLORREF ColorToRGB(TColor color);
+// The COLORREF to paint with for `window`.
+COLORREF ColorToRGB(TColor color, HWND window);
+// System colour `index` for the window of the current ColourContext.
+COLORREF SystemColour(int index);
 
 // ---- handle owners -------------------------------------------------------
 

@@ -650,9 +650,10 @@ void TCustomListView::Notification(TComponent* component, TOperation operation)
 void TCustomListView::ColorChanged()
 {
     if (HandleAllocated()) {
-        const COLORREF colour = ColorToRGB(Color());
+        const COLORREF colour = ColorToRGB(Color(), Handle());
         SendMessageW(Handle(), LVM_SETBKCOLOR, 0, colour);
         SendMessageW(Handle(), LVM_SETTEXTBKCOLOR, 0, colour);
+        SendMessageW(Handle(), LVM_SETTEXTCOLOR, 0, ColorToRGB(Font()->Color(), Handle()));
     }
     TWinControl::ColorChanged();
 }
@@ -1214,7 +1215,10 @@ void TCustomTreeView::Notification(TComponent* component, TOperation operation)
 
 void TCustomTreeView::ColorChanged()
 {
-    if (HandleAllocated()) SendMessageW(Handle(), TVM_SETBKCOLOR, 0, ColorToRGB(Color()));
+    if (HandleAllocated()) {
+        SendMessageW(Handle(), TVM_SETBKCOLOR, 0, ColorToRGB(Color(), Handle()));
+        SendMessageW(Handle(), TVM_SETTEXTCOLOR, 0, ColorToRGB(Font()->Color(), Handle()));
+    }
     TWinControl::ColorChanged();
 }
 

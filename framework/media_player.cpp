@@ -443,13 +443,13 @@ void TMediaPlayer::Paint(HDC dc)
         DrawFrameControl(dc, &rect, DFC_BUTTON, DFCS_BUTTONPUSH | (down ? DFCS_PUSHED : 0));
         if (down) OffsetRect(&rect, 1, 1);
         const bool on = InSet(enabled, button);
-        const COLORREF colour = !on ? GetSysColor(COLOR_GRAYTEXT)
+        const COLORREF colour = !on ? SystemColour(COLOR_GRAYTEXT)
                                 : InSet(coloredButtons_, button) ? GlyphColour(button)
-                                                                 : GetSysColor(COLOR_BTNTEXT);
+                                                                 : SystemColour(COLOR_BTNTEXT);
         if (!on) {
             // The engraved look of a disabled glyph: white below, grey above.
-            UniqueBrush light(CreateSolidBrush(GetSysColor(COLOR_BTNHIGHLIGHT)));
-            UniquePen lightPen(CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNHIGHLIGHT)));
+            UniqueBrush light(CreateSolidBrush(SystemColour(COLOR_BTNHIGHLIGHT)));
+            UniquePen lightPen(CreatePen(PS_SOLID, 1, SystemColour(COLOR_BTNHIGHLIGHT)));
             SelectGuard brush(dc, light.get());
             SelectGuard pen(dc, lightPen.get());
             RECT shifted = rect;

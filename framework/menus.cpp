@@ -650,7 +650,8 @@ void TMenuItem::DrawItem(HDC dc, const RECT& rect, bool selected)
 void TMenuItem::DefaultDrawItem(HDC dc, const RECT& rect, bool selected)
 {
     SavedDcState state(dc);
-    FillRect(dc, &rect, GetSysColorBrush(selected && !IsLine() ? COLOR_HIGHLIGHT : COLOR_MENU));
+    UniqueBrush background(CreateSolidBrush(SystemColour(selected && !IsLine() ? COLOR_HIGHLIGHT : COLOR_MENU)));
+    FillRect(dc, &rect, background.get());
     if (IsLine()) {
         RECT line{rect.left + 2, (rect.top + rect.bottom) / 2 - 1, rect.right - 2, (rect.top + rect.bottom) / 2 + 1};
         DrawEdge(dc, &line, EDGE_ETCHED, BF_TOP);
@@ -676,7 +677,7 @@ void TMenuItem::DefaultDrawItem(HDC dc, const RECT& rect, bool selected)
     if (default_) font.SetStyle(font.Style() | SetOf({fsBold}));
     SelectObject(dc, font.Handle());
     SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, GetSysColor(!enabled_ ? COLOR_GRAYTEXT : selected ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT));
+    SetTextColor(dc, SystemColour(!enabled_ ? COLOR_GRAYTEXT : selected ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT));
     RECT text = rect;
     if (rightToLeft) {
         text.left += 8;

@@ -58,6 +58,7 @@ inline constexpr UINT CM_ENABLEDCHANGED = CM_BASE + 0x0C;
 inline constexpr UINT CM_COLORCHANGED = CM_BASE + 0x0D;
 inline constexpr UINT CM_FONTCHANGED = CM_BASE + 0x0E;
 inline constexpr UINT CM_CURSORCHANGED = CM_BASE + 0x0F;
+inline constexpr UINT CM_SYSCOLORCHANGE = CM_BASE + 0x10;
 inline constexpr UINT CM_TEXTCHANGED = CM_BASE + 0x12;
 inline constexpr UINT CM_MOUSEENTER = CM_BASE + 0x13;
 inline constexpr UINT CM_MOUSELEAVE = CM_BASE + 0x14;

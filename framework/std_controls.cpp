@@ -91,10 +91,10 @@ void TLabel::Paint(HDC dc)
     const std::u16string text = Utf8ToUtf16(Caption());
     if (!Enabled()) {
         OffsetRect(&rect, 1, 1);
-        SetTextColor(dc, GetSysColor(COLOR_BTNHIGHLIGHT));
+        SetTextColor(dc, SystemColour(COLOR_BTNHIGHLIGHT));
         DrawTextW(dc, W(text), static_cast<int>(text.size()), &rect, format);
         OffsetRect(&rect, -1, -1);
-        SetTextColor(dc, GetSysColor(COLOR_BTNSHADOW));
+        SetTextColor(dc, SystemColour(COLOR_BTNSHADOW));
     } else {
         SetTextColor(dc, ColorToRGB(Font()->Color()));
     }

@@ -65,6 +65,8 @@ LRESULT DispatchSubclass(const char16_t* property, HWND window, UINT msg, WPARAM
     SubclassBlock* block = BlockOf(window, property);
     if (!block) return DefWindowProcW(window, msg, wParam, lParam);
     ++block->depth;
+    // Painters of a subclassed window resolve system colours for it.
+    const ColourContext colours(window);
     LRESULT result = 0;
     if (block->objects.empty())
         result = CallWindowProcW(block->previous, window, msg, wParam, lParam);

@@ -334,7 +334,7 @@ void TSkinButton::SetStateTextColour(HDC dc, int state)
     const TDataSkinButton* element = ButtonsElement(SkinData());
     if (!element) return;
     if (state == bfDisabled) {
-        SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+        SetTextColor(dc, SystemColour(COLOR_GRAYTEXT));
     } else if (state == bfNormal && element->HasNormalColour2) {
         SetTextColor(dc, ResolveColour(element->NormalColour2));
     } else if (state == bfHot && element->HasMouseOverColour2) {
@@ -697,7 +697,7 @@ void TSkinMenuButton::DrawSkin(HDC dc, const RECT& rect)
     // The arrow: a small filled triangle pointing down.
     const int a = h / 2 + 2;
     const POINT arrow[3] = {{w - 12, a}, {w - 15, a - 3}, {w - 9, a - 3}};
-    const COLORREF colour = GetSysColor(enabledAtPaint_ ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT);
+    const COLORREF colour = SystemColour(enabledAtPaint_ ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT);
     UniquePen pen(CreatePen(PS_SOLID, 1, colour));
     UniqueBrush brush(CreateSolidBrush(colour));
     {

@@ -173,8 +173,8 @@ void TSkinCheckBox::DrawBoxAndCaption(HDC dc, const RECT& rect, int frame, bool 
     HFONT font = Control() ? Control()->Font()->Handle() : reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0));
     if (font) SelectObject(dc, font);
     const bool enabled = !window || !(GetWindowLongPtrW(window, GWL_STYLE) & WS_DISABLED);
-    SetTextColor(dc, enabled ? (Control() ? ColorToRGB(Control()->Font()->Color()) : GetSysColor(COLOR_BTNTEXT))
-                             : GetSysColor(COLOR_GRAYTEXT));
+    SetTextColor(dc, enabled ? (Control() ? ColorToRGB(Control()->Font()->Color()) : SystemColour(COLOR_BTNTEXT))
+                             : SystemColour(COLOR_GRAYTEXT));
     SetBkColor(dc, ResolveColour(SkinData()->Colours.ButtonFace));
     SetBkMode(dc, TRANSPARENT);
     RECT measured = text;
@@ -277,11 +277,13 @@ void TSkinGroupBox::DrawSkin(HDC dc, const RECT& rect)
     SavedDcState saved(dc);
     if (Control()) FillSkinColor(dc, rect);
     HFONT font = reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0));
-    COLORREF textColour = GetSysColor(COLOR_BTNTEXT);
+    COLORREF textColour = SystemColour(COLOR_BTNTEXT);
     if (Control()) {
         font = Control()->Font()->Handle();
         textColour = ColorToRGB(Control()->Font()->Color());
     }
+    // A disabled group's caption is dimmed like the captions inside it.
+    if (!IsWindowEnabled(window) || (Control() && !Control()->Enabled())) textColour = SystemColour(COLOR_GRAYTEXT);
     if (font) SelectObject(dc, font);
     SIZE zero{};
     GetTextExtentPoint32W(dc, L"0", 1, &zero);

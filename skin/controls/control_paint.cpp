@@ -1,6 +1,8 @@
 #include "skin/controls/control_paint.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 
 #include "skin/data/bitmap_utils.h"
 #include "skin/form/paint_routines.h"
@@ -166,6 +168,59 @@ void DrawBitmapAt(HDC dc, int x, int y, HBITMAP bitmap)
     UniqueMemoryDc source = UniqueMemoryDc::Compatible();
     SelectGuard select(source.get(), bitmap);
     BitBlt(dc, x, y, size.cx, size.cy, source.get(), 0, 0, SRCCOPY);
+}
+
+bool RecolourPixel(COLORREF& pixel, COLORREF fromGround, COLORREF fromInk, COLORREF toGround, COLORREF toInk)
+{
+    const int from[3] = {GetRValue(fromGround), GetGValue(fromGround), GetBValue(fromGround)};
+    const int ink[3] = {GetRValue(fromInk), GetGValue(fromInk), GetBValue(fromInk)};
+    const int value[3] = {GetRValue(pixel), GetGValue(pixel), GetBValue(pixel)};
+    // The position along the line, read on the channel that changes most.
+    int widest = 0;
+    for (int c = 1; c < 3; ++c)
+        if (std::abs(ink[c] - from[c]) > std::abs(ink[widest] - from[widest])) widest = c;
+    const int span = ink[widest] - from[widest];
+    if (span == 0) return false;
+    const double t = static_cast<double>(value[widest] - from[widest]) / span;
+    if (t < -0.02 || t > 1.02) return false;
+    constexpr int kTolerance = 12;  // rounding of smoothed text
+    for (int c = 0; c < 3; ++c)
+        if (std::abs(from[c] + t * (ink[c] - from[c]) - value[c]) > kTolerance) return false;
+    const double along = std::clamp(t, 0.0, 1.0);
+    auto mix = [along](int a, int b) { return static_cast<BYTE>(std::lround(a + along * (b - a))); };
+    pixel = RGB(mix(GetRValue(toGround), GetRValue(toInk)), mix(GetGValue(toGround), GetGValue(toInk)),
+                mix(GetBValue(toGround), GetBValue(toInk)));
+    return true;
+}
+
+void PaintRecolouredClient(HWND window, COLORREF ground, const std::function<void(HDC)>& paintControl,
+                           const std::function<void(RGBQUAD* pixels, int width, int height)>& recolour)
+{
+    RECT client{};
+    GetClientRect(window, &client);
+    PAINTSTRUCT paint{};
+    HDC screen = BeginPaint(window, &paint);
+    const int width = client.right - client.left, height = client.bottom - client.top;
+    if (screen && width > 0 && height > 0) {
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof(info.bmiHeader);
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        void* bits = nullptr;
+        UniqueBitmap surface(CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        UniqueMemoryDc memory(CreateCompatibleDC(screen));
+        if (surface && bits && memory) {
+            SelectGuard select(memory.get(), surface.get());
+            FillColour(memory.get(), client, ground);
+            paintControl(memory.get());
+            GdiFlush();
+            recolour(static_cast<RGBQUAD*>(bits), width, height);
+            BitBlt(screen, 0, 0, width, height, memory.get(), 0, 0, SRCCOPY);
+        }
+    }
+    EndPaint(window, &paint);
 }
 
 }  // namespace quorvane

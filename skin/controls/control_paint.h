@@ -64,4 +64,18 @@ void PaintBuffered(HWND window, const std::function<void(HDC)>& paintControl,
 // Draws a bitmap unscaled at (x, y) of dc.
 void DrawBitmapAt(HDC dc, int x, int y, HBITMAP bitmap);
 
+// For a control that paints in the platform's colours whatever it is told:
+// a pixel on the line from fromGround to fromInk (text, its smoothed edges
+// included) moves to the same place on the line from toGround to toInk and
+// the answer is true; any other pixel stays and the answer is false.
+bool RecolourPixel(COLORREF& pixel, COLORREF fromGround, COLORREF fromInk, COLORREF toGround, COLORREF toInk);
+
+// Answers a WM_PAINT of a window that paints in the platform's colours:
+// the window paints its client area (paintControl gets the DC) into a
+// 32-bit picture first filled with ground, recolour changes the picture's
+// pixels (width x height, rows from the top), and the picture goes to the
+// screen in one copy. Begins and ends the paint itself.
+void PaintRecolouredClient(HWND window, COLORREF ground, const std::function<void(HDC)>& paintControl,
+                           const std::function<void(RGBQUAD* pixels, int width, int height)>& recolour);
+
 }  // namespace quorvane

@@ -84,7 +84,7 @@ void DrawPlainArrow(HDC dc, const RECT& half, int direction, COLORREF colour)
 COLORREF FieldColour(TControl* control)
 {
     if (control) return ColorToRGB(control->Color());
-    return GetSysColor(COLOR_WINDOW);
+    return SystemColour(COLOR_WINDOW);
 }
 
 bool HasBorder(HWND window)
@@ -93,6 +93,50 @@ bool HasBorder(HWND window)
     if (!window || !GetWindowRect(window, &windowRect) || !GetClientRect(window, &client)) return false;
     return Width(client) < Width(windowRect) && Height(client) < Height(windowRect);
 }
+
+namespace {
+
+// A date-time picker paints its field in the platform's colours whatever it
+// is told: it paints off-screen, and the platform's field and selection
+// colours are moved onto the control's and the skin's.
+void PaintPickerRecoloured(HWND window, TControl* control, const std::function<void(HDC)>& paintOwn)
+{
+    const COLORREF sysWindow = GetSysColor(COLOR_WINDOW), sysText = GetSysColor(COLOR_WINDOWTEXT);
+    const COLORREF sysSelection = GetSysColor(COLOR_ACTIVECAPTION);
+    const COLORREF field = FieldColour(control);
+    const COLORREF text = control ? ColorToRGB(control->Font()->Color()) : SystemColour(COLOR_WINDOWTEXT);
+    const COLORREF selection = SystemColour(COLOR_HIGHLIGHT), selectionText = SystemColour(COLOR_HIGHLIGHTTEXT);
+    PaintRecolouredClient(
+        window, sysWindow, paintOwn,
+        [&](RGBQUAD* pixels, int width, int height) {
+            // The focused part of the date stands on the caption colour:
+            // inside its box the caption-to-window line comes first.
+            RECT selected{width, height, 0, 0};
+            for (int y = 0; y < height; ++y)
+                for (int x = 0; x < width; ++x) {
+                    const RGBQUAD& q = pixels[y * width + x];
+                    if (RGB(q.rgbRed, q.rgbGreen, q.rgbBlue) != sysSelection) continue;
+                    selected.left = std::min<LONG>(selected.left, x);
+                    selected.top = std::min<LONG>(selected.top, y);
+                    selected.right = std::max<LONG>(selected.right, x + 1);
+                    selected.bottom = std::max<LONG>(selected.bottom, y + 1);
+                }
+            for (int y = 0; y < height; ++y)
+                for (int x = 0; x < width; ++x) {
+                    RGBQUAD& q = pixels[y * width + x];
+                    COLORREF colour = RGB(q.rgbRed, q.rgbGreen, q.rgbBlue);
+                    const bool inSelection =
+                        x >= selected.left && x < selected.right && y >= selected.top && y < selected.bottom;
+                    if (!(inSelection && RecolourPixel(colour, sysSelection, sysWindow, selection, selectionText)))
+                        RecolourPixel(colour, sysWindow, sysText, field, text);
+                    q.rgbRed = GetRValue(colour);
+                    q.rgbGreen = GetGValue(colour);
+                    q.rgbBlue = GetBValue(colour);
+                }
+        });
+}
+
+}  // namespace
 
 // ---- TSkinEdit ------------------------------------------------------------------
 
@@ -113,6 +157,32 @@ bool TSkinEdit::BeforeMessage(TMessage& message)
         }
         message.result = kSkinMagic;
         return false;
+    }
+    if (message.msg == WM_PAINT && !message.wParam && TargetWindow() && !IsWindowEnabled(TargetWindow())) {
+        // The platform draws a disabled edit's text in its own grey whatever
+        // it is told; the skin's grey takes its place.
+        const COLORREF field = FieldColour(Control());
+        const COLORREF platformGrey = GetSysColor(COLOR_GRAYTEXT), skinGrey = SystemColour(COLOR_GRAYTEXT);
+        if (platformGrey != skinGrey) {
+            PaintRecolouredClient(
+                TargetWindow(), field,
+                [this](HDC dc) {
+                    TMessage own{WM_PAINT, reinterpret_cast<WPARAM>(dc), 0, 0};
+                    CallDefault(own);
+                },
+                [&](RGBQUAD* pixels, int width, int height) {
+                    for (int i = 0; i < width * height; ++i) {
+                        COLORREF colour = RGB(pixels[i].rgbRed, pixels[i].rgbGreen, pixels[i].rgbBlue);
+                        if (!RecolourPixel(colour, field, platformGrey, field, skinGrey)) continue;
+                        pixels[i].rgbRed = GetRValue(colour);
+                        pixels[i].rgbGreen = GetGValue(colour);
+                        pixels[i].rgbBlue = GetBValue(colour);
+                    }
+                });
+            PaintWindow(nullptr);
+            message.result = 0;
+            return false;
+        }
     }
     return TSkinControl::BeforeMessage(message);
 }
@@ -297,7 +367,7 @@ void TSkinUpDown::DrawSkin(HDC dc, const RECT&)
         const bool sunk = state == 2 || state == 4;
         FillColour(pic, half, sunk ? SkinShadow(skin) : SkinFace(skin));
         FrameColour(pic, half, SkinDarkShadow(skin));
-        DrawPlainArrow(pic, half, direction, enabled ? GetSysColor(COLOR_BTNTEXT) : GetSysColor(COLOR_GRAYTEXT));
+        DrawPlainArrow(pic, half, direction, enabled ? SystemColour(COLOR_BTNTEXT) : SystemColour(COLOR_GRAYTEXT));
     };
     drawHalf(first, paintedFirst_, horizontal ? 2 : 0, paintedFirst_);
     drawHalf(second, paintedSecond_ + 4, horizontal ? 3 : 1, paintedSecond_);
@@ -432,6 +502,21 @@ void TSkinDateTime::Detach()
     if (HWND window = TargetWindow(); window && IsWindow(window) && !(savedStyle_ & WS_CLIPCHILDREN))
         SetWindowLongPtrW(window, GWL_STYLE, GetWindowLongPtrW(window, GWL_STYLE) & ~static_cast<LONG_PTR>(WS_CLIPCHILDREN));
 }
+
+bool TSkinDateTime::BeforeMessage(TMessage& message)
+{
+    if (message.msg == WM_PAINT && !message.wParam && TargetWindow()) {
+        PaintRecoloured();
+        message.result = 0;
+        return false;
+    }
+    return TSkinControl::BeforeMessage(message);
+}
+
+void TSkinDateTime::PaintRecoloured() { PaintPickerRecoloured(TargetWindow(), Control(), [this](HDC dc) {
+    TMessage own{WM_PAINT, reinterpret_cast<WPARAM>(dc), 0, 0};
+    CallDefault(own);
+}); }
 
 void TSkinDateTime::AfterMessage(TMessage& message)
 {

@@ -84,11 +84,16 @@ public:
     void AttachControl(TWinSkinForm* form, TSkinData* skinData, bool replaceColor, TCanvas* canvas) override;
     void AttachHandle(HWND handle, TSkinData* skinData, TWinSkinForm* form, TCanvas* canvas) override;
     void Detach() override;
+    bool BeforeMessage(TMessage& message) override;
     void AfterMessage(TMessage& message) override;
     void DrawSkin(HDC dc, const RECT& rect) override;
     TArrowButton* Arrow() const { return arrow_.get(); }
 
 private:
+    // The picker paints its field off-screen in the platform's colours,
+    // which are then turned into the field's and the selection's colours.
+    void PaintRecoloured();
+
     std::unique_ptr<TArrowButton> arrow_;
     LONG_PTR savedStyle_ = 0;
 };

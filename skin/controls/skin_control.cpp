@@ -416,7 +416,7 @@ void DrawCaptionText(HDC dc, const RECT& rect, UINT flags, bool enabled, std::u1
         box.left = rect.left;
         box.right = rect.right;
     }
-    const COLORREF previous = enabled ? GetTextColor(dc) : SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+    const COLORREF previous = enabled ? GetTextColor(dc) : SetTextColor(dc, SystemColour(COLOR_GRAYTEXT));
     DrawTextWide(dc, text, box, flags | extraFlags | DT_EXPANDTABS);
     SetTextColor(dc, previous);
 }
@@ -445,7 +445,7 @@ void DrawIconCaption(HDC dc, const RECT& rect, int align, std::u16string_view te
     box.left = std::max(box.left, rect.left);
     box.right = std::min(box.right, rect.right);
     SetBkMode(dc, TRANSPARENT);
-    const COLORREF previous = enabled ? GetTextColor(dc) : SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+    const COLORREF previous = enabled ? GetTextColor(dc) : SetTextColor(dc, SystemColour(COLOR_GRAYTEXT));
     DrawTextWide(dc, text, box, textFlags | extraFlags);
     SetTextColor(dc, previous);
 }
@@ -457,7 +457,7 @@ void DrawCentredText(HDC dc, const RECT& rect, std::u16string_view text, int ali
     RECT box = rect;
     DrawTextWide(dc, text, box, DT_SINGLELINE | DT_EXPANDTABS | DT_CALCRECT | DT_NOCLIP);
     OffsetRect(&box, (Width(rect) - Width(box)) / 2, (Height(rect) - Height(box)) / 2);
-    const COLORREF previous = enabled ? GetTextColor(dc) : SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+    const COLORREF previous = enabled ? GetTextColor(dc) : SetTextColor(dc, SystemColour(COLOR_GRAYTEXT));
     DrawTextWide(dc, text, box, DT_SINGLELINE | DT_EXPANDTABS | alignFlag);
     SetTextColor(dc, previous);
 }

@@ -31,7 +31,7 @@ void DrawPanelEdge(HDC dc, const RECT& rect, int bevel, const TSkinData* skin)
         return;
     }
     if (bevel == bvNone) return;
-    const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW), light = GetSysColor(COLOR_BTNHIGHLIGHT);
+    const COLORREF shadow = SystemColour(COLOR_BTNSHADOW), light = SystemColour(COLOR_BTNHIGHLIGHT);
     const COLORREF topLeft = bevel == bvLowered ? shadow : light;
     const COLORREF bottomRight = bevel == bvLowered ? light : shadow;
     FillColour(dc, RECT{rect.left, rect.top, rect.right, rect.top + 1}, topLeft);
@@ -117,7 +117,7 @@ void TSkinStatusBar::DrawSkin(HDC dc, const RECT& rect)
     SelectGuard selectFont(pic, font);
     SetBkMode(pic, TRANSPARENT);
     SetTextColor(pic, skin && skin->StatusBarEdges ? ResolveColour(skin->StatusBarEdges->NormalColour2)
-                                                   : GetSysColor(COLOR_BTNTEXT));
+                                                   : SystemColour(COLOR_BTNTEXT));
     const bool rightToLeft = Control() ? Control()->UseRightToLeftAlignment()
                                        : (GetStyle(bar, GWL_EXSTYLE) & WS_EX_RIGHT) != 0;
     const int parts = static_cast<int>(SendMessageW(bar, SB_GETPARTS, 0, 0));

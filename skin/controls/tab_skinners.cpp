@@ -329,6 +329,10 @@ void TSkinTab::DrawSkin(HDC dc, const RECT& rect)
                     RECT textRect = at;
                     if (closeBoxes_) {
                         const RECT box{at.right - 8, at.top + 2, at.right - 2, at.top + 8};
+                        // In the tab's text colour: the default black pen vanishes on a dark tab.
+                        UniquePen ink(CreatePen(PS_SOLID, 1, ResolveColour(i == current ? tabs.MouseOverColour2
+                                                                                        : tabs.NormalColour2)));
+                        SelectGuard selectInk(bandDc.get(), ink.get());
                         MoveToEx(bandDc.get(), box.left, box.top, nullptr);
                         LineTo(bandDc.get(), box.right, box.bottom);
                         MoveToEx(bandDc.get(), box.right - 1, box.top, nullptr);

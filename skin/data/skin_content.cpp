@@ -147,6 +147,21 @@ void SkinContent::BuildElements(const SkinDescription& d)
     Colours.TitleColour = SampleTitleColour();
     Colours.FaceBrush.reset();
     Colours.FaceBrush.reset(CreateSolidBrush(ResolveColour(Colours.ButtonFace)));
+    Colours.WindowBrush.reset();
+    Colours.WindowBrush.reset(CreateSolidBrush(ResolveColour(Colours.Window)));
+}
+
+bool TSkinColours::SystemColour(int index, COLORREF& colour) const
+{
+    if (index == COLOR_GRAYTEXT) {
+        if (IsSystemColour(ButtonText) && IsSystemColour(ButtonFace)) return false;
+        colour = Blend(ButtonText, ButtonFace, 60);
+        return true;
+    }
+    const std::optional<SkinColour> member = SkinColourForSystemIndex(*this, index);
+    if (!member) return false;
+    colour = ResolveColour(*member);
+    return true;
 }
 
 // The combo box picture: each SunkEdge frame with the ComboButton frame (and

@@ -25,6 +25,15 @@ struct TSkinColours : SkinColourValues {
     SkinColour TitleColour = kSysButtonFace;
     // A solid brush of ButtonFace, replaced at the end of every load.
     UniqueBrush FaceBrush;
+    // A solid brush of Window (text fields), replaced with FaceBrush.
+    UniqueBrush WindowBrush;
+
+    // The platform's colour `index` (COLOR_*) as a window skinned with this
+    // table paints it; false for an index the table does not decide. Grey
+    // (disabled) text lies three fifths of the way from ButtonFace to
+    // ButtonText when the skin sets either: dimmer than enabled text on any
+    // face, and still readable on it and on the field colour.
+    bool SystemColour(int index, COLORREF& colour) const;
 };
 
 // Raised by LoadElements when a package exceeds the load limits; what()

@@ -387,6 +387,7 @@ void DescribeColours(Describer& d, const std::vector<std::string>& sections)
     c.MenuText = read("MenuText", kSysMenuText);
     c.Menu = read("Menu", kSysMenu);
     c.Scrollbar = read("Scrollbar", kSysScrollbar);
+    c.Window = read("Window", kSysWindow);
 
     c.ColourSections.clear();
     for (const std::string& name : sections) {
@@ -567,6 +568,28 @@ bool DescribeSkin(const TQuickIni& ini, const TSkinReader* reader, const SkinLim
         return false;
     }
     return true;
+}
+
+std::optional<SkinColour> SkinColourForSystemIndex(const SkinColourValues& c, int index)
+{
+    // COLOR_* numbers of the platform.
+    switch (index) {
+    case 0: return c.Scrollbar;
+    case 4: return c.Menu;
+    case 5: return c.Window;
+    case 7: return c.MenuText;
+    case 8: return c.WindowText;
+    case 9: return c.TitleTextActive;
+    case 13: return c.Hilight;
+    case 14: return c.HilightText;
+    case 15: return c.ButtonFace;
+    case 16: return c.ButtonShadow;
+    case 18: return c.ButtonText;
+    case 19: return c.TitleTextNoActive;
+    case 20: return c.ButtonHilight;
+    case 21: return c.ButtonDkShadow;
+    default: return std::nullopt;
+    }
 }
 
 }  // namespace quorvane

@@ -28,6 +28,7 @@ constexpr SkinColour kNoTitleTextColour = 0x1FFFFFFF;
 // System colour values (0x80000000 + COLOR_* index), the colour table's defaults.
 constexpr SkinColour kSysScrollbar = 0x80000000;
 constexpr SkinColour kSysMenu = 0x80000004;
+constexpr SkinColour kSysWindow = 0x80000005;
 constexpr SkinColour kSysMenuText = 0x80000007;
 constexpr SkinColour kSysWindowText = 0x80000008;
 constexpr SkinColour kSysCaptionText = 0x80000009;
@@ -115,12 +116,21 @@ struct SkinColourValues {
     SkinColour MenuText = kSysMenuText;
     SkinColour Menu = kSysMenu;
     SkinColour Scrollbar = kSysScrollbar;
+    // Background of edits, lists, trees, grids and the other text fields.
+    SkinColour Window = kSysWindow;
     // One colour per section named COLOUR* (but not COLOURS), in section order.
     std::vector<SkinColour> ColourSections;
     // Customcolors: Color0 .. Color9.
     std::array<SkinColour, 10> CustomColors{0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF,
                                             0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF};
 };
+
+// The colour-table member that stands for the platform's colour `index`
+// (a COLOR_* number) while a window is skinned; nullopt for an index the
+// table has no member for. Every member's default is the platform colour of
+// the same index, so a skin that sets no colour answers what the platform
+// would. The answer may itself be a system colour value.
+std::optional<SkinColour> SkinColourForSystemIndex(const SkinColourValues& colours, int index);
 
 // A decoded picture of the package; every element naming the same member
 // shares it. Null: no picture (not named, not in the package, not a BMP).

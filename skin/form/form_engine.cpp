@@ -348,6 +348,7 @@ void TWinSkinForm::FinishSkinning()
     }
     clientRect_ = client;
 
+    ServesColours = true;
     if (form_)
         ScanForm(this, form_);
     else
@@ -379,6 +380,7 @@ void TWinSkinForm::FinishSkinning()
         }
     }
     EngineState = esSkinned;
+    NotifyColoursChanged();
     SendMessageW(window_, WM_SKINAPPLIED, 0, kSkinMagic);
     if (hoverTimer_) hoverTimer_->SetEnabled(Active);
     if (FrameSkinning && FrameKind != fkNoCaption) RedrawWindow(window_, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
@@ -557,6 +559,16 @@ LRESULT TWinSkinForm::FormWndProc(UINT msg, WPARAM wParam, LPARAM lParam)
         SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
         SetTextColor(reinterpret_cast<HDC>(wParam), ResolveColour(skinData_->Colours.ButtonText));
         return reinterpret_cast<LRESULT>(skinData_->Colours.FaceBrush.get());
+    }
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX: {
+        const LRESULT result = Default(msg, wParam, lParam);
+        if (form_ || !skinData_) return result;
+        // A bare dialog's text fields and lists stand in the skin's window colours.
+        const auto dc = reinterpret_cast<HDC>(wParam);
+        SetTextColor(dc, ResolveColour(skinData_->Colours.WindowText));
+        SetBkColor(dc, ResolveColour(skinData_->Colours.Window));
+        return reinterpret_cast<LRESULT>(skinData_->Colours.WindowBrush.get());
     }
     case WM_MEASUREITEM:
     case WM_DRAWITEM:

@@ -79,6 +79,8 @@ public:
     // ---- re-applying and taking off ------------------------------------------
     void ReapplySkin();
     void Unskin();
+    // Everything in the window takes its (system) colours again and repaints.
+    void NotifyColoursChanged();
     void ReleaseWindow();
 
     // ---- frame painting and region -------------------------------------------
@@ -150,6 +152,9 @@ public:
     HBITMAP TitleBitmap() const { return titleBitmap_.get(); }
 
     int EngineState = esAttaching;
+    // The window and its children paint the platform's default colours from
+    // this engine's skin: set from the scan of its controls until unskinned.
+    bool ServesColours = false;
     bool FrameSkinning = false;
     int FrameLeft = 0, FrameTop = 0, FrameRight = 0, FrameBottom = 0;
     int MenuBarHeight = 0;

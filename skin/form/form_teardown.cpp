@@ -119,8 +119,12 @@ bool TWinSkinForm::BeginLettingGo()
 
 void TWinSkinForm::Unskin()
 {
-    if (!BeginLettingGo()) return;
-    if (!procedureExchanged_) return;
+    // The window's own colours come back with its own frame.
+    ServesColours = false;
+    if (!BeginLettingGo() || !procedureExchanged_) {
+        if (EngineState != esDetaching) NotifyColoursChanged();
+        return;
+    }
     formHook_.Restore();
     windowHook_.Detach();
     procedureExchanged_ = false;
@@ -141,6 +145,7 @@ void TWinSkinForm::Unskin()
     ForgetMdiFrame();
     HotObject = nullptr;
     ClearPressedObject();
+    if (EngineState != esDetaching) NotifyColoursChanged();
 
     // The window gets its own frame back around the same client area (only
     // when it was ever grown around the skin's: a window let go before it
@@ -167,6 +172,7 @@ void TWinSkinForm::Unskin()
 
 void TWinSkinForm::ReleaseWindow()
 {
+    ServesColours = false;
     if (!BeginLettingGo()) return;
     RestoreProcedures();
     procedureExchanged_ = false;
@@ -238,6 +244,16 @@ void TWinSkinForm::RefitRestoredPlacement()
 
 // ---- re-applying ---------------------------------------------------------------------------
 
+void TWinSkinForm::NotifyColoursChanged()
+{
+    if (!window_ || !IsWindow(window_)) return;
+    if (form_) {
+        form_->SystemColoursChanged();
+    } else {
+        RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    }
+}
+
 void TWinSkinForm::ReapplySkin()
 {
     if (!skinData_ || !window_) return;
@@ -251,6 +267,7 @@ void TWinSkinForm::ReapplySkin()
         }
     }
     for (TSkinControl* skinner : std::vector<TSkinControl*>(skinners_)) skinner->SkinChanged();
+    NotifyColoursChanged();
     titleFont_.reset();
     EngineState = esRefreshing;
     if (FrameSkinning) {

@@ -205,12 +205,14 @@ TSkinManage::TSkinManage() : timer_(std::make_unique<TTimer>(nullptr))
     timer_->SetEnabled(false);
     timer_->SetInterval(100);
     timer_->OnTimer = [this](TObject*) { CommandTimer(); };
+    SetSystemColourSource(&colourSource_);
 }
 
 TSkinManage::~TSkinManage()
 {
     Started = 4;
     Active = false;
+    if (CurrentSystemColourSource() == &colourSource_) SetSystemColourSource(nullptr);
     timer_.reset();
     if (hook_) UnhookWindowsHookEx(hook_);
     hook_ = nullptr;
@@ -394,6 +396,22 @@ void TSkinManage::SkinForm(TWinControl* form)
     HWND window = form->WindowHandle();
     if (GetWindowLongPtrW(window, GWL_STYLE) & WS_CHILD) return;
     SkinWindow(window);
+}
+
+bool SkinColourSource::ResolveSystemColour(HWND window, int index, COLORREF& colour) const
+{
+    TSkinManage* manager = TSkinManage::Instance();
+    if (!manager) return false;
+    // The nearest skinned window at or above this one decides (an MDI child
+    // before its frame).
+    const HWND desktop = GetDesktopWindow();
+    for (HWND w = window; w && w != desktop; w = GetAncestor(w, GA_PARENT)) {
+        TWinSkinForm* engine = manager->FindEngine(w);
+        if (!engine) continue;
+        if (!engine->ServesColours || !engine->SkinData()) return false;
+        return engine->SkinData()->Colours.SystemColour(index, colour);
+    }
+    return false;
 }
 
 TWinSkinForm* TSkinManage::FindEngine(HWND window) const

@@ -55,6 +55,13 @@ private:
     bool BuildBackground();
 };
 
+// Answers the platform's default colours for every window inside a skinned
+// window from that window's skin (see SystemColourSource).
+class SkinColourSource : public SystemColourSource {
+public:
+    bool ResolveSystemColour(HWND window, int index, COLORREF& colour) const override;
+};
+
 class TSkinManage {
 public:
     TSkinManage();
@@ -124,6 +131,7 @@ private:
     void UnskinEngine(TWinSkinForm* engine);
 
     std::unique_ptr<TTimer> timer_;
+    SkinColourSource colourSource_;
     HHOOK hook_ = nullptr;
     std::vector<TWinSkinForm*> engines_;
     std::vector<std::unique_ptr<TWinSkinPopMenu>> popups_;

@@ -22,6 +22,7 @@ struct Palette {
     Rgb face;           // dialog and control background (ButtonFace)
     Rgb field;          // edit fields, buttons, menus
     Rgb text;           // ordinary text
+    Rgb fieldText;      // text in edit fields, lists and trees (WindowText)
     Rgb textDisabled;
     Rgb border;         // control outlines
     Rgb borderStrong;   // check box and radio outlines
@@ -76,6 +77,7 @@ SkinStyle LightStyle() {
     p.face = {243, 244, 246};
     p.field = {255, 255, 255};
     p.text = {31, 35, 40};
+    p.fieldText = p.text;
     p.textDisabled = {160, 166, 174};
     p.border = {197, 202, 210};
     p.borderStrong = {134, 142, 153};
@@ -118,6 +120,7 @@ SkinStyle DarkStyle() {
     p.face = {32, 34, 38};
     p.field = {24, 26, 29};
     p.text = {230, 232, 235};
+    p.fieldText = p.text;
     p.textDisabled = {108, 113, 121};
     p.border = {64, 68, 76};
     p.borderStrong = {124, 130, 140};
@@ -153,6 +156,36 @@ SkinStyle DarkStyle() {
     p.darkShadow = {12, 13, 15};
     p.light = {70, 75, 83};
     return SkinStyle{"dark", "Quorvane Dark", p, Metrics{6, 36, 10, 36, 26, 2, 15}};
+}
+
+// Not shipped: the dark skin repainted in colours no other skin uses, with
+// field text unlike face text, to check that every text is drawn in the
+// colours a package gives.
+SkinStyle RecolouredStyle() {
+    SkinStyle s = DarkStyle();
+    Palette& p = s.p;
+    p.face = {72, 24, 96};
+    p.field = {12, 64, 56};
+    p.text = {255, 226, 110};
+    p.fieldText = {160, 255, 205};
+    p.textDisabled = Mix(p.text, p.face, 0.5);
+    p.accent = {255, 128, 40};
+    p.accentHot = {255, 150, 70};
+    p.accentPressed = {220, 100, 20};
+    p.accentSoft = {110, 50, 90};
+    p.accentText = {24, 8, 0};
+    p.button = {96, 40, 124};
+    p.buttonHot = {116, 54, 146};
+    p.buttonPressed = {60, 18, 80};
+    p.hover = {100, 44, 128};
+    p.pressed = {120, 60, 150};
+    p.title = {90, 30, 112};
+    p.titleInactive = {80, 28, 100};
+    p.titleText = p.text;
+    p.track = p.face;
+    s.folder = "recoloured";
+    s.name = "Quorvane Recoloured";
+    return s;
 }
 
 // ------------------------------------------------------------ the skin file
@@ -891,7 +924,7 @@ void WritePersonality(SkinWriter& out, const SkinStyle& s) {
     out.Key("FontHeight", m.fontHeight);
 
     out.Section("Colours");
-    out.Colour("WindowText", p.text);
+    out.Colour("WindowText", p.fieldText);
     out.Colour("TitleTextActive", p.titleText);
     out.Colour("TitleTextNoActive", p.titleTextInactive);
     out.Colour("ButtonFace", p.face);
@@ -907,6 +940,7 @@ void WritePersonality(SkinWriter& out, const SkinStyle& s) {
     out.Colour("MenuText", p.text);
     out.Colour("Menu", p.field);
     out.Colour("Scrollbar", p.track);
+    out.Colour("Window", p.field);
 
     out.Section("ColourPanel");
     out.Colour("color", p.face);
@@ -940,10 +974,12 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string root = argv[1];
-    std::vector<skingen::SkinStyle> styles = {skingen::LightStyle(), skingen::DarkStyle()};
+    std::vector<skingen::SkinStyle> styles = {skingen::LightStyle(), skingen::DarkStyle(),
+                                              skingen::RecolouredStyle()};
     bool ok = true;
     for (const auto& style : styles) {
-        bool wanted = argc == 2;
+        // Without names: the shipped skins.
+        bool wanted = argc == 2 && style.folder != "recoloured";
         for (int i = 2; i < argc; ++i) wanted |= style.folder == argv[i];
         if (!wanted) continue;
         if (!skingen::Generate(style, root)) {

@@ -9,13 +9,19 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "app/reader_program.h"
 #include "app/reader_texts.h"
 #include "app/repeat_marker.h"
+#include "skin/data/skin_data.h"
+#include "skin/form/form_engine.h"
+#include "skin/form/skin_manager.h"
 #include "tests/app/reader_test_support.h"
+#include "tests/support/readability.h"
 
 namespace quorvane::testing_support {
 namespace {
@@ -1119,6 +1125,51 @@ TEST_F(ReaderWindow, ThousandCopiesLeaveGdiAndUserObjectCountsWhereTheyWere)
                 after.user, after.probed ? "counted by probing the handle tables" : "GetGuiResources");
     EXPECT_EQ(after.gdi, before.gdi);
     EXPECT_EQ(after.user, before.user);
+}
+
+// ----- readability in every skin --------------------------------------------
+
+std::vector<uint8_t> ReadSkinPackage(const std::string& name)
+{
+    std::ifstream file(std::string(QUORVANE_SKINS_DIR) + "/" + name + ".qskin", std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+// Each enabled caption of the strip (the labels, the repeat check box, the
+// buttons) stands out from its ground by a contrast ratio of 4.5 or more,
+// read from the screen, in the shipped skins and in a recoloured one.
+TEST_F(ReaderWindow, EveryCaptionIsReadableInEverySkin)
+{
+    StartReader();
+    const HWND window = form_->Handle();
+    for (const char* skin : {"light", "dark", "recoloured"}) {
+        SCOPED_TRACE(skin);
+        std::vector<uint8_t> package = ReadSkinPackage(skin);
+        ASSERT_FALSE(package.empty());
+        ASSERT_TRUE(form_->SkinData1->ApplyPackage(std::move(package)));
+        ASSERT_TRUE(PumpUntil(
+            [window] {
+                TSkinManage* manager = TSkinManage::Instance();
+                TWinSkinForm* engine = manager ? manager->FindEngine(window) : nullptr;
+                return manager && manager->PendingCommand() == scNone && engine && engine->EngineState == esSkinned &&
+                       engine->ServesColours;
+            },
+            10000));
+        SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        PumpPending();
+        GdiFlush();
+        const std::vector<testsupport::CaptionSample> samples = testsupport::MeasureCaptions(form_);
+        size_t enabled = 0;
+        for (const auto& s : samples) {
+            if (!s.enabled) continue;
+            ++enabled;
+            EXPECT_GE(s.ratio, 4.5) << s.what << ": ink " << GetRValue(s.ink) << "," << GetGValue(s.ink) << ","
+                                    << GetBValue(s.ink) << " on " << GetRValue(s.ground) << "," << GetGValue(s.ground)
+                                    << "," << GetBValue(s.ground);
+        }
+        EXPECT_GE(enabled, 4u) << "the strip's labels and check box were not found";
+    }
 }
 
 }  // namespace

@@ -2,8 +2,15 @@
 // shipped skins, switching skin between openings: each opening is skinned
 // (the window gets an engine, its controls get skinners) and the process
 // ends with the GDI objects, menus and windows it had.
+//
+// And every page readable in every skin, the shipped ones and a recoloured
+// one: each enabled caption's ink against its ground, read from the screen,
+// has a contrast ratio of at least 4.5; a disabled one at least 2 and below
+// every enabled one of its page.
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -14,6 +21,7 @@
 #include "skin/form/skin_manager.h"
 #include "skin/data/skin_data.h"
 #include "tests/support/gtest.h"
+#include "tests/support/readability.h"
 #include "tests/support/resource_counts.h"
 #include "tools/gallery/control_pages.h"
 
@@ -44,21 +52,27 @@ void Pump()
     }
 }
 
-// The shipped skins, loaded once; Use() makes one of them current.
+// The shipped skins (and the recoloured one), loaded once; Use() makes one
+// of them current.
 class Skins {
 public:
-    Skins() : light_(ReadSkin("light")), dark_(ReadSkin("dark"))
+    Skins() : light_(ReadSkin("light")), dark_(ReadSkin("dark")), recoloured_(ReadSkin("recoloured"))
     {
         data_ = new TSkinData(nullptr);
-        data_->SetSkinControls(kReaderSkinControls);
+        data_->SetSkinControls(kDefaultSkinControls);
+        gallery::AddGalleryClasses(*data_);
         data_->SetPackage(light_);
         data_->SetActive(true);
     }
-    bool Loaded() const { return !light_.empty() && !dark_.empty() && data_->Active(); }
+    bool Loaded() const { return !light_.empty() && !dark_.empty() && !recoloured_.empty() && data_->Active(); }
     bool Use(bool dark) { return data_->ApplyPackage(dark ? dark_ : light_); }
+    bool UseNamed(const std::string& name)
+    {
+        return data_->ApplyPackage(name == "dark" ? dark_ : name == "recoloured" ? recoloured_ : light_);
+    }
 
 private:
-    std::vector<uint8_t> light_, dark_;
+    std::vector<uint8_t> light_, dark_, recoloured_;
     TSkinData* data_ = nullptr;  // lives for the whole program, as an application's does
 };
 
@@ -135,6 +149,129 @@ TEST_P(GalleryPage, AHundredSkinnedOpeningsLeaveNothingBehind)
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryPage, GalleryPage, testing::Range(size_t{0}, ControlPages().size()));
+
+// ---- readability ----------------------------------------------------------------
+
+template <class Done>
+bool PumpUntil(Done done, DWORD timeoutMs = 10000)
+{
+    const DWORD start = GetTickCount();
+    MSG msg;
+    while (!done()) {
+        if (GetTickCount() - start > timeoutMs) return false;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        Sleep(5);
+    }
+    return true;
+}
+
+bool SkinnedAndServing(HWND window)
+{
+    TSkinManage* manager = TSkinManage::Instance();
+    TWinSkinForm* engine = manager ? manager->FindEngine(window) : nullptr;
+    return engine && engine->EngineState == esSkinned && engine->ServesColours;
+}
+
+// Brings the window to the top and has everything in it painted now.
+void PaintNow(HWND window)
+{
+    SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    Pump();
+    GdiFlush();
+}
+
+std::string Hex(COLORREF c)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "(%d,%d,%d)", GetRValue(c), GetGValue(c), GetBValue(c));
+    return text;
+}
+
+// What the bare dialog's timer measured.
+std::vector<testsupport::CaptionSample> g_dialogSamples;
+bool g_dialogMeasured = false;
+
+void CALLBACK MeasureBareDialog(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    HWND dialog = FindWindowW(nullptr, L"Platform controls in a bare dialog");
+    if (!dialog || !IsWindowVisible(dialog) || !SkinnedAndServing(dialog)) return;
+    KillTimer(nullptr, timer);
+    PaintNow(dialog);
+    g_dialogSamples = testsupport::MeasureWindowTexts(dialog);
+    g_dialogMeasured = true;
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+}
+
+std::vector<testsupport::CaptionSample> MeasurePage(const ControlPage& page)
+{
+    g_dialogSamples.clear();
+    g_dialogMeasured = false;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 20, MeasureBareDialog);
+    TForm* form = page.open();
+    if (!form) {
+        KillTimer(nullptr, timer);
+        EXPECT_TRUE(g_dialogMeasured) << "the bare dialog was never seen skinned";
+        return g_dialogSamples;
+    }
+    KillTimer(nullptr, timer);
+    const HWND window = form->Handle();
+    EXPECT_TRUE(PumpUntil([window] { return SkinnedAndServing(window); })) << "the page was never skinned";
+    PaintNow(window);
+    std::vector<testsupport::CaptionSample> samples = testsupport::MeasureCaptions(form);
+    form->Close();
+    Pump();
+    return samples;
+}
+
+struct ReadableCase {
+    const char* skin;
+    size_t page;
+};
+
+class ReadablePage : public testing::TestWithParam<ReadableCase> {};
+
+TEST_P(ReadablePage, EveryCaptionStandsOutFromItsGround)
+{
+    ASSERT_TRUE(SharedSkins().Loaded());
+    const ReadableCase& c = GetParam();
+    const ControlPage& page = ControlPages()[c.page];
+    SCOPED_TRACE(std::string(c.skin) + ", " + page.caption);
+    ASSERT_TRUE(SharedSkins().UseNamed(c.skin));
+    const std::vector<testsupport::CaptionSample> samples = MeasurePage(page);
+    SharedSkins().UseNamed("light");
+
+    double lowestEnabled = 21.0;
+    size_t enabled = 0;
+    for (const auto& s : samples) {
+        if (!s.enabled) continue;
+        ++enabled;
+        lowestEnabled = std::min(lowestEnabled, s.ratio);
+        EXPECT_GE(s.ratio, 4.5) << s.what << ": ink " << Hex(s.ink) << " on " << Hex(s.ground);
+    }
+    EXPECT_GE(enabled, 3u) << "too few captions found to judge the page";
+    for (const auto& s : samples) {
+        if (s.enabled) continue;
+        EXPECT_GE(s.ratio, 2.0) << s.what << " (disabled): ink " << Hex(s.ink) << " on " << Hex(s.ground);
+        EXPECT_LT(s.ratio, lowestEnabled) << s.what << " (disabled) is as strong as an enabled caption";
+    }
+}
+
+std::vector<ReadableCase> ReadableCases()
+{
+    std::vector<ReadableCase> cases;
+    for (const char* skin : {"light", "dark", "recoloured"})
+        for (size_t page = 0; page < ControlPages().size(); ++page) cases.push_back({skin, page});
+    return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(EverySkinAndPage, ReadablePage, testing::ValuesIn(ReadableCases()),
+                         [](const testing::TestParamInfo<ReadableCase>& info) {
+                             return std::string(info.param.skin) + "_page" + std::to_string(info.param.page + 1);
+                         });
 
 }  // namespace
 }  // namespace quorvane

@@ -21,6 +21,7 @@
 #include "framework/std_controls.h"
 #include "framework/tab_controls.h"
 #include "skin/controls/combo_skinners.h"
+#include "skin/controls/control_paint.h"
 #include "skin/controls/edit_skinners.h"
 #include "skin/controls/media_skinners.h"
 #include "skin/controls/scrollbar_skinners.h"
@@ -807,6 +808,37 @@ TEST(SkinnerLifetime, AHundredAttachAndFreeCyclesPerFamilyLeakNothing)
     for (TWinControl* c : all)
         if (c != sheet) Free(c);
     Pump();
+}
+
+// Text a platform control drew in the platform's colours, moved onto the
+// skin's: ground, ink and the smoothed pixels between them follow; pixels
+// of other colours (a selection, a picture) stay.
+TEST(RecolourPixel, MovesTheLineFromGroundToInkAndNothingElse)
+{
+    const COLORREF white = RGB(255, 255, 255), black = RGB(0, 0, 0);
+    const COLORREF field = RGB(20, 40, 60), text = RGB(220, 240, 200);
+    struct Row {
+        COLORREF pixel;
+        bool moved;
+        COLORREF expected;
+    };
+    const Row rows[] = {
+        {white, true, field},
+        {black, true, text},
+        {RGB(128, 128, 128), true, RGB(120, 140, 130)},  // half way, smoothed edge
+        {RGB(130, 126, 129), true, RGB(118, 138, 129)},  // rounding of the smoothing
+        {RGB(0, 84, 227), false, RGB(0, 84, 227)},       // the selection colour
+        {RGB(200, 40, 40), false, RGB(200, 40, 40)},     // a red picture
+    };
+    for (const Row& row : rows) {
+        COLORREF pixel = row.pixel;
+        EXPECT_EQ(RecolourPixel(pixel, white, black, field, text), row.moved) << std::hex << row.pixel;
+        EXPECT_EQ(pixel, row.expected) << std::hex << row.pixel;
+    }
+    // Identical platform and skin colours change nothing.
+    COLORREF grey = RGB(90, 90, 90);
+    RecolourPixel(grey, white, black, white, black);
+    EXPECT_EQ(grey, RGB(90, 90, 90));
 }
 
 }  // namespace

@@ -391,6 +391,56 @@ TEST(Colours, TableSectionsAndCustomColours)
     EXPECT_EQ(brush.lbColor, 0x1E140Au);
 }
 
+TEST(Colours, SystemColoursAreAnsweredFromTheTable)
+{
+    // A skin without colour keys answers what the platform would.
+    auto plain = LoadContent("[Personality]\nSkinName=plain\n");
+    for (int index : {COLOR_WINDOW, COLOR_WINDOWTEXT, COLOR_BTNFACE, COLOR_BTNTEXT, COLOR_HIGHLIGHT, COLOR_HIGHLIGHTTEXT,
+                      COLOR_MENU, COLOR_MENUTEXT, COLOR_BTNSHADOW, COLOR_BTNHIGHLIGHT, COLOR_3DDKSHADOW, COLOR_SCROLLBAR}) {
+        COLORREF colour = 0;
+        ASSERT_TRUE(plain->Colours.SystemColour(index, colour)) << index;
+        EXPECT_EQ(colour, GetSysColor(index)) << index;
+    }
+    COLORREF grey = 0;
+    EXPECT_FALSE(plain->Colours.SystemColour(COLOR_GRAYTEXT, grey)) << "grey text stays the platform's";
+    EXPECT_EQ(plain->Colours.Window, kSysWindow);
+    LOGBRUSH brush{};
+    ASSERT_TRUE(GetObjectW(plain->Colours.WindowBrush.get(), sizeof(brush), &brush));
+    EXPECT_EQ(brush.lbColor, GetSysColor(COLOR_WINDOW));
+
+    auto skin = LoadContent(
+        "[Colours]\nWindow=10,20,30\nWindowText=200,210,220\nButtonFace=40,40,40\nButtonText=240,240,240\n"
+        "Hilight=0,0,255\nHilightText=255,255,0\nMenu=1,2,3\nMenuText=4,5,6\n");
+    struct Row {
+        int index;
+        bool answered;
+        COLORREF expected;
+    };
+    const Row rows[] = {
+        {COLOR_WINDOW, true, RGB(10, 20, 30)},
+        {COLOR_WINDOWTEXT, true, RGB(200, 210, 220)},
+        {COLOR_BTNFACE, true, RGB(40, 40, 40)},
+        {COLOR_BTNTEXT, true, RGB(240, 240, 240)},
+        {COLOR_HIGHLIGHT, true, RGB(0, 0, 255)},
+        {COLOR_HIGHLIGHTTEXT, true, RGB(255, 255, 0)},
+        {COLOR_MENU, true, RGB(1, 2, 3)},
+        {COLOR_MENUTEXT, true, RGB(4, 5, 6)},
+        {COLOR_GRAYTEXT, true, RGB(160, 160, 160)},  // three fifths from the face to the text
+        {COLOR_BTNSHADOW, true, GetSysColor(COLOR_BTNSHADOW)},  // not set: the platform's
+        {COLOR_DESKTOP, false, 0},
+        {COLOR_INFOBK, false, 0},
+    };
+    for (const Row& row : rows) {
+        COLORREF colour = 0;
+        EXPECT_EQ(skin->Colours.SystemColour(row.index, colour), row.answered) << row.index;
+        if (row.answered) {
+            EXPECT_EQ(colour, row.expected) << row.index;
+        }
+    }
+    ASSERT_TRUE(GetObjectW(skin->Colours.WindowBrush.get(), sizeof(brush), &brush));
+    EXPECT_EQ(brush.lbColor, RGB(10, 20, 30));
+}
+
 TEST(Colours, TitleSampleAndToolbarGradient)
 {
     // Top border: 2 stacked frames of 30 x 12; sample at (10, 4).

@@ -24,6 +24,7 @@
 #include "framework/scroll_controls.h"
 #include "framework/std_controls.h"
 #include "framework/tab_controls.h"
+#include "skin/data/skin_data.h"
 
 namespace quorvane::gallery {
 
@@ -65,6 +66,14 @@ private:
     TForm* form_;
 };
 
+// A push button that opens a menu: the gallery's own class, skinned as a
+// menu button through the skin data's class map (AddGalleryClasses).
+class TMenuButton : public TButton {
+    QUORVANE_CLASS(TMenuButton)
+public:
+    using TButton::TButton;
+};
+
 // Four small coloured squares, for tabs, lists and tool buttons.
 TImageList* MakeImages(TComponent* owner)
 {
@@ -88,9 +97,34 @@ TImageList* MakeImages(TComponent* owner)
     return images;
 }
 
+// A 16 x 16 glyph on a magenta ground (the bottom-left pixel: transparent).
+void SetGlyph(TBitBtn* button, COLORREF ink, bool round)
+{
+    WindowDc screen(nullptr);
+    UniqueBitmap picture(CreateCompatibleBitmap(screen.get(), 16, 16));
+    {
+        MemoryDc dc(screen.get());
+        SelectGuard select(dc.get(), picture.get());
+        UniqueBrush key(CreateSolidBrush(RGB(255, 0, 255)));
+        RECT all{0, 0, 16, 16};
+        FillRect(dc.get(), &all, key.get());
+        UniqueBrush brush(CreateSolidBrush(ink));
+        UniquePen pen(CreatePen(PS_SOLID, 1, ink));
+        SelectGuard selectBrush(dc.get(), brush.get());
+        SelectGuard selectPen(dc.get(), pen.get());
+        if (round)
+            Ellipse(dc.get(), 2, 2, 14, 14);
+        else
+            Rectangle(dc.get(), 3, 2, 13, 14);
+    }
+    TBitmap glyph;
+    glyph.SetHandle(picture.release());
+    button->SetGlyph(&glyph);
+}
+
 TForm* OpenTabs()
 {
-    Page page("Controls: tabs and pages", 640, 470);
+    Page page("Controls: tabs and pages", 640, 560);
     TImageList* images = MakeImages(page.Form());
     const char* styles[] = {"tsTabs", "tsButtons", "tsFlatButtons"};
     TPageControl* first = nullptr;
@@ -131,6 +165,15 @@ TForm* OpenTabs()
     auto* multi = page.Add<TTabControl>(nullptr, 324, 342, 290, 90);
     multi->SetMultiLine(true);
     for (const char* text : {"First tab", "Second tab", "Third tab", "Fourth tab", "Fifth tab"}) multi->Tabs()->Add(text);
+    page.Add<TLabel>(nullptr, 12, 442, 600, 16, "Tabs with close boxes (a click closes the page)");
+    auto* closing = page.Add<TPageControl>(nullptr, 12, 460, 602, 80);
+    closing->SetTag(kCloseBoxTag);
+    for (const char* caption : {"Notes", "Drafts", "Letters", "Sketches"}) {
+        auto* sheet = new TTabSheet(page.Form());
+        sheet->SetCaption(caption);
+        sheet->SetPageControl(closing);
+        page.Add<TLabel>(sheet, 8, 8, 300, 16, std::string(caption) + ": the box on the tab closes it");
+    }
     return page.Open(first);
 }
 
@@ -343,7 +386,7 @@ TForm* OpenValues()
 
 TForm* OpenButtons()
 {
-    Page page("Controls: buttons, boxes, groups and text", 700, 560);
+    Page page("Controls: buttons, boxes, groups and text", 700, 640);
     page.Title(nullptr, 12, 8, "Buttons");
     auto* normal = page.Add<TButton>(nullptr, 12, 26, 90, 26, "&Normal");
     auto* focused = page.Add<TButton>(nullptr, 108, 26, 90, 26, "&Default");
@@ -423,6 +466,33 @@ TForm* OpenButtons()
     auto* box2 = page.Add<TListBox>(nullptr, 460, 344, 226, 180);
     for (int i = 1; i <= 200; ++i) box2->Items()->Add("List box line " + std::to_string(i));
     box2->SetItemIndex(3);
+
+    page.Add<TLabel>(nullptr, 12, 532, 600, 16, "Glyph buttons, a menu button, a simple combo box");
+    auto* open = page.Add<TBitBtn>(nullptr, 12, 550, 96, 28, "&Open");
+    SetGlyph(open, RGB(37, 99, 235), false);
+    auto* save = page.Add<TBitBtn>(nullptr, 114, 550, 70, 48, "Save");
+    SetGlyph(save, RGB(22, 163, 74), true);
+    save->SetLayout(blGlyphTop);
+    auto* locked = page.Add<TBitBtn>(nullptr, 190, 550, 96, 28, "Locked");
+    SetGlyph(locked, RGB(220, 38, 38), false);
+    locked->SetEnabled(false);
+    auto* choices = new TPopupMenu(page.Form());
+    for (const char* caption : {"&Reply", "Reply &all", "&Forward"}) {
+        auto* item = new TMenuItem(choices);
+        item->SetCaption(caption);
+        choices->Items()->Add(item);
+    }
+    auto* menuButton = page.Add<TMenuButton>(nullptr, 292, 550, 110, 28, "&Answer");
+    menuButton->OnClick = [menuButton, choices](TObject*) {
+        RECT bounds{};
+        GetWindowRect(menuButton->Handle(), &bounds);
+        choices->Popup(bounds.left, bounds.bottom);
+    };
+    auto* simple = page.Add<TComboBox>(nullptr, 414, 550, 150, 72);
+    simple->SetStyle(csSimple);
+    simple->SetBounds(414, 550, 150, 80);
+    for (const char* item : {"Spring", "Summer", "Autumn", "Winter"}) simple->Items()->Add(item);
+    simple->SetItemIndex(2);
     (void)normal;
     return page.Open(focused);
 }
@@ -672,6 +742,19 @@ TForm* OpenBareDialog()
 }
 
 }  // namespace
+
+const TClassInfo& TMenuButton::StaticClass()
+{
+    static const TClassInfo& info = DescribeClass("TMenuButton", &TButton::StaticClass());
+    return info;
+}
+
+void AddGalleryClasses(TSkinData& skinData)
+{
+    std::vector<std::string> lines = skinData.Skin3rd();
+    lines.push_back("TMenuButton=menubtn");
+    skinData.SetSkin3rd(lines);
+}
 
 const std::vector<ControlPage>& ControlPages()
 {

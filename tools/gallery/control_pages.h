@@ -8,6 +8,7 @@
 
 namespace quorvane {
 class TForm;
+class TSkinData;
 }
 
 namespace quorvane::gallery {
@@ -19,5 +20,11 @@ struct ControlPage {
 
 // The pages, in menu order.
 const std::vector<ControlPage>& ControlPages();
+
+// The gallery's own control classes join the skin data's class map.
+void AddGalleryClasses(TSkinData& skinData);
+
+// A page control with this Tag shows a close box on each tab.
+inline constexpr int kCloseBoxTag = 7777;
 
 }  // namespace quorvane::gallery

@@ -95,7 +95,9 @@ public:
         SkinData1->SetName("SkinData1");
         SkinData1->SetPackage(ResourceBytes(L"LIGHTSKIN"));
         SkinData1->SetActive(true);
-        SkinData1->SetSkinControls(kReaderSkinControls);
+        // Every control kind: the gallery shows every skinner (the reader keeps its own set).
+        SkinData1->SetSkinControls(kDefaultSkinControls);
+        AddGalleryClasses(*SkinData1);
 
         Images = new TImageList(this);
         FillImages(Images);
