@@ -222,6 +222,10 @@ LRESULT TWMediaPlayer::Handle(UINT msg, WPARAM wParam, LPARAM lParam)
         // The control finds the button and runs the device.
         SendMessageW(control_, msg, wParam, lParam);
         ReleaseCapture();
+        // The release comes back to the bar wherever it happens, so a press
+        // dragged off the bar and released there does not leave the button
+        // drawn pressed (nor the control waiting for its release).
+        if (window_) SetCapture(window_);
         POINT cursor{};
         GetCursorPos(&cursor);
         ScreenToClient(window_, &cursor);
@@ -234,12 +238,25 @@ LRESULT TWMediaPlayer::Handle(UINT msg, WPARAM wParam, LPARAM lParam)
     }
     case WM_LBUTTONUP: {
         pressed_ = false;
+        if (window_ && GetCapture() == window_) ReleaseCapture();
         const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        if (pressedButton_ >= 0 && ButtonAt(point) == pressedButton_) SendMessageW(control_, msg, wParam, lParam);
+        RECT client{};
+        if (window_) GetClientRect(window_, &client);
+        if (pressedButton_ >= 0 && PtInRect(&client, point) && ButtonAt(point) == pressedButton_)
+            SendMessageW(control_, msg, wParam, lParam);
         pressedButton_ = -1;
         if (window_) Paint();
         return 0;
     }
+    case WM_CAPTURECHANGED:
+        // The capture taken away (another window, a modal loop): no release
+        // will come, so the press ends here.
+        if (pressed_ && reinterpret_cast<HWND>(lParam) != window_) {
+            pressed_ = false;
+            pressedButton_ = -1;
+            if (window_) Paint();
+        }
+        break;
     default:
         break;
     }
