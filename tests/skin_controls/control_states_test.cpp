@@ -132,7 +132,9 @@ TEST(ControlStates, PushButtonFramesFollowTheMouseAndTheFocus)
         {"pressed", [&] { MouseButton(true); }, at(ButtonColour(2))},
         {"dragged off while held", [&] { MouseTo(Elsewhere()); }, at(ButtonColour(5))},
         {"released elsewhere", [&] { clicksBefore = clicks; MouseButton(false); }, at(ButtonColour(5))},
-        {"over again", [&] { MouseTo(centre); }, at(ButtonColour(4))},
+        // Two presses apart by more than the double-click time: two clicks.
+        {"over again", [&] { MouseTo(centre); WaitUntil([] { return false; }, static_cast<int>(GetDoubleClickTime()) + 50); },
+         at(ButtonColour(4))},
         {"pressed in place", [&] { MouseButton(true); }, at(ButtonColour(2))},
         {"released in place", [&] { MouseButton(false); }, at(ButtonColour(4))},
         {"left, focused", [&] { MouseTo(Elsewhere()); }, at(ButtonColour(5))},
@@ -342,6 +344,39 @@ TEST(ControlStates, TheLastStatusPanelReachesTheRightEdge)
         skinner->Detach();
         Free(skinner);
         Free(bar);
+        Pump();
+    }
+}
+
+// A status bar made by a program without the framework, its parts given
+// explicit right edges that stop short of the bar's end: the last part is
+// still drawn to the right edge.
+TEST(ControlStates, TheLastPartOfABareStatusBarReachesTheRightEdge)
+{
+    struct Row {
+        std::vector<int> edges;
+        DWORD style;
+    };
+    const Row rows[] = {{{80, 160, 240}, 0}, {{100, 200}, SBARS_SIZEGRIP}, {{150}, 0}};
+    for (const Row& row : rows) {
+        HWND bar = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | CCS_NOPARENTALIGN | CCS_NORESIZE | row.style,
+                                   0, 300, 400, 22, Stage()->Handle(), nullptr, GetModuleHandleW(nullptr), nullptr);
+        ASSERT_NE(bar, nullptr);
+        SendMessageW(bar, SB_SETPARTS, row.edges.size(), reinterpret_cast<LPARAM>(row.edges.data()));
+        auto* skinner = new TSkinStatusBar(Stage());
+        skinner->AttachHandle(bar, &Skin(), nullptr, nullptr);
+        RECT client{};
+        GetClientRect(bar, &client);
+        RedrawWindow(bar, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        const int y = client.bottom / 3;
+        std::ostringstream what;
+        what << row.edges.size() << " bare parts, the last ending at " << row.edges.back();
+        Walk(bar, {{what.str().c_str(), nullptr,
+                    {{client.right - 1, y, EdgeColour(1), "right edge"},
+                     {(row.edges.back() + client.right) / 2, y, EdgeColour(1), "between the last edge and the bar's end"},
+                     {row.edges.front() / 2, y, EdgeColour(1), "the first part"}}}});
+        Free(skinner);
+        DestroyWindow(bar);
         Pump();
     }
 }

@@ -10,6 +10,7 @@
 #include <map>
 #include <sstream>
 
+#include "framework/forms.h"
 #include "framework/subclass.h"
 #include "skin/form/form_engine.h"
 #include "skin/form/skin_manager.h"
@@ -264,6 +265,31 @@ TEST(FormStates, CaptionButtonsFollowTheRealMouse)
     Pump(50);
     EXPECT_TRUE(Log().empty()) << "no press and release on one button, yet: " << (Log().empty() ? "" : Log().front());
 
+    // The frame's own mouse move off a hot button lets it go at once, not
+    // only when a timer notices later: checked before any message is pumped.
+    struct Move {
+        const char* what;
+        TWinSysButton* from;
+        POINT to;
+        TWinSysButton* hotAfter;
+    };
+    const Move moves[] = {
+        {"close to the caption", close, caption, nullptr},
+        {"minimise to the caption", minimise, caption, nullptr},
+        {"close to minimise", close, w.ScreenCentre(*minimise), minimise},
+    };
+    for (const Move& move : moves) {
+        const POINT from = w.ScreenCentre(*move.from);
+        SendMessageW(w.window, WM_NCMOUSEMOVE, HTCAPTION, MAKELPARAM(from.x, from.y));
+        EXPECT_EQ(w.engine->HotObject, move.from) << move.what;
+        EXPECT_EQ(move.from->State, nsHot) << move.what;
+        SendMessageW(w.window, WM_NCMOUSEMOVE, HTCAPTION, MAKELPARAM(move.to.x, move.to.y));
+        EXPECT_EQ(w.engine->HotObject, move.hotAfter) << move.what;
+        EXPECT_EQ(move.from->State, nsNormal) << move.what;
+        EXPECT_EQ(Hex(w.PixelOf(*move.from)), Hex(move.from == close ? normal : minNormal)) << move.what;
+    }
+    SendMessageW(w.window, WM_NCMOUSEMOVE, HTCAPTION, MAKELPARAM(caption.x, caption.y));
+
     // Pressed and released in place: the command, once.
     MouseAt(w.ScreenCentre(*close));
     WaitFor([&] { return w.PixelOf(*close) == hot; });
@@ -286,6 +312,101 @@ TEST(FormStates, CaptionButtonsFollowTheRealMouse)
     Pump(50);
     EXPECT_TRUE(Log().empty());
     LogMessages().clear();
+}
+
+// The icon button: a click opens the system menu, a double click closes
+// the window; both through the frame's own mouse messages.
+TEST(FormStates, TheIconOpensTheSystemMenuAndADoubleClickOnItCloses)
+{
+    ShownWindow w(60, 600);
+    ASSERT_NE(w.engine, nullptr);
+    SetForegroundWindow(w.window);
+    WaitFor([&] { return w.engine->Active; });
+    TWinSysButton* icon = w.Button(3);
+    ASSERT_NE(icon, nullptr);
+    const POINT at = w.ScreenCentre(*icon);
+    const LPARAM point = MAKELPARAM(at.x, at.y);
+    LogMessages() = {WM_SYSCOMMAND, WM_CLOSE, WM_ENTERMENULOOP};
+    Log().clear();
+    SendMessageW(w.window, WM_NCMOUSEMOVE, HTSYSMENU, point);
+    PostMessageW(w.window, WM_KEYDOWN, VK_ESCAPE, 0);
+    SendMessageW(w.window, WM_NCLBUTTONDOWN, HTSYSMENU, point);
+    SendMessageW(w.window, WM_NCLBUTTONUP, HTSYSMENU, point);
+    Pump();
+    EXPECT_EQ(Log(), (std::vector<std::string>{Entry(WM_ENTERMENULOOP, TRUE)})) << "a click on the icon";
+    Log().clear();
+    SendMessageW(w.window, WM_NCLBUTTONDBLCLK, HTSYSMENU, point);
+    WaitFor([] { return !Log().empty(); });
+    EXPECT_EQ(Log(), (std::vector<std::string>{Entry(WM_SYSCOMMAND, SC_CLOSE)})) << "a double click on the icon";
+    // A double click on the bare caption does not close.
+    Log().clear();
+    RECT outer{};
+    GetWindowRect(w.window, &outer);
+    int bareX = 30;
+    while (bareX < outer.right - outer.left && w.engine->HitTest(POINT{bareX, 10})) ++bareX;
+    SendMessageW(w.window, WM_NCLBUTTONDBLCLK, HTCAPTION, MAKELPARAM(outer.left + bareX, outer.top + 10));
+    Pump(30);
+    for (const std::string& entry : Log()) EXPECT_NE(entry, Entry(WM_SYSCOMMAND, SC_CLOSE));
+    LogMessages().clear();
+}
+
+// The skin data's Active switch: off takes the skin off every open form
+// (no engine, no region, the client size kept), on puts it back on all.
+TEST(FormStates, TheActiveSwitchTakesTheSkinOffEveryFormAndPutsItBack)
+{
+    Manager();
+    std::vector<TForm*> forms;
+    for (int i = 0; i < 3; ++i) {
+        auto* form = new TForm(nullptr);
+        form->SetCaption("Switched");
+        form->SetBounds(60 + 260 * i, 760, 240, 150);
+        form->AfterConstruction();
+        ASSERT_TRUE(Manager().SkinWindow(form->Handle()));
+        form->Show();
+        forms.push_back(form);
+    }
+    Pump();
+    std::vector<SIZE> clients;
+    for (TForm* form : forms) {
+        ASSERT_NE(Manager().FindEngine(form->Handle()), nullptr);
+        RECT r{};
+        GetClientRect(form->Handle(), &r);
+        clients.push_back(SIZE{r.right, r.bottom});
+    }
+    auto skinned = [&](TForm* form) {
+        HRGN region = CreateRectRgn(0, 0, 0, 0);
+        const bool hasRegion = GetWindowRgn(form->Handle(), region) != ERROR;
+        DeleteObject(region);
+        const SIZE s = SizeOf(form->Handle());
+        const COLORREF left = WindowPixel(form->Handle(), 2, s.cy / 2);
+        return Manager().FindEngine(form->Handle()) != nullptr && hasRegion &&
+               (left == kLeftActive || left == kLeftInactive);
+    };
+    auto bare = [&](TForm* form) {
+        HRGN region = CreateRectRgn(0, 0, 0, 0);
+        const bool hasRegion = GetWindowRgn(form->Handle(), region) != ERROR;
+        DeleteObject(region);
+        return Manager().FindEngine(form->Handle()) == nullptr && !hasRegion &&
+               SendMessageW(form->Handle(), WM_SKINQUERY, 0, 0) == 0;
+    };
+    for (bool on : {false, true, false, true}) {
+        SharedSkin().SetActive(on);
+        WaitFor([&] {
+            for (TForm* form : forms)
+                if (on ? !skinned(form) : !bare(form)) return false;
+            return true;
+        });
+        for (size_t i = 0; i < forms.size(); ++i) {
+            EXPECT_TRUE(on ? skinned(forms[i]) : bare(forms[i])) << "form " << i << (on ? " after on" : " after off");
+            RECT r{};
+            GetClientRect(forms[i]->Handle(), &r);
+            EXPECT_EQ(r.right, clients[i].cx) << "form " << i;
+            EXPECT_EQ(r.bottom, clients[i].cy) << "form " << i;
+        }
+    }
+    for (TForm* form : forms) Free(form);
+    Pump();
+    Manager().Tidy();
 }
 
 // A skin change reaches every open window (the first and the last alike):
