@@ -227,6 +227,10 @@ LRESULT TWMediaPlayer::Handle(UINT msg, WPARAM wParam, LPARAM lParam)
         SendMessageW(control_, msg, wParam, lParam);
         if (alive.expired()) return 0;
         ReleaseCapture();
+        // The release comes back to the bar wherever it happens, so a press
+        // dragged off the bar and released there does not leave the button
+        // drawn pressed (nor the control waiting for its release).
+        if (window_) SetCapture(window_);
         POINT cursor{};
         GetCursorPos(&cursor);
         ScreenToClient(window_, &cursor);
@@ -239,14 +243,27 @@ LRESULT TWMediaPlayer::Handle(UINT msg, WPARAM wParam, LPARAM lParam)
     }
     case WM_LBUTTONUP: {
         pressed_ = false;
+        if (window_ && GetCapture() == window_) ReleaseCapture();
         const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
         const std::weak_ptr<const bool> alive = Liveness();
-        if (pressedButton_ >= 0 && ButtonAt(point) == pressedButton_) SendMessageW(control_, msg, wParam, lParam);
+        RECT client{};
+        if (window_) GetClientRect(window_, &client);
+        if (pressedButton_ >= 0 && PtInRect(&client, point) && ButtonAt(point) == pressedButton_)
+            SendMessageW(control_, msg, wParam, lParam);
         if (alive.expired()) return 0;
         pressedButton_ = -1;
         if (window_) Paint();
         return 0;
     }
+    case WM_CAPTURECHANGED:
+        // The capture taken away (another window, a modal loop): no release
+        // will come, so the press ends here.
+        if (pressed_ && reinterpret_cast<HWND>(lParam) != window_) {
+            pressed_ = false;
+            pressedButton_ = -1;
+            if (window_) Paint();
+        }
+        break;
     default:
         break;
     }

@@ -11,14 +11,36 @@
 namespace quorvane::test {
 
 // Lets real input and posted messages arrive, through the application's
-// own message handling (dialog keys included).
+// own message handling (dialog keys included). Input sent with SendInput is
+// queued before SendInput returns, so this pumps until the thread has had
+// nothing waiting (input, posted or sent messages) for `rounds` rounds in
+// a row; a busy machine only makes it take longer (deadline 5 s).
 inline void Settle(int rounds = 10)
 {
-    for (int i = 0; i < rounds; ++i) {
+    const DWORD end = GetTickCount() + 5000;
+    int quiet = 0;
+    while (quiet < rounds && static_cast<int>(end - GetTickCount()) > 0) {
         Application->ProcessMessages();
+        if (HIWORD(GetQueueStatus(QS_INPUT | QS_POSTMESSAGE | QS_SENDMESSAGE | QS_PAINT)) == 0)
+            ++quiet;
+        else
+            quiet = 0;
         Sleep(10);
     }
     Application->ProcessMessages();
+}
+
+// Pumps until the condition holds (deadline 5 s); whether it held.
+template <class Condition>
+bool SettleUntil(Condition condition)
+{
+    const DWORD end = GetTickCount() + 5000;
+    for (;;) {
+        Application->ProcessMessages();
+        if (condition()) return true;
+        if (static_cast<int>(end - GetTickCount()) <= 0) return false;
+        Sleep(5);
+    }
 }
 
 inline void SendMouse(DWORD flags, POINT screen = {-1, -1})
@@ -42,7 +64,15 @@ inline void ClickAt(HWND window, POINT client)
 {
     POINT screen = client;
     ClientToScreen(window, &screen);
+    // Only once the window is shown and is what lies under the point (it
+    // may still be on its way to the screen on a busy machine).
+    SettleUntil([&] { return IsWindowVisible(window) && WindowFromPoint(screen) == window; });
     SendMouse(0, screen);
+    SettleUntil([&] {
+        POINT at{};
+        GetCursorPos(&at);
+        return at.x == screen.x && at.y == screen.y;
+    });
     INPUT inputs[2]{};
     inputs[0].type = inputs[1].type = INPUT_MOUSE;
     inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
@@ -63,6 +93,12 @@ inline void SendKey(WORD key, bool up)
 // Presses `key` with the modifier keys given (VK_CONTROL, VK_SHIFT...).
 inline void PressKey(WORD key, std::initializer_list<WORD> modifiers = {})
 {
+    // Keys go to the focus of the foreground window: wait until that is
+    // one of ours, so none reaches a window not yet active.
+    SettleUntil([] {
+        HWND focus = GetFocus();
+        return focus && GetForegroundWindow() && GetWindowThreadProcessId(GetForegroundWindow(), nullptr) == GetCurrentThreadId();
+    });
     for (WORD m : modifiers) SendKey(m, false);
     SendKey(key, false);
     SendKey(key, true);
@@ -88,6 +124,7 @@ inline TForm* Stage()
         return f;
     }();
     SetForegroundWindow(form->Handle());
+    SettleUntil([] { return GetForegroundWindow() == form->Handle() && IsWindowVisible(form->Handle()); });
     Settle(2);
     return form;
 }

@@ -188,10 +188,33 @@ TEST(TrackBarSkinner, ChannelAndThumbComeFromTheSkinAndValuesMatchThePlatform)
     EXPECT_EQ(skinner->ThumbElement(), Skin().TrackbarThumbDown.get());
     RECT thumb{};
     SendMessageW(window, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
-    const int frame = skinner->PaintedThumbFrame();
-    EXPECT_TRUE(frame == 2 || frame == 4 || frame == 5);
-    EXPECT_EQ(ScreenPixel(window, (thumb.left + thumb.right) / 2, (thumb.top + thumb.bottom) / 2),
-              TrackbarThumbColour(5, frame));
+    // The thumb's frames from the skin's strip: 2 normal, 5 focused, 4 under
+    // the mouse, 3 disabled, walked with the real mouse and focus.
+    auto thumbShows = [&](int frame) {
+        RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        for (int i = 0; i < 200 && ScreenPixel(window, (thumb.left + thumb.right) / 2, (thumb.top + thumb.bottom) / 2) !=
+                                       TrackbarThumbColour(5, frame);
+             ++i)
+            Pump(10);
+        return ScreenPixel(window, (thumb.left + thumb.right) / 2, (thumb.top + thumb.bottom) / 2) ==
+               TrackbarThumbColour(5, frame);
+    };
+    const POINT away = ScreenOf(Stage()->Handle(), 630, 450);
+    MouseTo(away);
+    plainBar->SetFocus();
+    Pump(30);
+    EXPECT_TRUE(thumbShows(2)) << "normal";
+    skinnedBar->SetFocus();
+    EXPECT_TRUE(thumbShows(5)) << "focused";
+    MouseTo(ScreenOf(window, (thumb.left + thumb.right) / 2, (thumb.top + thumb.bottom) / 2));
+    EXPECT_TRUE(thumbShows(4)) << "under the mouse";
+    MouseTo(away);
+    EXPECT_TRUE(thumbShows(5)) << "the mouse gone, focused";
+    skinnedBar->SetEnabled(false);
+    EXPECT_TRUE(thumbShows(3)) << "disabled";
+    skinnedBar->SetEnabled(true);
+    plainBar->SetFocus();
+    EXPECT_TRUE(thumbShows(2)) << "normal again";
     RECT channel{};
     SendMessageW(window, TBM_GETCHANNELRECT, 0, reinterpret_cast<LPARAM>(&channel));
     EXPECT_EQ(ScreenPixel(window, channel.right - 6, (channel.top + channel.bottom) / 2), kTrackGroove);
@@ -341,13 +364,16 @@ TEST(TabSkinner, TabsShowTheirFramesAndSwitchPagesByClickAndCtrlTab)
     pages->HandleNeeded();
     auto* skinner = Skinned<TSkinTab>(pages);
     HWND window = pages->Handle();
+    // The mouse away from the tabs: the current tab in frame 2 (5 with the
+    // focus), the others in frame 1, as the skin's strip gives them.
+    MouseTo(ScreenOf(Stage()->Handle(), 630, 450));
+    Pump(30);
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-    ASSERT_EQ(skinner->PaintedFrames().size(), 3u);
-    EXPECT_NE(skinner->PaintedFrames()[0], 1);  // the current tab: frame 2 (5 with the focus)
-    EXPECT_EQ(skinner->PaintedFrames()[1] == 1 || skinner->PaintedFrames()[1] == 3, true);
-    RECT second{};
+    RECT first{}, second{};
+    SendMessageW(window, TCM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&first));
     SendMessageW(window, TCM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&second));
-    EXPECT_EQ(ScreenPixel(window, (second.left + second.right) / 2, second.top + 1), TabColour(skinner->PaintedFrames()[1]));
+    EXPECT_EQ(ScreenPixel(window, first.left + 4, first.top + 1), TabColour(GetFocus() == window ? 5 : 2));
+    EXPECT_EQ(ScreenPixel(window, (second.left + second.right) / 2, second.top + 1), TabColour(1));
 
     // A click on the second tab turns the page.
     MouseTo(ScreenOf(window, (second.left + second.right) / 2, (second.top + second.bottom) / 2));

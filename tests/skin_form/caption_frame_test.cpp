@@ -159,17 +159,18 @@ TEST(CaptionButtons, ClicksActOnlyWhenPressedAndReleasedOnTheSameButton)
     EXPECT_EQ(close->State, nsNormal);
     EXPECT_EQ(engine->HotObject, minimise);
 
-    // A double right-click while a button is hot closes the window; the
-    // first click opens the system menu (closed here by Escape).
+    // A double right-click on a caption button closes the window; the
+    // first click opens the system menu (closed here by Escape). Both come
+    // as the frame's own messages, the mouse over the button first.
+    SendMessageW(window, WM_NCMOUSEMOVE, HTCAPTION, ScreenPointOf(engine, *minimise));
     Log().clear();
     PostMessageW(window, WM_KEYDOWN, VK_ESCAPE, 0);
-    RECT outer{};
-    GetWindowRect(window, &outer);
-    engine->ShowSystemMenu(POINT{outer.left + 40, outer.top + 10});
+    SendMessageW(window, WM_NCRBUTTONDOWN, HTCAPTION, ScreenPointOf(engine, *minimise));
     ASSERT_NE(engine->SystemMenuPopup(), nullptr);
     EXPECT_EQ(engine->SystemMenuPopup()->Items()->Count(), GetMenuItemCount(GetSystemMenu(window, FALSE)));
-    engine->HotObject = close;
-    engine->ShowSystemMenu(POINT{outer.left + 40, outer.top + 10});
+    EXPECT_TRUE(::quorvane::enginetest::Log().empty());
+    SendMessageW(window, WM_NCMOUSEMOVE, HTCAPTION, ScreenPointOf(engine, *close));
+    SendMessageW(window, WM_NCRBUTTONDOWN, HTCAPTION, ScreenPointOf(engine, *close));
     Pump();
     EXPECT_EQ(::quorvane::enginetest::Log(), (Log{Entry(WM_CLOSE, 0)}));
     LogMessages().clear();

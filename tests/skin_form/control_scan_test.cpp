@@ -3,6 +3,7 @@
 // by posted messages, and clicks.
 #include <windowsx.h>
 
+#include <functional>
 #include <map>
 
 #include "framework/buttons.h"
@@ -148,23 +149,40 @@ TEST(ControlScan, GroupsSkinTheirButtonsAndTheDisableTagKeepsAGroupsButtonsToo)
 
 TEST(ControlScan, TheClassMapAndTheKindSetSteerTheScan)
 {
-    std::map<std::string, TControl*> c;
-    const TSkinControlTypes noButtons = kReaderSkinControls & ~(1u << xcButton) & ~(1u << xcPanel);
-    ScanFixture f(
-        [&](TForm* form) {
-            c["button"] = Add<TButton>(form, form, "Mapped to nil", 10, 10);  // would be rule 37
-            c["panel"] = Add<TPanel>(form, form, nullptr, 10, 40, 100, 60);    // mapped to "button", xcButton off
-            c["group"] = Add<TGroupBox>(form, form, "Group", 200, 40, 100, 60);  // the table needs xcPanel
-            c["group2"] = Add<TGroupBox>(form, form, "Mapped group", 320, 40, 100, 60);
-        },
-        {"TButton=nil", "TPanel=Button", "TGroupBox=groupbox"}, noButtons);
-    ASSERT_NE(f.engine, nullptr);
-    EXPECT_EQ(SkinnerOf(f.engine, c["button"]), "");
-    // The map decided: no skinner, and the class table (TSkinBox for panels) is not asked.
-    EXPECT_EQ(SkinnerOf(f.engine, c["panel"]), "");
-    // "groupbox" in the map needs xcGroupBox, which is on; the table's rule would need xcPanel.
-    EXPECT_EQ(SkinnerOf(f.engine, c["group"]), "TSkinGroupBox");
-    EXPECT_EQ(SkinnerOf(f.engine, c["group2"]), "TSkinGroupBox");
+    // Each row: the class map, the kinds switched off, the control, and the
+    // skinner it must get. Every map row has a twin without the map entry
+    // that gets another answer, so the map is what decided.
+    const TSkinControlTypes all = kReaderSkinControls;
+    const TSkinControlTypes noButtons = all & ~(1u << xcButton);
+    const TSkinControlTypes noPanels = all & ~(1u << xcPanel);
+    const std::vector<std::string> unrelated{"TNOTHING=nil"};
+    struct Row {
+        const char* what;
+        std::vector<std::string> map;
+        TSkinControlTypes kinds;
+        std::function<TControl*(TForm*)> make;
+        const char* skinner;
+    };
+    auto button = [](TForm* form) -> TControl* { return Add<TButton>(form, form, "OK", 10, 10); };
+    auto list = [](TForm* form) -> TControl* { return Add<TListBox>(form, form, nullptr, 10, 40, 120, 80); };
+    auto panel = [](TForm* form) -> TControl* { return Add<TPanel>(form, form, nullptr, 10, 40, 100, 60); };
+    auto group = [](TForm* form) -> TControl* { return Add<TGroupBox>(form, form, "Group", 200, 40, 100, 60); };
+    const Row rows[] = {
+        {"a button by the table (button rule)", unrelated, all, button, "TSkinButton"},
+        {"a button mapped to nil", {"TButton=nil"}, all, button, ""},
+        {"a list box by the table (scroll bar rule)", unrelated, all, list, "TSkinScrollbar"},
+        {"a list box mapped to nil", {"TListBox=nil"}, all, list, ""},
+        {"a panel by the table", unrelated, noButtons, panel, "TSkinBox"},
+        {"a panel mapped to a button, buttons off", {"TPanel=Button"}, noButtons, panel, ""},
+        {"a group box by the table, panels off", unrelated, noPanels, group, ""},
+        {"a group box mapped to groupbox, panels off", {"TGroupBox=groupbox"}, noPanels, group, "TSkinGroupBox"},
+    };
+    for (const Row& row : rows) {
+        TControl* control = nullptr;
+        ScanFixture f([&](TForm* form) { control = row.make(form); }, row.map, row.kinds);
+        ASSERT_NE(f.engine, nullptr) << row.what;
+        EXPECT_EQ(SkinnerOf(f.engine, control), row.skinner) << row.what;
+    }
 }
 
 
