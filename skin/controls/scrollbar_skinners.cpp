@@ -280,9 +280,15 @@ void TWScrollbar::FollowScrollRequest(int code)
             code == spThumb)
             SetActivePart(code);
     }
-    // The control has scrolled (or not): paint when its bar changed since
-    // the last paint, which a message handled inside the scroll may
-    // already have shown.
+    // A dragged thumb is drawn where the cursor has taken it, which moves
+    // in smaller steps than the position: paint at every notice.
+    if (pressed_ && activePart_ == spThumb) {
+        if (showing_) Paint();
+        return;
+    }
+    // Otherwise the control has scrolled (or not): paint when its bar
+    // changed since the last paint, which a message handled inside the
+    // scroll may already have shown.
     Refresh();
 }
 

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -455,6 +456,61 @@ TEST_F(Fixture, VisibleAndEnabledChangesSendNotices)
 
 namespace quorvane {
 namespace {
+
+TEST_F(Fixture, AWindowMadeAnewIsAnnouncedToTheControlAndEveryWindowedControlInsideIt)
+{
+    // A panel holding a button; a second panel to move it to. Each case
+    // names the windowed controls that hear CM_RECREATEWND, once each.
+    struct Case {
+        const char* name;
+        std::function<void(TPanel* outer, TPanel* other)> act;
+        std::vector<std::string> heard;
+    };
+    const std::vector<Case> cases = {
+        {"RecreateWnd of the panel", [](TPanel* outer, TPanel*) { outer->RecreateWnd(); }, {"inner", "outer"}},
+        {"moved to another parent", [](TPanel* outer, TPanel* other) { outer->SetParent(other); }, {"inner", "outer"}},
+        {"moved while it had no window",
+         [](TPanel* outer, TPanel* other) {
+             outer->DestroyHandle();
+             outer->SetParent(other);
+         },
+         {}},
+        {"a property that keeps the window", [](TPanel* outer, TPanel*) { outer->SetCaption("same window"); }, {}},
+    };
+    for (const Case& each : cases) {
+        auto* outer = new TPanel(form);
+        outer->SetParent(form);
+        outer->SetBounds(10, 10, 150, 80);
+        auto* inner = new TButton(form);
+        inner->SetParent(outer);
+        inner->SetBounds(5, 5, 60, 24);
+        auto* other = new TPanel(form);
+        other->SetParent(form);
+        other->SetBounds(200, 10, 150, 80);
+        form->HandleNeeded();
+        outer->HandleNeeded();
+        const HWND before = outer->Handle();
+        std::vector<std::string> heard;
+        {
+            std::vector<std::string> log;
+            Spy outerSpy("outer", log), innerSpy("inner", log);
+            outerSpy.Install(outer);
+            innerSpy.Install(inner);
+            each.act(outer, other);
+            for (const std::string& entry : log)
+                if (entry.size() > 5 && entry.compare(entry.size() - 5, 5, ":B033") == 0)
+                    heard.push_back(entry.substr(0, entry.size() - 5));
+        }
+        EXPECT_EQ(heard, each.heard) << each.name;
+        if (!each.heard.empty()) {
+            EXPECT_NE(outer->Handle(), before) << each.name;
+            EXPECT_EQ(GetParent(inner->Handle()), outer->Handle()) << each.name;
+        }
+        Free(inner);
+        Free(outer);
+        Free(other);
+    }
+}
 
 TEST(Accelerators, AmpersandMarksTheKey)
 {
