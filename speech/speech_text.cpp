@@ -2,39 +2,22 @@
 
 #include <algorithm>
 
+#include "speech/frontend/utf16.h"
+
 namespace quorvane {
 
 namespace {
 
-void AppendUtf8(std::string& out, char32_t c)
-{
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
+using frontend::AppendUtf8;
 
 // The code point at text[i]; a surrogate pair advances i to its second half,
 // and a lone surrogate reads as U+FFFD.
 char32_t CodePointAt(const std::u16string& text, size_t& i)
 {
-    const char32_t c = text[i];
-    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-        ++i;
-        return 0x10000 + ((c - 0xD800) << 10) + (text[i] - 0xDC00);
-    }
-    return c >= 0xD800 && c <= 0xDFFF ? 0xFFFD : c;
+    size_t units = 1;
+    const char32_t c = frontend::CodePointAt(text, i, &units);
+    i += units - 1;
+    return c;
 }
 
 bool IsBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == 0x3000 || c == 0xA0; }

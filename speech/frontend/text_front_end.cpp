@@ -11,40 +11,11 @@
 #include <algorithm>
 
 #include "speech/frontend/mapped_text.h"
+#include "speech/frontend/utf16.h"
 
 namespace quorvane::frontend {
 
 namespace {
-
-char32_t CodePointAt(std::u16string_view text, size_t i, size_t* units = nullptr)
-{
-    const char32_t c = text[i];
-    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-        if (units) *units = 2;
-        return 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-    }
-    if (units) *units = 1;
-    return c >= 0xD800 && c <= 0xDFFF ? 0xFFFD : c;
-}
-
-void AppendUtf8(std::string& out, char32_t c)
-{
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
 
 bool IsMinus(char16_t c) { return c == u'-' || c == 0x2212; }
 bool IsCurrency(char16_t c) { return c == u'$' || c == u'¥' || c == 0xFFE5 || c == 0x20AC || c == u'£' || c == 0xFFE1; }
