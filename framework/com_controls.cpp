@@ -561,10 +561,20 @@ void TToolBar::CustomDraw(TMessage& message)
         bool defaultDraw = true;
         if (OnCustomDraw) OnCustomDraw(this, draw->nmcd.rc, draw->nmcd.hdc, defaultDraw);
         message.result = defaultDraw ? CDRF_DODEFAULT : CDRF_SKIPDEFAULT;
-        if (defaultDraw && OnCustomDrawButton) message.result |= CDRF_NOTIFYITEMDRAW;
+        // Every button is drawn with the bar's resolved system colours.
+        if (defaultDraw) message.result |= CDRF_NOTIFYITEMDRAW;
         break;
     }
     case CDDS_ITEMPREPAINT: {
+        // The platform fills the draw record with its own system colours;
+        // a window whose colours are answered elsewhere (a skin) gets those
+        // for its button texts and faces. Without a colour source each
+        // resolves to the platform's own value.
+        draw->clrText = SystemColourFor(Handle(), COLOR_BTNTEXT);
+        draw->clrTextHighlight = SystemColourFor(Handle(), COLOR_HIGHLIGHTTEXT);
+        draw->clrBtnFace = SystemColourFor(Handle(), COLOR_BTNFACE);
+        draw->clrBtnHighlight = SystemColourFor(Handle(), COLOR_BTNHIGHLIGHT);
+        draw->clrHighlightHotTrack = SystemColourFor(Handle(), COLOR_HIGHLIGHT);
         bool defaultDraw = true;
         TToolButton* button = ButtonByCommand(static_cast<int>(draw->nmcd.dwItemSpec));
         if (button && OnCustomDrawButton) OnCustomDrawButton(this, button, *draw, defaultDraw);

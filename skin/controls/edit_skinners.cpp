@@ -136,6 +136,13 @@ void PaintPickerRecoloured(HWND window, TControl* control, const std::function<v
         });
 }
 
+// A date-time picker's window: the platform's class or one built on it.
+bool IsDatePicker(HWND window, TControl* control)
+{
+    if (control && control->InheritsFrom("TDateTimePicker")) return true;
+    return LowerClassName(window).find("datetimepick") != std::string::npos;
+}
+
 }  // namespace
 
 // ---- TSkinEdit ------------------------------------------------------------------
@@ -156,6 +163,21 @@ bool TSkinEdit::BeforeMessage(TMessage& message)
             CallDefault(paint);
         }
         message.result = kSkinMagic;
+        return false;
+    }
+    if (message.msg == WM_PAINT && !message.wParam && TargetWindow() &&
+        IsDatePicker(TargetWindow(), Control())) {
+        SkinPickerCheck(this, TargetWindow(), canvas_);
+        // An up-down date or time picker is framed as an edit, but paints its
+        // field in the platform's colours whatever it is told, as a drop-down
+        // one does: its field and text are moved onto the field's and the
+        // skin's colours the same way.
+        PaintPickerRecoloured(TargetWindow(), Control(), [this](HDC dc) {
+            TMessage own{WM_PAINT, reinterpret_cast<WPARAM>(dc), 0, 0};
+            CallDefault(own);
+        });
+        PaintWindow(nullptr);
+        message.result = 0;
         return false;
     }
     if (message.msg == WM_PAINT && !message.wParam && TargetWindow() && !IsWindowEnabled(TargetWindow())) {
@@ -247,6 +269,57 @@ void TSkinEdit::DrawSkin(HDC dc, const RECT&)
     FindUpDown();
     if (!HasBorder(window)) return;
     DrawEditFrame(dc, window, SkinShadow(SkinData()), FieldColour(Control()), 2);
+}
+
+// ---- TSkinPickerCheck ---------------------------------------------------------------
+
+const TClassInfo& TSkinPickerCheck::StaticClass()
+{
+    static const TClassInfo& info = DescribeClass("TSkinPickerCheck", &TSkinControl::StaticClass());
+    return info;
+}
+
+TSkinPickerCheck::TSkinPickerCheck(TComponent* owner) : TSkinControl(owner) {}
+
+bool TSkinPickerCheck::BeforeMessage(TMessage& message)
+{
+    HWND window = TargetWindow();
+    if (message.msg == WM_PAINT && !message.wParam && window) {
+        const COLORREF sysWindow = GetSysColor(COLOR_WINDOW), sysText = GetSysColor(COLOR_WINDOWTEXT);
+        const COLORREF field = Picker ? ColorToRGB(Picker->Color(), window) : SystemColourFor(window, COLOR_WINDOW);
+        const COLORREF text = Picker ? ColorToRGB(Picker->Font()->Color(), window) : SystemColourFor(window, COLOR_WINDOWTEXT);
+        if (field == sysWindow && text == sysText) return TSkinControl::BeforeMessage(message);
+        PaintRecolouredClient(
+            window, field,
+            [this](HDC dc) {
+                TMessage own{WM_PAINT, reinterpret_cast<WPARAM>(dc), 0, 0};
+                CallDefault(own);
+            },
+            [&](RGBQUAD* pixels, int width, int height) {
+                for (int i = 0; i < width * height; ++i) {
+                    COLORREF colour = RGB(pixels[i].rgbRed, pixels[i].rgbGreen, pixels[i].rgbBlue);
+                    if (!RecolourPixel(colour, sysWindow, sysText, field, text)) continue;
+                    pixels[i].rgbRed = GetRValue(colour);
+                    pixels[i].rgbGreen = GetGValue(colour);
+                    pixels[i].rgbBlue = GetBValue(colour);
+                }
+            });
+        message.result = 0;
+        return false;
+    }
+    return TSkinControl::BeforeMessage(message);
+}
+
+void SkinPickerCheck(TSkinControl* picker, HWND pickerWindow, TCanvas* canvas)
+{
+    if (!picker || !pickerWindow || !picker->SkinData()) return;
+    for (HWND child = GetWindow(pickerWindow, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (LowerClassName(child) != "button" || SendMessageW(child, WM_SKINQUERY, 0, 0) == 1) continue;
+        auto* check = new TSkinPickerCheck(picker);
+        check->Picker = picker->Control();
+        check->AttachHandle(child, picker->SkinData(), picker->Form(), canvas);
+        InvalidateRect(child, nullptr, TRUE);
+    }
 }
 
 // ---- TSkinUpDown -------------------------------------------------------------------
@@ -506,6 +579,7 @@ void TSkinDateTime::Detach()
 bool TSkinDateTime::BeforeMessage(TMessage& message)
 {
     if (message.msg == WM_PAINT && !message.wParam && TargetWindow()) {
+        SkinPickerCheck(this, TargetWindow(), canvas_);
         PaintRecoloured();
         message.result = 0;
         return false;

@@ -30,6 +30,21 @@ private:
     TSkinUpDown* upDown_ = nullptr;  // a component of this skinner
 };
 
+// The platform's own "no date" check box inside a date-time picker: it
+// paints its box in the platform's window and text colours whatever it is
+// told, so its painting is moved onto the picker's field and text colours.
+class TSkinPickerCheck : public TSkinControl {
+    QUORVANE_CLASS(TSkinPickerCheck)
+public:
+    explicit TSkinPickerCheck(TComponent* owner);
+    bool BeforeMessage(TMessage& message) override;
+    TControl* Picker = nullptr;  // the picker whose colours it takes, if a framework control
+};
+
+// Skins the picker's check box child once (no-op when it has none or it
+// is already skinned).
+void SkinPickerCheck(TSkinControl* picker, HWND pickerWindow, TCanvas* canvas);
+
 class TSkinUpDown : public TSkinControl {
     QUORVANE_CLASS(TSkinUpDown)
 public:

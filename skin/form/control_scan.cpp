@@ -109,7 +109,12 @@ struct ToolbarButtons {
         if (frame == 0) return;
         HDC dc = draw.nmcd.hdc;
         const int colour = frame == 1 ? element->NormalColour : frame == 4 ? element->MouseOverColour : element->PressedColour;
-        if (colour != -1) SetTextColor(dc, ResolveColour(static_cast<COLORREF>(colour)));
+        if (colour != -1) {
+            // The platform draws the caption in the record's colours.
+            const COLORREF text = ResolveColour(static_cast<COLORREF>(colour));
+            SetTextColor(dc, text);
+            draw.clrText = draw.clrTextHighlight = text;
+        }
         RECT rect = draw.nmcd.rc;
         InflateRect(&rect, -1, -1);
         DrawElement(dc, rect, element->Bitmap.get(), false, element->Tile == 1, element->Trans == 1, 5, frame,

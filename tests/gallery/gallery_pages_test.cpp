@@ -206,7 +206,8 @@ void CALLBACK MeasureBareDialog(HWND, UINT, UINT_PTR timer, DWORD)
     PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
 }
 
-std::vector<testsupport::CaptionSample> MeasurePage(const ControlPage& page)
+std::vector<testsupport::CaptionSample> MeasurePage(const ControlPage& page,
+                                                    std::vector<testsupport::CaptionSample>& boxFaces)
 {
     g_dialogSamples.clear();
     g_dialogMeasured = false;
@@ -222,6 +223,7 @@ std::vector<testsupport::CaptionSample> MeasurePage(const ControlPage& page)
     EXPECT_TRUE(PumpUntil([window] { return SkinnedAndServing(window); })) << "the page was never skinned";
     PaintNow(window);
     std::vector<testsupport::CaptionSample> samples = testsupport::MeasureCaptions(form);
+    boxFaces = testsupport::MeasureCheckBoxFaces(form);
     form->Close();
     Pump();
     return samples;
@@ -241,7 +243,8 @@ TEST_P(ReadablePage, EveryCaptionStandsOutFromItsGround)
     const ControlPage& page = ControlPages()[c.page];
     SCOPED_TRACE(std::string(c.skin) + ", " + page.caption);
     ASSERT_TRUE(SharedSkins().UseNamed(c.skin));
-    const std::vector<testsupport::CaptionSample> samples = MeasurePage(page);
+    std::vector<testsupport::CaptionSample> boxFaces;
+    const std::vector<testsupport::CaptionSample> samples = MeasurePage(page, boxFaces);
     SharedSkins().UseNamed("light");
 
     double lowestEnabled = 21.0;
@@ -258,6 +261,10 @@ TEST_P(ReadablePage, EveryCaptionStandsOutFromItsGround)
         EXPECT_GE(s.ratio, 2.0) << s.what << " (disabled): ink " << Hex(s.ink) << " on " << Hex(s.ground);
         EXPECT_LT(s.ratio, lowestEnabled) << s.what << " (disabled) is as strong as an enabled caption";
     }
+    // A check box inside a field is faced in the field's colour, not in a
+    // patch of the platform's own.
+    for (const auto& s : boxFaces)
+        EXPECT_LT(s.ratio, 1.5) << s.what << ": face " << Hex(s.ink) << " in a field of " << Hex(s.ground);
 }
 
 std::vector<ReadableCase> ReadableCases()

@@ -5,6 +5,8 @@
 #include <map>
 
 #include "framework/buttons.h"
+#include "framework/com_controls.h"
+#include "framework/input_controls.h"
 #include "framework/controls.h"
 #include "framework/graphics.h"
 #include "framework/group_controls.h"
@@ -126,10 +128,62 @@ RECT CaptionRect(TControl* control, const RECT& bounds)
     return RECT{};
 }
 
+// A tool button's caption: under its picture, centred, as the platform's
+// tool bar draws it.
+bool ToolButtonCaption(TToolButton* button, RECT& where)
+{
+    TToolBar* bar = button->ToolBar();
+    if (!bar || !bar->HandleAllocated() || !button->Visible() || button->Caption().empty()) return false;
+    RECT r = bar->ButtonRect(button);
+    if (Empty(r)) return false;
+    MapWindowPoints(bar->Handle(), nullptr, reinterpret_cast<POINT*>(&r), 2);
+    const SIZE text = TextSize(bar, button->Caption());
+    const int centre = (r.left + r.right) / 2;
+    where = RECT{std::max<LONG>(centre - text.cx / 2 - 2, r.left + 2), r.bottom - 4 - text.cy,
+                 std::min<LONG>(centre + text.cx / 2 + 2, r.right - 2), r.bottom - 2};
+    return !Empty(where);
+}
+
+// The field of a date-time picker left of its arrow or up-down and right of
+// its check box, where its date or time is written.
+RECT PickerField(TDateTimePicker* picker)
+{
+    RECT client{};
+    GetClientRect(picker->Handle(), &client);
+    MapWindowPoints(picker->Handle(), nullptr, reinterpret_cast<POINT*>(&client), 2);
+    const SIZE text = TextSize(picker, "0");
+    const int middle = (client.top + client.bottom) / 2;
+    return RECT{client.left + (picker->ShowCheckbox() ? 18 : 2), middle - text.cy / 2, client.right - 22,
+                middle + (text.cy + 1) / 2};
+}
+
 void Collect(TWinControl* parent, const ScreenPixels& pixels, std::vector<CaptionSample>& out)
 {
     for (int i = 0; i < parent->ControlCount(); ++i) {
         TControl* control = parent->Controls(i);
+        if (auto* button = As<TToolButton>(control)) {
+            RECT where{};
+            if (ToolButtonCaption(button, where) && pixels.Contains(where)) {
+                CaptionSample sample = MeasureRect(pixels, where);
+                sample.what = "TToolButton \"" + button->Caption() + "\"";
+                sample.enabled = EffectivelyEnabled(control);
+                out.push_back(sample);
+            }
+            continue;
+        }
+        if (auto* picker = As<TDateTimePicker>(control); picker && picker->HandleAllocated() &&
+                                                          IsWindowVisible(picker->Handle())) {
+            // An unticked picker shows no date at all.
+            if (picker->ShowCheckbox() && !picker->Checked()) continue;
+            const RECT where = PickerField(picker);
+            if (!Empty(where) && pixels.Contains(where)) {
+                CaptionSample sample = MeasureRect(pixels, where);
+                sample.what = "TDateTimePicker (its date or time)";
+                sample.enabled = EffectivelyEnabled(control);
+                out.push_back(sample);
+            }
+            continue;
+        }
         const RECT bounds = ScreenBounds(control);
         if (!FullyVisible(control, bounds)) continue;
         RECT where{};
@@ -249,6 +303,51 @@ std::vector<CaptionSample> MeasureCaptions(TWinControl* root)
     GetWindowRect(root->Handle(), &screen);
     const ScreenPixels pixels(screen);
     Collect(root, pixels, out);
+    return out;
+}
+
+namespace {
+
+void CollectPickerBoxes(TWinControl* parent, const ScreenPixels& pixels, std::vector<CaptionSample>& out)
+{
+    for (int i = 0; i < parent->ControlCount(); ++i) {
+        TControl* control = parent->Controls(i);
+        auto* picker = As<TDateTimePicker>(control);
+        if (!picker) {
+            if (auto* windowed = As<TWinControl>(control)) CollectPickerBoxes(windowed, pixels, out);
+            continue;
+        }
+        if (!picker->HandleAllocated() || !IsWindowVisible(picker->Handle()) || !picker->ShowCheckbox()) continue;
+        for (HWND child = GetWindow(picker->Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            WCHAR className[32]{};
+            GetClassNameW(child, className, 32);
+            if (lstrcmpiW(className, L"Button") != 0 || !IsWindowVisible(child)) continue;
+            RECT box{};
+            GetWindowRect(child, &box);
+            const RECT field = PickerField(picker);
+            if (!pixels.Contains(box) || Empty(field) || !pixels.Contains(field)) continue;
+            CaptionSample sample;
+            sample.what = "TDateTimePicker's check box";
+            sample.enabled = EffectivelyEnabled(picker);
+            sample.ground = MeasureRect(pixels, field).ground;
+            // Inside the box's frame: its face.
+            sample.ink = MeasureRect(pixels, Shrunk(box, 3, 3)).ground;
+            sample.ratio = ContrastRatio(sample.ink, sample.ground);
+            out.push_back(sample);
+        }
+    }
+}
+
+}  // namespace
+
+std::vector<CaptionSample> MeasureCheckBoxFaces(TWinControl* root)
+{
+    std::vector<CaptionSample> out;
+    if (!root || !root->HandleAllocated()) return out;
+    RECT screen{};
+    GetWindowRect(root->Handle(), &screen);
+    const ScreenPixels pixels(screen);
+    CollectPickerBoxes(root, pixels, out);
     return out;
 }
 

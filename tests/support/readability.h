@@ -45,10 +45,16 @@ struct CaptionSample {
 CaptionSample MeasureRect(const ScreenPixels& pixels, const RECT& screenRect);
 
 // Every visible caption of the controls inside `root` (labels, check boxes
-// and radio buttons, push, glyph and speed buttons, group and panel
-// captions, edit texts), measured where it is drawn on the screen. The
+// and radio buttons, push, glyph, speed and tool buttons, group and panel
+// captions, edit texts, the dates and times of date-time pickers), measured where it is drawn on the screen. The
 // window must be on top and painted.
 std::vector<CaptionSample> MeasureCaptions(TWinControl* root);
+
+// The face of every check box standing inside a field (a date-time
+// picker's "no date" box) against the field's own ground: `ground` is the
+// field's colour, `ink` the box's face, `ratio` their contrast (1 when the
+// box takes the field's colours).
+std::vector<CaptionSample> MeasureCheckBoxFaces(TWinControl* root);
 
 // Every visible static text, button and edit of a bare (non-framework)
 // window, measured the same way.
