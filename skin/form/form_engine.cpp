@@ -979,8 +979,11 @@ bool TWinSkinForm::OnCapturedMouse(UINT msg, LPARAM lParam)
         HotObject = hit;
         hit->MouseUp();
         DoButtonAction(point);
-    } else if (pressed->State == nsPressed) {
-        pressed->MouseLeave();
+    } else {
+        if (pressed->State == nsPressed) pressed->MouseLeave();
+        // The mouse moved under capture without frame messages: the button
+        // it was released over shows hot at once, not at the next move.
+        if (hit) hit->MouseEnter();
     }
     return true;
 }
