@@ -148,14 +148,15 @@ CopyTracker::Verdict CopyTracker::Classify(const ClipboardCopy& copy, DWORD nowM
         sameContent && !userActed_ && copy.owner == lastOwner_ && nowMs - lastTime_ < kRepeatWindowMs;
     Verdict verdict;
     if (copy.marked) {
-        privateContent_ = true;
+        havePrivate_ = true;
+        privateHash_ = copy.contentHash;
         verdict = Verdict::PrivateCopy;
-    } else if (sameContent && privateContent_) {
+    } else if (havePrivate_ && copy.contentHash == privateHash_) {
         verdict = Verdict::PrivateCopy;
     } else if (soonFromSameOwner) {
         verdict = Verdict::SameCopy;
     } else {
-        privateContent_ = false;
+        if (copy.contentHash != ContentHash(std::u16string())) havePrivate_ = false;
         verdict = Verdict::NewCopy;
     }
     haveSequence_ = true;
@@ -171,7 +172,6 @@ CopyTracker::Verdict CopyTracker::Classify(const ClipboardCopy& copy, DWORD nowM
 void CopyTracker::ForgetContent()
 {
     haveContent_ = false;
-    privateContent_ = false;
 }
 
 }  // namespace quorvane::reader

@@ -67,7 +67,11 @@ private:
     std::uint64_t lastHash_ = 0;
     HWND lastOwner_ = nullptr;
     DWORD lastTime_ = 0;
-    bool privateContent_ = false;
+    // The last private copy's hash: the same content unmarked stays private
+    // until other text is copied (an announcement without text, as Wine makes
+    // between two owners, does not end it).
+    bool havePrivate_ = false;
+    std::uint64_t privateHash_ = 0;
     bool userActed_ = false;
 };
 

@@ -218,17 +218,24 @@ TEST(CopyTracker, TellsNewCopiesRepeatsAndPrivateContentApart)
     }
 }
 
-TEST(CopyTracker, NonTextContentEndsThePrivateCopy)
+// Wine announces a clipboard without text between two owners: the private
+// content offered again after it is still private; other text ends it.
+TEST(CopyTracker, OnlyOtherTextEndsThePrivateCopy)
 {
     CopyTracker tracker;
     ClipboardCopy secret;
     secret.marked = true;
     secret.contentHash = ContentHash(u"hunter2");
     EXPECT_EQ(tracker.Classify(secret, 0), CopyTracker::Verdict::PrivateCopy);
-    tracker.ForgetContent();  // a picture was copied
+    tracker.ForgetContent();  // no text on the clipboard for a moment
     ClipboardCopy plain = secret;
     plain.marked = false;
-    EXPECT_EQ(tracker.Classify(plain, 5000), CopyTracker::Verdict::NewCopy);
+    EXPECT_EQ(tracker.Classify(plain, 5000), CopyTracker::Verdict::PrivateCopy);
+    ClipboardCopy other;
+    other.text = u"other text";
+    other.contentHash = ContentHash(other.text);
+    EXPECT_EQ(tracker.Classify(other, 6000), CopyTracker::Verdict::NewCopy);
+    EXPECT_EQ(tracker.Classify(plain, 9000), CopyTracker::Verdict::NewCopy);
 }
 
 TEST(ContentHash, DependsOnEveryUnitAndTheLength)
