@@ -17,6 +17,21 @@ namespace quorvane {
 
 namespace {
 
+// Moves the two colours a control painted itself in (its ground and its ink,
+// with the shades between) onto the skin's, pixel by pixel.
+auto PixelRecolouring(COLORREF fromGround, COLORREF fromInk, COLORREF toGround, COLORREF toInk)
+{
+    return [=](RGBQUAD* pixels, int width, int height) {
+        for (int i = 0; i < width * height; ++i) {
+            COLORREF colour = RGB(pixels[i].rgbRed, pixels[i].rgbGreen, pixels[i].rgbBlue);
+            if (!RecolourPixel(colour, fromGround, fromInk, toGround, toInk)) continue;
+            pixels[i].rgbRed = GetRValue(colour);
+            pixels[i].rgbGreen = GetGValue(colour);
+            pixels[i].rgbBlue = GetBValue(colour);
+        }
+    };
+}
+
 int Width(const RECT& r) { return r.right - r.left; }
 int Height(const RECT& r) { return r.bottom - r.top; }
 
@@ -192,15 +207,7 @@ bool TSkinEdit::BeforeMessage(TMessage& message)
                     TMessage own{WM_PAINT, reinterpret_cast<WPARAM>(dc), 0, 0};
                     CallDefault(own);
                 },
-                [&](RGBQUAD* pixels, int width, int height) {
-                    for (int i = 0; i < width * height; ++i) {
-                        COLORREF colour = RGB(pixels[i].rgbRed, pixels[i].rgbGreen, pixels[i].rgbBlue);
-                        if (!RecolourPixel(colour, field, platformGrey, field, skinGrey)) continue;
-                        pixels[i].rgbRed = GetRValue(colour);
-                        pixels[i].rgbGreen = GetGValue(colour);
-                        pixels[i].rgbBlue = GetBValue(colour);
-                    }
-                });
+                PixelRecolouring(field, platformGrey, field, skinGrey));
             PaintWindow(nullptr);
             message.result = 0;
             return false;
@@ -295,15 +302,7 @@ bool TSkinPickerCheck::BeforeMessage(TMessage& message)
                 TMessage own{WM_PAINT, reinterpret_cast<WPARAM>(dc), 0, 0};
                 CallDefault(own);
             },
-            [&](RGBQUAD* pixels, int width, int height) {
-                for (int i = 0; i < width * height; ++i) {
-                    COLORREF colour = RGB(pixels[i].rgbRed, pixels[i].rgbGreen, pixels[i].rgbBlue);
-                    if (!RecolourPixel(colour, sysWindow, sysText, field, text)) continue;
-                    pixels[i].rgbRed = GetRValue(colour);
-                    pixels[i].rgbGreen = GetGValue(colour);
-                    pixels[i].rgbBlue = GetBValue(colour);
-                }
-            });
+            PixelRecolouring(sysWindow, sysText, field, text));
         message.result = 0;
         return false;
     }
