@@ -8,9 +8,8 @@ if(QUORVANE_WINELIB)
 else()
   set(QUORVANE_WARNINGS -Wall -Wextra)
 endif()
-if(DEFINED ENV{CI})
-  list(APPEND QUORVANE_WARNINGS -Werror)
-endif()
+# Warnings fail every build, not only CI's, so a tree that builds here builds there.
+list(APPEND QUORVANE_WARNINGS -Werror)
 add_compile_options(${QUORVANE_WARNINGS})
 include_directories(${PROJECT_SOURCE_DIR})
 

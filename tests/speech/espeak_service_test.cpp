@@ -663,7 +663,9 @@ TEST_F(EspeakServiceTest, AMissingOrFailingSoundDeviceIsToldOnceAndTriedAgainWit
         told = notices.size();
         ASSERT_FALSE(notices.empty());
         EXPECT_EQ(notices.back().first, step.missing);
-        if (step.missing) EXPECT_FALSE(notices.back().second.empty());
+        if (step.missing) {
+            EXPECT_FALSE(notices.back().second.empty());
+        }
         EXPECT_EQ(errors_.size(), step.errors);
     }
 }
