@@ -1,13 +1,14 @@
 // Skinners of multi-item controls: tab controls and page controls (tabs
 // from the skin's Tabs strip, turned for tabs at the bottom or the sides,
 // optional close boxes), button-style tabs, the pages themselves, the older
-// tab set, page controls that take tab pictures, and header controls (also
-// the header inside a list view).
+// tab set and page controls that take tab pictures. Header controls have
+// their own skinner (header_skinner.h, included here).
 #pragma once
 #include <windows.h>
 
 #include <vector>
 
+#include "skin/controls/header_skinner.h"
 #include "skin/controls/skin_control.h"
 
 namespace quorvane {
@@ -110,26 +111,6 @@ public:
 private:
     void AssignPictures();
     TSkinUpDown* upDown_ = nullptr;
-};
-
-class TSkinHeader : public TSkinControl {
-    QUORVANE_CLASS(TSkinHeader)
-public:
-    explicit TSkinHeader(TComponent* owner);
-    void AttachControl(TWinSkinForm* form, TSkinData* skinData, bool replaceColor, TCanvas* canvas) override;
-    void AttachHandle(HWND handle, TSkinData* skinData, TWinSkinForm* form, TCanvas* canvas) override;
-    bool BeforeMessage(TMessage& message) override;
-    void AfterMessage(TMessage& message) override;
-    void DrawSkin(HDC dc, const RECT& rect) override;
-
-    int HotItem() const { return hotItem_; }
-    // The frame each item got at the last paint.
-    const std::vector<int>& PaintedFrames() const { return paintedFrames_; }
-
-private:
-    std::vector<RECT> items_;
-    std::vector<int> paintedFrames_;
-    int hotItem_ = -1;
 };
 
 // The embedded up-down of a window (a tab control's scroller), skinned by
