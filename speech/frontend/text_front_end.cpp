@@ -100,14 +100,15 @@ char16_t MandarinPunctuation(char16_t c)
 std::string PinyinToken(const MandarinSyllable& syllable, bool citationTone, bool forSynthesis)
 {
     std::string token;
-    for (size_t k = 0; k < syllable.pinyin.size(); ++k) {
+    token.reserve(syllable.pinyin.size() + 1);
+    const size_t umlaut = forSynthesis ? syllable.pinyin.find("u:") : std::string::npos;
+    if (umlaut == std::string::npos) {
+        token = syllable.pinyin;
+    } else {
         // espeak-ng reads "lv4" as lǜ but "lu:4" as "lu", a colon and "four".
-        if (forSynthesis && syllable.pinyin[k] == 'u' && k + 1 < syllable.pinyin.size() && syllable.pinyin[k + 1] == ':') {
-            token += 'v';
-            ++k;
-        } else {
-            token += syllable.pinyin[k];
-        }
+        token.append(syllable.pinyin, 0, umlaut);
+        token += 'v';
+        token.append(syllable.pinyin, umlaut + 2, std::string::npos);
     }
     const int spoken = citationTone ? syllable.tone : syllable.spokenTone;
     const int tone = spoken >= 1 && spoken <= 5 ? spoken : 5;
