@@ -77,8 +77,12 @@ std::vector<Segment> Split(const MandarinTable& table, const std::vector<Decoded
         WordPrefix word;  // empty: a single character that is no word
     };
     const int n = end - begin;
-    std::vector<long long> best(static_cast<size_t>(n) + 1, 0);
-    std::vector<Choice> choice(static_cast<size_t>(n));
+    // Kept from call to call for their capacity: a text is read in many
+    // short runs.
+    thread_local std::vector<long long> best;
+    thread_local std::vector<Choice> choice;
+    best.assign(static_cast<size_t>(n) + 1, 0);
+    choice.assign(static_cast<size_t>(n), Choice{});
     for (int i = n - 1; i >= 0; --i) {
         Choice chosen{i + 1, {}};
         long long bestCost = kUnknownCharacterCost + best[static_cast<size_t>(i) + 1];
@@ -101,6 +105,7 @@ std::vector<Segment> Split(const MandarinTable& table, const std::vector<Decoded
         choice[static_cast<size_t>(i)] = chosen;
     }
     std::vector<Segment> words;
+    words.reserve(static_cast<size_t>(n));
     for (int i = 0; i < n; i = choice[static_cast<size_t>(i)].end) {
         const Choice& c = choice[static_cast<size_t>(i)];
         Segment word{begin + i, begin + c.end, {}};
