@@ -141,6 +141,20 @@ std::u16string ChineseCopy(size_t bytes)
 void BM_SpeakToFirstPcmChinese200(benchmark::State& state) { SpeakToFirstPcm(state, "804", ChineseText(200)); }
 BENCHMARK(BM_SpeakToFirstPcmChinese200)->UseManualTime()->Iterations(200)->Unit(benchmark::kMillisecond);
 
+// The front end's part of the above: the runs of the first piece of the
+// 200-character text, which synthesis waits for before its first sample.
+void BM_FrontEndFirstPiece200(benchmark::State& state)
+{
+    const std::u16string text = ChineseText(200);
+    frontend::FrontEndOptions options;
+    for (auto _ : state) {
+        frontend::TextAnalysis analysis(text, options);
+        const auto runs = analysis.Next();
+        benchmark::DoNotOptimize(runs.data());
+    }
+}
+BENCHMARK(BM_FrontEndFirstPiece200)->Unit(benchmark::kMicrosecond);
+
 // Speak to first PCM for a 2 MB copy: what the reader waits before a very
 // long text starts (its window does not wait: Speak only queues the text).
 void BM_SpeakToFirstPcm2MB(benchmark::State& state)
