@@ -141,6 +141,20 @@ std::u16string ChineseCopy(size_t bytes)
 void BM_SpeakToFirstPcmChinese200(benchmark::State& state) { SpeakToFirstPcm(state, "804", ChineseText(200)); }
 BENCHMARK(BM_SpeakToFirstPcmChinese200)->UseManualTime()->Iterations(200)->Unit(benchmark::kMillisecond);
 
+// The front end's part of the above: the runs of the first piece of the
+// 200-character text, which synthesis waits for before its first sample.
+void BM_FrontEndFirstPiece200(benchmark::State& state)
+{
+    const std::u16string text = ChineseText(200);
+    frontend::FrontEndOptions options;
+    for (auto _ : state) {
+        frontend::TextAnalysis analysis(text, options);
+        const auto runs = analysis.Next();
+        benchmark::DoNotOptimize(runs.data());
+    }
+}
+BENCHMARK(BM_FrontEndFirstPiece200)->Unit(benchmark::kMicrosecond);
+
 // Speak to first PCM for a 2 MB copy: what the reader waits before a very
 // long text starts (its window does not wait: Speak only queues the text).
 void BM_SpeakToFirstPcm2MB(benchmark::State& state)
@@ -166,6 +180,64 @@ void BM_FrontEndThroughput2MB(benchmark::State& state)
     state.counters["utf8_MB"] = static_cast<double>(utf8Bytes) / 1e6;
 }
 BENCHMARK(BM_FrontEndThroughput2MB)->Iterations(5)->Unit(benchmark::kMillisecond);
+
+// A window on this thread keeps answering while the service prepares and
+// speaks a 2 MB copy: a second thread sends it WM_NULL every 10 ms and times
+// each reply while this thread pumps messages, as the reader's window does.
+// Arg 0 measures the same with nothing spoken.
+struct ProbeState {
+    HWND window = nullptr;
+    int probes = 0;
+    std::vector<double> replies;
+};
+
+DWORD WINAPI ProbeWindow(void* parameter)
+{
+    auto* probe = static_cast<ProbeState*>(parameter);
+    for (int i = 0; i < probe->probes; ++i) {
+        const std::int64_t sent = Ticks();
+        DWORD_PTR result = 0;
+        SendMessageTimeoutW(probe->window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
+        probe->replies.push_back(TicksToMs(Ticks() - sent));
+        Sleep(10);
+    }
+    return 0;
+}
+
+void BM_WindowRepliesWhileSpeaking2MB(benchmark::State& state)
+{
+    const bool speaking = state.range(0) != 0;
+    std::atomic<std::int64_t> firstWrite{0};
+    auto service = std::make_shared<EspeakVoiceService>(std::make_unique<ProbeOutput>(&firstWrite, 1000.0));
+    service->SetVoice(FindVoice(*service, "804"));
+    const std::u16string text = ChineseCopy(2'000'000);
+    HWND window = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    std::vector<double> replies;
+    for (auto _ : state) {
+        ProbeState probe;
+        probe.window = window;
+        probe.probes = 200;
+        if (speaking) service->Speak(text, 1);
+        HANDLE thread = CreateThread(nullptr, 0, ProbeWindow, &probe, 0, nullptr);
+        while (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
+            MSG msg;
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        }
+        CloseHandle(thread);
+        if (speaking) {
+            // The synthesis thread was busy with the copy the whole time.
+            state.counters["first_pcm_seen"] = firstWrite.load() != 0 ? 1 : 0;
+            service->Purge();
+        }
+        replies.insert(replies.end(), probe.replies.begin(), probe.replies.end());
+    }
+    DestroyWindow(window);
+    std::sort(replies.begin(), replies.end());
+    state.counters["median_reply_ms"] = Median(replies);
+    state.counters["p99_reply_ms"] = replies.empty() ? 0 : replies[replies.size() * 99 / 100];
+    state.counters["max_reply_ms"] = replies.empty() ? 0 : replies.back();
+}
+BENCHMARK(BM_WindowRepliesWhileSpeaking2MB)->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 std::u16string Words(int count)
 {

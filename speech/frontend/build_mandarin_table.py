@@ -14,16 +14,21 @@ Inputs (Debian packages, see the README):
 Output: one little-endian binary file read by mandarin_table.cpp.
 
 Layout (all offsets from the start of the file, every section 4-aligned):
-  header   "QMR4", then u32 pairs (offset, count) for: syllables, characters,
-           words (an index of u32 offsets, sorted by text), contexts, the
-           first word of each leading BMP unit (u32), the character record of
-           each BMP code point plus one (u16, 0: none)
+  header   "QMR5", then u32 pairs (offset, count) for: syllables, characters,
+           the nodes of the word prefix tree, contexts, the tree node of each
+           leading BMP unit (u32, 0: none), the character record of each BMP
+           code point plus one (u16, 0: none)
   syllable 8 bytes: toneless pinyin (NUL padded, ü as "u:" needs up to 7), tone
   char     u32 code point, u32 code point read instead (0: itself), u16
            default reading, u16 flags (bit 0: polyphonic, bits 1-15: number
            of its context rules), u32 its first context rule
-  index    per word: u32 offset of its record, u8 length, u8 has-pinyin,
-           u16 its second unit, u16 cost, u16 its third unit (0: none)
+  node     one per distinct word prefix, level by level, each level sorted by
+           text, so the children of a node are contiguous and sorted by unit:
+           u32 first child, u32 offset of the record of the word equal to the
+           prefix (0: none), u16 number of children, u16 that word's cost.
+           Node 0 is the empty prefix. After the nodes, the last unit of each
+           node's prefix (u16 each), so a search among children reads units
+           packed together.
   word     u8 length, u8 has-pinyin, u16 cost (-ln p * 100), u16 text[length],
            then u16 syllable[length] when it has pinyin
   context  u16 key[4] (character, kind, context 1, context 2), u16 reading,
@@ -481,30 +486,58 @@ def main():
             sys.exit('too many context rules for ' + ch)
         out += struct.pack('<IIHHI', ord(ch), target, reading, flags | (count << 1), begin)
     align()
-    index_offset = len(out)
-    sections.append((index_offset, len(word_records)))
-    out += b'\0' * (12 * len(word_records))
-    for i, (w, rec) in enumerate(zip(sorted_words, word_records)):
-        struct.pack_into('<IBBHHH', out, index_offset + 12 * i, len(out), len(w), rec[1],
-                         ord(w[1]) if len(w) > 1 else 0, struct.unpack_from('<H', rec, 2)[0],
-                         ord(w[2]) if len(w) > 2 else 0)
+    # The prefix tree: every distinct prefix of a word is a node. Nodes are
+    # stored level by level, each level sorted, so a node's children follow
+    # one another in unit order and a lookup step is a search among them.
+    levels = [['']]
+    depth = 1
+    while True:
+        level = sorted({w[:depth] for w in sorted_words if len(w) >= depth}, key=lambda x: [ord(c) for c in x])
+        if not level:
+            break
+        levels.append(level)
+        depth += 1
+    node_id = {}
+    for level in levels:
+        for prefix in level:
+            node_id[prefix] = len(node_id)
+    children = collections.defaultdict(list)
+    for level in levels[1:]:
+        for prefix in level:
+            children[prefix[:-1]].append(node_id[prefix])
+    word_at = {w: i for i, w in enumerate(sorted_words)}
+    records_offset = len(out) + 14 * len(node_id)
+    records_offset += (4 - records_offset % 4) % 4
+    record_at = {}
+    for w, rec in zip(sorted_words, word_records):
+        record_at[w] = records_offset
+        records_offset += len(rec)
+    sections.append((len(out), len(node_id)))
+    for level in levels:
+        for prefix in level:
+            kids = children.get(prefix, [])
+            if len(kids) >= 1 << 16:
+                sys.exit('too many words continue ' + prefix)
+            cost = struct.unpack_from('<H', word_records[word_at[prefix]], 2)[0] if prefix in word_at else 0
+            out += struct.pack('<IIHH', kids[0] if kids else 0, record_at.get(prefix, 0), len(kids), cost)
+    for level in levels:
+        for prefix in level:
+            out += struct.pack('<H', ord(prefix[-1]) if prefix else 0)
+    align()
+    for rec in word_records:
         out += rec
     align()
     sections.append((len(out), len(sorted_contexts)))
     for key, reading, score in sorted_contexts:
         out += struct.pack('<4HHH', *key, reading, score)
     align()
-    # Where the words starting with each BMP unit begin (65,537 entries, the
-    # last one the word count): the first step of a lookup is one read.
-    first_units = [w[0] for w in sorted_words]
-    sections.append((len(out), 65537))
-    starts = []
-    k = 0
-    for unit in range(65537):
-        while k < len(first_units) and ord(first_units[k]) < unit:
-            k += 1
-        starts.append(k)
-    out += struct.pack('<65537I', *starts)
+    # The tree node of each leading BMP unit (0: no word starts with it): the
+    # first step of a lookup is one read.
+    first_nodes = [0] * 65536
+    for prefix in levels[1]:
+        first_nodes[ord(prefix)] = node_id[prefix]
+    sections.append((len(out), 65536))
+    out += struct.pack('<65536I', *first_nodes)
     align()
     # The character record of each BMP code point, plus one (0: none).
     sorted_chars = sorted(chars, key=ord)
@@ -517,7 +550,7 @@ def main():
     sections.append((len(out), 65536))
     out += struct.pack('<65536H', *bmp)
     align()
-    struct.pack_into('<4s12I', out, 0, b'QMR4', *[v for sec in sections for v in sec])
+    struct.pack_into('<4s12I', out, 0, b'QMR5', *[v for sec in sections for v in sec])
     with open(args.output, 'wb') as f:
         f.write(out)
     if args.source:

@@ -21,6 +21,7 @@ std::vector<ContextKey> ContextKeys(std::u16string_view units, size_t index, int
     };
     auto inside = [](char16_t a, char16_t b) { return a != kTextEdge && a != u' ' && b != kTextEdge && b != u' '; };
     std::vector<ContextKey> keys;
+    keys.reserve(6);
     auto add = [&](ContextKind kind, char16_t first, char16_t second, bool single) {
         if (inside(first, single ? u'x' : second)) keys.push_back({kind, first, second});
     };

@@ -70,35 +70,46 @@ struct Segment {
 // every character, computed from the end of the run backwards.
 std::vector<Segment> Split(const MandarinTable& table, const std::vector<DecodedCharacter>& text, int begin, int end)
 {
+    // The search reads only the words' costs from the dictionary's prefix
+    // tree; the records of the words chosen are read at the end.
+    struct Choice {
+        int end = 0;
+        WordPrefix word;  // empty: a single character that is no word
+    };
     const int n = end - begin;
-    std::vector<long long> best(static_cast<size_t>(n) + 1, 0);
-    std::vector<Segment> choice(static_cast<size_t>(n));
+    // Kept from call to call for their capacity: a text is read in many
+    // short runs.
+    thread_local std::vector<long long> best;
+    thread_local std::vector<Choice> choice;
+    best.assign(static_cast<size_t>(n) + 1, 0);
+    choice.assign(static_cast<size_t>(n), Choice{});
     for (int i = n - 1; i >= 0; --i) {
-        Segment chosen{i, i + 1, {}};
+        Choice chosen{i + 1, {}};
         long long bestCost = kUnknownCharacterCost + best[static_cast<size_t>(i) + 1];
-        WordRange range = table.AllWords();
+        WordPrefix prefix = table.Root();
         for (int j = i; j < n && j - i < kMaxWordLength; ++j) {
             const char16_t unit = Unit(text[static_cast<size_t>(begin + j)].read);
             if (unit == 0) break;
-            range = table.Narrow(range, unit);
-            if (range.Empty()) break;
-            TableWord word;
-            if (!table.ExactWord(range, &word)) continue;
-            const long long cost = word.cost + best[static_cast<size_t>(j) + 1];
+            prefix = table.Narrow(prefix, unit);
+            if (prefix.Empty()) break;
+            const int wordCost = table.WordCost(prefix);
+            if (wordCost < 0) continue;
+            const long long cost = wordCost + best[static_cast<size_t>(j) + 1];
             // Ties go to the longer word.
             if (cost < bestCost || (cost == bestCost && j + 1 > chosen.end)) {
                 bestCost = cost;
-                chosen = {i, j + 1, word};
+                chosen = {j + 1, prefix};
             }
         }
         best[static_cast<size_t>(i)] = bestCost;
         choice[static_cast<size_t>(i)] = chosen;
     }
     std::vector<Segment> words;
+    words.reserve(static_cast<size_t>(n));
     for (int i = 0; i < n; i = choice[static_cast<size_t>(i)].end) {
-        Segment word = choice[static_cast<size_t>(i)];
-        word.begin += begin;
-        word.end += begin;
+        const Choice& c = choice[static_cast<size_t>(i)];
+        Segment word{begin + i, begin + c.end, {}};
+        if (!c.word.Empty() && !table.ExactWord(c.word, &word.entry)) word.entry = {};
         words.push_back(word);
     }
     return words;
@@ -158,6 +169,7 @@ void ApplySandhi(const std::vector<CharacterAnalysis>& chars, std::vector<Mandar
 
 bool IsHan(char32_t c)
 {
+    if (c < 0x3007) return false;  // most text: Latin, digits, marks
     return (c >= 0x4E00 && c <= 0x9FFF) ||    // unified ideographs
            (c >= 0x3400 && c <= 0x4DBF) ||    // extension A
            (c >= 0x20000 && c <= 0x2A6DF) ||  // extension B
@@ -179,6 +191,7 @@ std::vector<CharacterAnalysis> AnalyseMandarin(
     for (const DecodedCharacter& d : decoded) units.push_back(ContextUnit(d.read));
 
     std::vector<CharacterAnalysis> out;
+    out.reserve(decoded.size());
     const int n = static_cast<int>(decoded.size());
     for (int begin = 0; begin < n;) {
         if (!decoded[static_cast<size_t>(begin)].han) {
@@ -227,10 +240,19 @@ std::vector<CharacterAnalysis> AnalyseMandarin(
 std::vector<MandarinSyllable> ReadMandarin(std::u16string_view text)
 {
     const MandarinTable& table = MandarinTable::Get();
+    // The keys of one character are asked one after another: its record is
+    // looked up once for all of them.
+    char16_t cachedCharacter = 0;
+    TableCharacter cachedInfo;
+    const TableCharacter* cached = nullptr;
     const std::vector<CharacterAnalysis> chars =
-        AnalyseMandarin(text, [&table](char16_t character, const ContextKey& key) {
+        AnalyseMandarin(text, [&](char16_t character, const ContextKey& key) {
+            if (character != cachedCharacter || !cached) {
+                cachedCharacter = character;
+                cached = table.Character(character, &cachedInfo);
+            }
             ContextRule rule;
-            rule.reading = table.ContextReading(character, key.kind, key.first, key.second, &rule.score);
+            if (cached) rule.reading = table.ContextReading(*cached, key.kind, key.first, key.second, &rule.score);
             return rule;
         });
     std::vector<MandarinSyllable> out;

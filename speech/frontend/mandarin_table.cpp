@@ -13,7 +13,7 @@ namespace {
 constexpr std::size_t kHeaderSize = 4 + 6 * 8;
 constexpr std::size_t kSyllableSize = 8;
 constexpr std::size_t kCharacterSize = 16;
-constexpr std::size_t kIndexSize = 12;
+constexpr std::size_t kNodeSize = 12;
 constexpr std::size_t kContextSize = 12;
 
 std::uint16_t U16(const unsigned char* p)
@@ -48,9 +48,9 @@ const MandarinTable& MandarinTable::Get()
 MandarinTable::MandarinTable(const unsigned char* data, std::size_t size) : data_(data), size_(size)
 {
     // Every section must lie inside the table, or the table reads as empty.
-    // Word records are checked when they are read (WordAt), so the first call
-    // pages in only the records it needs.
-    if (size < kHeaderSize || std::memcmp(data, "QMR4", 4) != 0) return;
+    // Tree nodes and word records are checked when they are read (Narrow,
+    // WordRecord), so the first call pages in only the parts it needs.
+    if (size < kHeaderSize || std::memcmp(data, "QMR5", 4) != 0) return;
     auto section = [&](int i, std::size_t recordSize, const unsigned char** start, std::uint32_t* count) {
         const std::uint32_t offset = U32(data + 4 + 8 * i);
         const std::uint32_t n = U32(data + 8 + 8 * i);
@@ -61,16 +61,15 @@ MandarinTable::MandarinTable(const unsigned char* data, std::size_t size) : data
     };
     if (!section(0, kSyllableSize, &syllables_, &syllableCount_) ||
         !section(1, kCharacterSize, &characters_, &characterCount_) ||
-        !section(2, kIndexSize, &wordIndex_, &wordCount_) || !section(3, kContextSize, &contexts_, &contextCount_))
+        !section(2, kNodeSize + 2, &nodes_, &nodeCount_) || !section(3, kContextSize, &contexts_, &contextCount_))
         return;
     std::uint32_t firstCount = 0, bmpCount = 0;
-    if (!section(4, 4, &firstWords_, &firstCount) || firstCount != 65537 ||
+    nodeUnits_ = nodes_ + kNodeSize * nodeCount_;
+    if (nodeCount_ == 0 || !section(4, 4, &firstNodes_, &firstCount) || firstCount != 65536 ||
         !section(5, 2, &bmpCharacters_, &bmpCount) || bmpCount != 65536)
         return;
-    for (std::uint32_t unit = 0; unit < 65537; ++unit) {
-        const std::uint32_t start = U32(firstWords_ + 4 * unit);
-        if (start > wordCount_ || (unit > 0 && start < U32(firstWords_ + 4 * (unit - 1)))) return;
-    }
+    for (std::uint32_t unit = 0; unit < 65536; ++unit)
+        if (U32(firstNodes_ + 4 * unit) >= nodeCount_) return;
     for (std::uint32_t unit = 0; unit < 65536; ++unit)
         if (U16(bmpCharacters_ + 2 * unit) > characterCount_) return;
     for (std::uint32_t i = 0; i < characterCount_; ++i) {
@@ -124,15 +123,17 @@ const TableCharacter* MandarinTable::Character(char32_t codePoint, TableCharacte
     return Decode(p, out);
 }
 
-const unsigned char* MandarinTable::WordAt(std::uint32_t index) const
+const unsigned char* MandarinTable::WordRecord(std::uint32_t offset, int length) const
 {
-    // The record must hold the text and readings its index entry promises;
-    // one that does not is treated as missing.
-    const unsigned char* entry = wordIndex_ + kIndexSize * index;
-    const std::size_t offset = U32(entry);
-    const std::size_t bytes = 4 + std::size_t(entry[4]) * 2 * (entry[5] ? 2 : 1);
-    if (offset > size_ || size_ - offset < bytes) return nullptr;
-    return data_ + offset;
+    // The record must be the word the tree promises (its length) and hold
+    // the text and readings it declares; one that does not is treated as
+    // missing.
+    if (offset == 0 || offset > size_ || size_ - offset < 4) return nullptr;
+    const unsigned char* record = data_ + offset;
+    if (record[0] != length) return nullptr;
+    const std::size_t bytes = 4 + std::size_t(record[0]) * 2 * (record[1] ? 2 : 1);
+    if (size_ - offset < bytes) return nullptr;
+    return record;
 }
 
 const TableCharacter* MandarinTable::Decode(const unsigned char* record, TableCharacter* out)
@@ -146,75 +147,81 @@ const TableCharacter* MandarinTable::Decode(const unsigned char* record, TableCh
     return out;
 }
 
-WordRange MandarinTable::Narrow(WordRange range, char16_t unit) const
+WordPrefix MandarinTable::Narrow(WordPrefix prefix, char16_t unit) const
 {
-    // Inside a range every word starts with the same `depth` units, sorted;
-    // by their unit at `depth` (none sorts first) they are sorted too.
-    const int depth = range.depth;
-    if (depth == 0 && range.begin == 0 && range.end == wordCount_)
-        return {U32(firstWords_ + 4 * unit), U32(firstWords_ + 4 * (unit + 1u)), 1};
-    // The index holds each word's length, second and third units and cost,
-    // so words of up to three characters are found without reading their
-    // records.
-    auto unitAt = [&](std::uint32_t index) -> int {
-        const unsigned char* entry = wordIndex_ + kIndexSize * index;
-        if (entry[4] <= depth) return -1;
-        if (depth == 1) return U16(entry + 6);
-        if (depth == 2) return U16(entry + 10);
-        const unsigned char* word = WordAt(index);
-        return word ? U16(word + 4 + 2 * depth) : -1;
-    };
-    std::uint32_t lo = range.begin, hi = range.end;
+    if (prefix.Empty() || prefix.node >= nodeCount_) return {};
+    if (prefix.node == 0) {
+        const std::uint32_t node = U32(firstNodes_ + 4 * unit);
+        return node == 0 ? WordPrefix{} : WordPrefix{node, 1};
+    }
+    // A node's children are contiguous and sorted by their unit; a node
+    // whose children lie outside the tree has none.
+    const unsigned char* parent = nodes_ + kNodeSize * prefix.node;
+    const std::uint32_t first = U32(parent);
+    const std::uint32_t count = U16(parent + 8);
+    if (first > nodeCount_ || nodeCount_ - first < count) return {};
+    std::uint32_t lo = first, hi = first + count;
     while (lo < hi) {
         const std::uint32_t mid = lo + (hi - lo) / 2;
-        if (unitAt(mid) < unit) lo = mid + 1;
-        else hi = mid;
+        const std::uint16_t midUnit = U16(nodeUnits_ + 2 * mid);
+        if (midUnit < unit) lo = mid + 1;
+        else if (midUnit > unit) hi = mid;
+        else return {mid, prefix.depth + 1};
     }
-    std::uint32_t first = lo;
-    hi = range.end;
-    while (lo < hi) {
-        const std::uint32_t mid = lo + (hi - lo) / 2;
-        if (unitAt(mid) <= unit) lo = mid + 1;
-        else hi = mid;
-    }
-    return {first, lo, depth + 1};
+    return {};
 }
 
-bool MandarinTable::ExactWord(WordRange range, TableWord* out) const
+bool MandarinTable::ExactWord(WordPrefix prefix, TableWord* out) const
 {
-    if (range.Empty() || range.depth == 0) return false;
-    const unsigned char* entry = wordIndex_ + kIndexSize * range.begin;
-    if (entry[4] != range.depth) return false;
-    const unsigned char* word = WordAt(range.begin);
+    if (prefix.Empty() || prefix.depth == 0 || prefix.node >= nodeCount_) return false;
+    const unsigned char* word = WordRecord(U32(nodes_ + kNodeSize * prefix.node + 4), prefix.depth);
     if (!word) return false;
-    out->text = std::u16string_view(reinterpret_cast<const char16_t*>(word + 4), entry[4]);
-    out->cost = U16(entry + 8);
-    out->syllables = entry[5] ? word + 4 + 2 * entry[4] : nullptr;
+    out->text = std::u16string_view(reinterpret_cast<const char16_t*>(word + 4), word[0]);
+    out->cost = U16(word + 2);
+    out->syllables = word[1] ? word + 4 + 2 * word[0] : nullptr;
     return true;
+}
+
+int MandarinTable::WordCost(WordPrefix prefix) const
+{
+    if (prefix.Empty() || prefix.depth == 0 || prefix.node >= nodeCount_) return -1;
+    const unsigned char* node = nodes_ + kNodeSize * prefix.node;
+    // The record is read only when the word is used (ExactWord); here its
+    // offset must at least leave room for the word's text.
+    const std::uint32_t offset = U32(node + 4);
+    if (offset == 0 || offset > size_ || size_ - offset < 4 + 2 * std::size_t(prefix.depth)) return -1;
+    return U16(node + 10);
 }
 
 int MandarinTable::ContextReading(char16_t character, ContextKind kind, char16_t first, char16_t second,
                                   int* score) const
 {
-    const std::uint16_t key[4] = {character, static_cast<std::uint16_t>(kind), first, second};
     TableCharacter info;
-    if (!Character(character, &info) || info.contextCount == 0) return -1;
+    if (!Character(character, &info)) return -1;
+    return ContextReading(info, kind, first, second, score);
+}
+
+int MandarinTable::ContextReading(const TableCharacter& info, ContextKind kind, char16_t first, char16_t second,
+                                  int* score) const
+{
+    if (info.contextCount == 0 || info.codePoint >= 0x10000) return -1;
+    // A rule's key (character, kind, first, second) compared as one number.
+    auto keyOf = [](std::uint64_t character, std::uint64_t kindValue, std::uint64_t a, std::uint64_t b) {
+        return (character << 48) | (kindValue << 32) | (a << 16) | b;
+    };
+    const std::uint64_t key = keyOf(info.codePoint, static_cast<std::uint16_t>(kind), first, second);
+    auto ruleKey = [&](std::uint32_t index) {
+        const unsigned char* p = contexts_ + kContextSize * index;
+        return keyOf(U16(p), U16(p + 2), U16(p + 4), U16(p + 6));
+    };
     std::uint32_t lo = info.contextBegin, hi = info.contextBegin + info.contextCount;
     const std::uint32_t end = hi;
-    auto compare = [&](std::uint32_t index) {
-        const unsigned char* p = contexts_ + kContextSize * index;
-        for (int k = 0; k < 4; ++k) {
-            const std::uint16_t v = U16(p + 2 * k);
-            if (v != key[k]) return v < key[k] ? -1 : 1;
-        }
-        return 0;
-    };
     while (lo < hi) {
         const std::uint32_t mid = lo + (hi - lo) / 2;
-        if (compare(mid) < 0) lo = mid + 1;
+        if (ruleKey(mid) < key) lo = mid + 1;
         else hi = mid;
     }
-    if (lo >= end || compare(lo) != 0) return -1;
+    if (lo >= end || ruleKey(lo) != key) return -1;
     const unsigned char* p = contexts_ + kContextSize * lo;
     if (score) *score = U16(p + 10);
     return U16(p + 8);

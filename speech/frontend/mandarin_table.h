@@ -24,13 +24,13 @@ struct TableCharacter {
     std::uint32_t contextCount = 0;
 };
 
-// A range of dictionary words sharing a prefix, used to walk the dictionary
-// one character at a time.
-struct WordRange {
-    std::uint32_t begin = 0;
-    std::uint32_t end = 0;
-    int depth = 0;  // length of the shared prefix
-    bool Empty() const { return begin >= end; }
+// A prefix of dictionary words: a node of the table's prefix tree, used to
+// walk the dictionary one character at a time.
+struct WordPrefix {
+    static constexpr std::uint32_t kNone = 0xFFFFFFFFu;
+    std::uint32_t node = kNone;
+    int depth = 0;  // length of the prefix
+    bool Empty() const { return node == kNone; }
 };
 
 struct TableWord {
@@ -73,20 +73,26 @@ public:
     int FindSyllable(std::string_view tonal) const;
     const TableCharacter* Character(char32_t codePoint, TableCharacter* out) const;
 
-    WordRange AllWords() const { return {0, wordCount_, 0}; }
-    // The words of `range` whose next character is `unit`.
-    WordRange Narrow(WordRange range, char16_t unit) const;
-    // The word whose text is exactly the range's prefix, if there is one.
-    bool ExactWord(WordRange range, TableWord* out) const;
+    // The empty prefix, which every word continues.
+    WordPrefix Root() const { return {valid_ ? 0u : WordPrefix::kNone, 0}; }
+    // The prefix extended by `unit`; empty when no word continues it.
+    WordPrefix Narrow(WordPrefix prefix, char16_t unit) const;
+    // The word whose text is exactly the prefix, if there is one.
+    bool ExactWord(WordPrefix prefix, TableWord* out) const;
+    // That word's segmentation cost without reading its record, -1 if there
+    // is no such word.
+    int WordCost(WordPrefix prefix) const;
 
     // The learned reading of `character` in a context, with its score; -1 if
     // the table has none.
     int ContextReading(char16_t character, ContextKind kind, char16_t first, char16_t second, int* score) const;
+    // The same for a character record already looked up (Character).
+    int ContextReading(const TableCharacter& info, ContextKind kind, char16_t first, char16_t second, int* score) const;
 
     std::size_t SizeInBytes() const { return size_; }
 
 private:
-    const unsigned char* WordAt(std::uint32_t index) const;
+    const unsigned char* WordRecord(std::uint32_t offset, int length) const;
     static const TableCharacter* Decode(const unsigned char* record, TableCharacter* out);
 
     const unsigned char* data_ = nullptr;
@@ -96,11 +102,12 @@ private:
     std::uint32_t syllableCount_ = 0;
     const unsigned char* characters_ = nullptr;
     std::uint32_t characterCount_ = 0;
-    const unsigned char* wordIndex_ = nullptr;
-    std::uint32_t wordCount_ = 0;
+    const unsigned char* nodes_ = nullptr;
+    std::uint32_t nodeCount_ = 0;
+    const unsigned char* nodeUnits_ = nullptr;  // the last unit of each node's prefix
     const unsigned char* contexts_ = nullptr;
     std::uint32_t contextCount_ = 0;
-    const unsigned char* firstWords_ = nullptr;  // 65,537 u32
+    const unsigned char* firstNodes_ = nullptr;  // 65,536 u32
     const unsigned char* bmpCharacters_ = nullptr;  // 65,536 u16
 };
 

@@ -100,14 +100,15 @@ char16_t MandarinPunctuation(char16_t c)
 std::string PinyinToken(const MandarinSyllable& syllable, bool citationTone, bool forSynthesis)
 {
     std::string token;
-    for (size_t k = 0; k < syllable.pinyin.size(); ++k) {
+    token.reserve(syllable.pinyin.size() + 1);
+    const size_t umlaut = forSynthesis ? syllable.pinyin.find("u:") : std::string::npos;
+    if (umlaut == std::string::npos) {
+        token = syllable.pinyin;
+    } else {
         // espeak-ng reads "lv4" as lǜ but "lu:4" as "lu", a colon and "four".
-        if (forSynthesis && syllable.pinyin[k] == 'u' && k + 1 < syllable.pinyin.size() && syllable.pinyin[k + 1] == ':') {
-            token += 'v';
-            ++k;
-        } else {
-            token += syllable.pinyin[k];
-        }
+        token.append(syllable.pinyin, 0, umlaut);
+        token += 'v';
+        token.append(syllable.pinyin, umlaut + 2, std::string::npos);
     }
     const int spoken = citationTone ? syllable.tone : syllable.spokenTone;
     const int tone = spoken >= 1 && spoken <= 5 ? spoken : 5;
@@ -167,14 +168,24 @@ public:
 private:
     void Flush(int pauseMs)
     {
-        SpeechRun run;
-        run.voice = voice_;
+        // A run is built in a buffer kept from run to run, then copied out at
+        // its size: a text makes many short runs, and growing each one's
+        // strings step by step cost more than the analysis.
+        SpeechRun& built = scratch_;
+        built.text.clear();
+        built.spans.clear();
+        built.tokens.clear();
         if (open_ && !pending_.text.empty()) {
-            if (voice_ == RunVoice::Mandarin) BuildMandarin(run);
-            else BuildPlain(run);
+            if (voice_ == RunVoice::Mandarin) BuildMandarin(built);
+            else BuildPlain(built);
         }
         pending_.Clear();
-        if (!run.tokens.empty()) {
+        if (!built.tokens.empty()) {
+            SpeechRun run;
+            run.voice = voice_;
+            run.text = built.text;
+            run.spans = built.spans;
+            run.tokens = built.tokens;
             run.pauseAfterMs = pauseMs;
             runs_.push_back(std::move(run));
         } else if (!runs_.empty()) {
@@ -201,7 +212,8 @@ private:
     void BuildMandarin(SpeechRun& run)
     {
         const std::u16string& text = pending_.text;
-        std::vector<int> syllableAt(text.size(), -1);
+        std::vector<int>& syllableAt = syllableAt_;
+        syllableAt.assign(text.size(), -1);
         std::vector<MandarinSyllable> syllables;
         if (options_.mandarin == MandarinSupport::Pinyin) {
             syllables = options_.readMandarin ? options_.readMandarin(text) : ReadMandarin(text);
@@ -288,6 +300,8 @@ private:
 
     const FrontEndOptions& options_;
     std::vector<SpeechRun> runs_;
+    SpeechRun scratch_;
+    std::vector<int> syllableAt_;  // BuildMandarin's, kept for its capacity
     MappedText pending_;
     RunVoice voice_ = RunVoice::Current;
     bool open_ = false;

@@ -277,14 +277,18 @@ TEST(MandarinTable, DamagedTablesAreNotValid)
 }
 
 // A word whose record lies outside the table is not found, and the words
-// beside it still are.
-TEST(MandarinTable, WordRecordOutsideTheTableIsMissing)
+// beside it still are; so is a word below a tree node whose children lie
+// outside the tree.
+TEST(MandarinTable, DamagedWordsAreMissing)
 {
     const MandarinTable& embedded = MandarinTable::Get();
-    auto find = [](const MandarinTable& table, std::u16string_view word, TableWord* out) {
-        WordRange range = table.AllWords();
-        for (char16_t unit : word) range = table.Narrow(range, unit);
-        return table.ExactWord(range, out);
+    auto walk = [](const MandarinTable& table, std::u16string_view word) {
+        WordPrefix prefix = table.Root();
+        for (char16_t unit : word) prefix = table.Narrow(prefix, unit);
+        return prefix;
+    };
+    auto find = [&](const MandarinTable& table, std::u16string_view word, TableWord* out) {
+        return table.ExactWord(walk(table, word), out);
     };
     TableWord word;
     ASSERT_TRUE(find(embedded, u"银行", &word));
@@ -292,24 +296,73 @@ TEST(MandarinTable, WordRecordOutsideTheTableIsMissing)
     EXPECT_EQ(embedded.Syllable(word.SyllableAt(1)).pinyin, "hang");
     EXPECT_FALSE(find(embedded, u"银行行", &word));
 
-    // Point the index entry of 银行 past the end of a copy of the table.
+    // The node of 银行 is found by its record's offset, in a copy.
     const unsigned char* data = MandarinTable::EmbeddedData();
     std::vector<unsigned char> copy(data, data + MandarinTable::EmbeddedSize());
-    const unsigned char* entry = nullptr;
-    {
-        WordRange range = embedded.AllWords();
-        range = embedded.Narrow(embedded.Narrow(range, u'银'), u'行');
-        const std::uint32_t indexOffset = static_cast<std::uint32_t>(copy[20] | (copy[21] << 8) | (copy[22] << 16) |
-                                                                     (static_cast<std::uint32_t>(copy[23]) << 24));
-        entry = copy.data() + indexOffset + 12 * range.begin;
+    auto u32At = [&copy](size_t at) {
+        return static_cast<std::uint32_t>(copy[at] | (copy[at + 1] << 8) | (copy[at + 2] << 16) |
+                                          (static_cast<std::uint32_t>(copy[at + 3]) << 24));
+    };
+    const std::uint32_t record =
+        static_cast<std::uint32_t>(reinterpret_cast<const unsigned char*>(word.text.data()) - 4 - data);
+    const std::uint32_t nodes = u32At(20), nodeCount = u32At(24);
+    size_t node = 0;
+    for (std::uint32_t k = 0; k < nodeCount && node == 0; ++k)
+        if (u32At(nodes + 12 * size_t(k) + 4) == record) node = nodes + 12 * size_t(k);
+    ASSERT_NE(node, 0u);
+
+    std::vector<unsigned char> pastEnd = copy;
+    pastEnd[node + 4] = pastEnd[node + 5] = pastEnd[node + 6] = 0xF0;
+    pastEnd[node + 7] = 0x7F;
+    const MandarinTable damagedRecord(pastEnd.data(), pastEnd.size());
+    ASSERT_TRUE(damagedRecord.Valid());
+    EXPECT_FALSE(find(damagedRecord, u"银行", &word));
+    EXPECT_EQ(damagedRecord.WordCost(walk(damagedRecord, u"银行")), -1);
+    EXPECT_TRUE(find(damagedRecord, u"音乐", &word));
+
+    // The children of 银's node moved past the end of the tree.
+    const WordPrefix yin = walk(embedded, u"银");
+    ASSERT_FALSE(yin.Empty());
+    std::vector<unsigned char> lostChildren = copy;
+    const size_t yinNode = nodes + 12 * size_t(yin.node);
+    lostChildren[yinNode] = lostChildren[yinNode + 1] = lostChildren[yinNode + 2] = 0xFF;
+    lostChildren[yinNode + 3] = 0x7F;
+    const MandarinTable damagedTree(lostChildren.data(), lostChildren.size());
+    ASSERT_TRUE(damagedTree.Valid());
+    EXPECT_TRUE(walk(damagedTree, u"银行").Empty());
+    EXPECT_TRUE(find(damagedTree, u"音乐", &word));
+}
+
+// The segmentation reads costs from the tree without the records: the two
+// agree for words of every length, and prefixes that are no word have no
+// cost.
+TEST(MandarinTable, TreeCostsAgreeWithWordRecords)
+{
+    const MandarinTable& table = MandarinTable::Get();
+    struct Case {
+        std::u16string_view text;
+        bool word;
+    };
+    const Case cases[] = {
+        {u"行", true},          {u"银行", true},   {u"中华人民共和国", true}, {u"中华人民", true},
+        {u"中华人民共", false}, {u"银行行", false}, {u"一心一意", true},      {u"ㄅ", false},
+    };
+    for (const Case& c : cases) {
+        WordPrefix prefix = table.Root();
+        for (char16_t unit : c.text) prefix = table.Narrow(prefix, unit);
+        TableWord word;
+        const bool found = table.ExactWord(prefix, &word);
+        const size_t at = static_cast<size_t>(&c - cases);
+        EXPECT_EQ(found, c.word) << "case " << at;
+        if (found) {
+            EXPECT_TRUE(word.text == c.text) << "case " << at;
+            EXPECT_EQ(table.WordCost(prefix), word.cost) << "case " << at;
+        } else {
+            EXPECT_EQ(table.WordCost(prefix), -1) << "case " << at;
+        }
     }
-    unsigned char* writable = copy.data() + (entry - copy.data());
-    writable[0] = writable[1] = writable[2] = 0xF0;
-    writable[3] = 0x7F;
-    const MandarinTable damaged(copy.data(), copy.size());
-    ASSERT_TRUE(damaged.Valid());
-    EXPECT_FALSE(find(damaged, u"银行", &word));
-    EXPECT_TRUE(find(damaged, u"音乐", &word));
+    EXPECT_EQ(table.WordCost(table.Root()), -1);
+    EXPECT_TRUE(table.Narrow(WordPrefix{}, u'行').Empty());
 }
 
 // Any UTF-16 input, malformed included, gives one syllable per Han
