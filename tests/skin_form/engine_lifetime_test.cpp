@@ -164,6 +164,7 @@ void UnskinAll()
 
 TEST(EngineLifetime, AMenuChangeWhileADropDownOpensKeepsTheEntriesAlive)
 {
+    ModalWatchdog watchdog;
     // Each row: what happens while File's drop-down is open (the hidden
     // Print item alone makes opening it change the menu: its separators
     // are tidied).
@@ -204,6 +205,7 @@ TEST(EngineLifetime, AMenuChangeWhileADropDownOpensKeepsTheEntriesAlive)
 
 TEST(EngineLifetime, AnOpenDropDownKeepsItsOwnerDrawnMarksThroughAChange)
 {
+    ModalWatchdog watchdog;
     MenuForm f;
     TWinSkinForm* engine = f.Skin();
     ASSERT_NE(engine, nullptr);
@@ -229,6 +231,7 @@ TEST(EngineLifetime, AnOpenDropDownKeepsItsOwnerDrawnMarksThroughAChange)
 
 TEST(EngineLifetime, AProgramsMenuClickWhileADropDownIsOpenSwitchesWithoutNesting)
 {
+    ModalWatchdog watchdog;
     MenuForm f;
     TWinSkinForm* engine = f.Skin();
     ASSERT_NE(engine, nullptr);
@@ -285,6 +288,7 @@ TEST(EngineLifetime, TheMainMenuFreedUnderASkinnedFormTakesTheBarWithIt)
 
 TEST(EngineLifetime, TheEngineFreedInsideItsDropDownIsNotTouchedAgain)
 {
+    ModalWatchdog watchdog;
     MenuForm f;
     TWinSkinForm* engine = f.Skin();
     ASSERT_NE(engine, nullptr);
@@ -299,6 +303,7 @@ TEST(EngineLifetime, TheEngineFreedInsideItsDropDownIsNotTouchedAgain)
 
 TEST(EngineLifetime, TheEngineFreedInsideItsSystemMenuIsNotTouchedAgain)
 {
+    ModalWatchdog watchdog;
     MenuForm f;
     TWinSkinForm* engine = f.Skin();
     ASSERT_NE(engine, nullptr);
@@ -314,6 +319,7 @@ TEST(EngineLifetime, TheEngineFreedInsideItsSystemMenuIsNotTouchedAgain)
 
 TEST(EngineLifetime, ACaptionButtonActsOnlyForAPressThatEndsOnIt)
 {
+    ModalWatchdog watchdog;
     HWND window = MakeWindow(WS_OVERLAPPEDWINDOW);
     TWinSkinForm* engine = ::quorvane::enginetest::Skin(window);
     ASSERT_NE(engine, nullptr);
