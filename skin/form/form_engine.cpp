@@ -473,7 +473,9 @@ namespace {
 // request to the MDI client.
 bool MayRetitleMdiFrame(UINT msg, bool client)
 {
-    if (client) return msg >= WM_MDICREATE && msg <= WM_MDIREFRESHMENU;
+    // The engine asks which child is active while it paints: a question
+    // that changes nothing.
+    if (client) return msg >= WM_MDICREATE && msg <= WM_MDIREFRESHMENU && msg != WM_MDIGETACTIVE;
     switch (msg) {
     case WM_CHILDACTIVATE:
     case WM_MDIACTIVATE:
