@@ -466,6 +466,52 @@ TSkinControl* TWinSkinForm::FindSkinner(HWND window) const
 
 // ---- the window procedure ------------------------------------------------------------
 
+namespace {
+
+// Messages on whose handling the platform's MDI code may retitle the frame:
+// a child activated, maximised, restored, renamed or gone, and every
+// request to the MDI client.
+bool MayRetitleMdiFrame(UINT msg, bool client)
+{
+    // The engine asks which child is active while it paints: a question
+    // that changes nothing.
+    if (client) return msg >= WM_MDICREATE && msg <= WM_MDIREFRESHMENU && msg != WM_MDIGETACTIVE;
+    switch (msg) {
+    case WM_CHILDACTIVATE:
+    case WM_MDIACTIVATE:
+    case WM_SIZE:
+    case WM_SETTEXT:
+    case WM_SYSCOMMAND:
+    case WM_WINDOWPOSCHANGED:
+    case WM_SHOWWINDOW:
+    case WM_DESTROY:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Holds the frame's caption style off for the length of one message.
+class CaptionHold {
+public:
+    explicit CaptionHold(TWinSkinForm* frame) : frame_(frame), alive_(frame ? frame->Liveness() : nullptr)
+    {
+        if (frame_) frame_->HoldCaption();
+    }
+    ~CaptionHold()
+    {
+        if (frame_ && alive_ && *alive_) frame_->ReleaseCaption();
+    }
+    CaptionHold(const CaptionHold&) = delete;
+    CaptionHold& operator=(const CaptionHold&) = delete;
+
+private:
+    TWinSkinForm* frame_;
+    std::shared_ptr<bool> alive_;
+};
+
+}  // namespace
+
 LRESULT TWinSkinForm::WindowHook::SubclassProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     return engine_.FormWndProc(msg, wParam, lParam);
@@ -473,6 +519,10 @@ LRESULT TWinSkinForm::WindowHook::SubclassProc(UINT msg, WPARAM wParam, LPARAM l
 
 LRESULT TWinSkinForm::MdiClientHook::SubclassProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    if (MayRetitleMdiFrame(msg, true)) {
+        const CaptionHold hold(&engine_);
+        return engine_.MdiClientWndProc(msg, wParam, lParam);
+    }
     return engine_.MdiClientWndProc(msg, wParam, lParam);
 }
 
@@ -481,7 +531,44 @@ LRESULT TWinSkinForm::Default(UINT msg, WPARAM wParam, LPARAM lParam)
     return windowHook_.CallPrevious(msg, wParam, lParam);
 }
 
+void TWinSkinForm::HoldCaption()
+{
+    if (captionHolds_++ > 0 || !window_) return;
+    const LONG_PTR style = GetWindowLongPtrW(window_, GWL_STYLE);
+    if (!FrameSkinning || EngineState != esSkinned || !(style & WS_VISIBLE) || (style & WS_CAPTION) != WS_CAPTION) return;
+    heldTitle_ = ReadWindowText(window_);
+    captionHeld_ = true;
+    SetWindowLongPtrW(window_, GWL_STYLE, style & ~static_cast<LONG_PTR>(WS_CAPTION));
+}
+
+void TWinSkinForm::ReleaseCaption()
+{
+    if (captionHolds_ <= 0 || --captionHolds_ > 0) return;
+    if (!captionHeld_) return;
+    captionHeld_ = false;
+    if (!window_ || !IsWindow(window_)) return;
+    SetWindowLongPtrW(window_, GWL_STYLE, GetWindowLongPtrW(window_, GWL_STYLE) | WS_CAPTION);
+    if (ReadWindowText(window_) != heldTitle_) PaintFrame(nullptr);
+}
+
+TWinSkinForm* TWinSkinForm::MdiFrameEngine() const
+{
+    TSkinManage* manager = TSkinManage::Instance();
+    HWND client = window_ ? GetParent(window_) : nullptr;
+    HWND frame = client ? GetParent(client) : nullptr;
+    return manager && frame ? manager->FindEngine(frame) : nullptr;
+}
+
 LRESULT TWinSkinForm::FormWndProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (MdiKind == mkChild && MayRetitleMdiFrame(msg, false)) {
+        const CaptionHold hold(MdiFrameEngine());
+        return Stage1(msg, wParam, lParam);
+    }
+    return Stage1(msg, wParam, lParam);
+}
+
+LRESULT TWinSkinForm::Stage1(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
     case WM_MOUSEMOVE:
@@ -903,6 +990,12 @@ LRESULT TWinSkinForm::HandleMenuChanged(const std::function<LRESULT()>& callDefa
         return result;
     }
     if (HMENU menu = GetMenu(window_)) {
+        if (!menuBar_ && FrameSkinning && MdiKind != mkChild) {
+            // A menu given to a window that had none when it was skinned:
+            // the skin's bar takes the system's place, as it does at attach.
+            AddMenuBar(menu);
+            return result;
+        }
         if (menuBar_ && skinData_ && skinData_->MenuUpdate()) {
             menuBar_->MenuHandle = menu;
             menuBar_->BuildButtons();
@@ -911,6 +1004,24 @@ LRESULT TWinSkinForm::HandleMenuChanged(const std::function<LRESULT()>& callDefa
         PaintFrame(nullptr);
     }
     return result;
+}
+
+void TWinSkinForm::AddMenuBar(HMENU menu)
+{
+    menuBar_ = new TWinSkinMenu(this, skinData_);
+    menuBar_->MenuHandle = menu;
+    WindowMenu = menu;
+    // Its drop-downs are measured and drawn as the skin's, as for a menu
+    // the window had when it was taken over.
+    hadMenuAtAttach_ = true;
+    if (auto* form = As<TForm>(form_)) menuBar_->SetMenuComponent(form->Menu());
+    // Takes the system's bar away: the window keeps its size while the
+    // system's band goes, and the skin's band comes out of the client.
+    menuBar_->BuildButtons();
+    MenuBarHeight = GetSystemMetrics(SM_CYMENU);
+    SetWindowPos(window_, nullptr, 0, 0, 0, 0, kFrameChangedFlags);
+    if (EngineState == esSkinned) UpdateRegion();
+    PaintFrame(nullptr);
 }
 
 void TWinSkinForm::DropMenuBar()

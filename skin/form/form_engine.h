@@ -189,6 +189,15 @@ public:
     // The form object's message handler while frame skinning.
     void FormMessageHook(TMessage& message);
     void HoverTimer();
+    // MDI frames: while the platform's MDI code may set the frame's title
+    // (it calls the default window procedure of the frame directly, past
+    // every subclass, and that paints the system's caption), the frame has
+    // no caption style. Counted; the last release puts the style back and
+    // paints the skinned title if the text changed.
+    void HoldCaption();
+    void ReleaseCaption();
+    // False once the engine has been freed.
+    std::shared_ptr<bool> Liveness() const { return alive_; }
     // The caption button or menu entry held down by the mouse, or null.
     TNCObject* PressedObject() const { return pressedObject_; }
     // Forgets the press (the object is going away, or the press ended).
@@ -219,6 +228,9 @@ private:
     };
 
     LRESULT Default(UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT Stage1(UINT msg, WPARAM wParam, LPARAM lParam);
+    // An MDI child's frame engine, or null.
+    TWinSkinForm* MdiFrameEngine() const;
     LRESULT Stage2(UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT Stage3(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled);
     LRESULT OnSize(UINT msg, WPARAM wParam, LPARAM lParam);
@@ -234,6 +246,8 @@ private:
     bool OnCapturedMouse(UINT msg, LPARAM lParam);
     void EndPress();
     void ApplyPendingMenuChange();
+    // A menu bar for a menu the window was given after it was skinned.
+    void AddMenuBar(HMENU menu);
     // A menu change that arrived while a drop-down was open, and the open
     // drop-down's owner-drawn marks given again.
     void ReMarkOpenDropDown();
@@ -311,6 +325,9 @@ private:
     std::vector<TSkinControl*> skinners_;
     TSkinControl* hoveredSkinner_ = nullptr;
     bool procedureExchanged_ = false;
+    int captionHolds_ = 0;
+    bool captionHeld_ = false;
+    std::u16string heldTitle_;
 };
 
 }  // namespace quorvane

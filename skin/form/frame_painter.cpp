@@ -109,7 +109,9 @@ void TWinSkinForm::PaintFrame(HDC dc)
             // A frame that cannot be painted stays as it was.
         }
     }
-    HotObject = nullptr;
+    // Caption buttons were painted in their normal frames; the menu entry
+    // whose drop-down is open stays the held one.
+    if (!(MenuLoopActive() && HotObject && HotObject->IsMenuButton())) HotObject = nullptr;
 }
 
 void TWinSkinForm::PaintTitle(HDC dc)

@@ -293,6 +293,16 @@ void TWinSkinMenu::PaintBar(HDC dc, const RECT& band)
         PlaceButtons(workDc, RECT{band.left, band.top, band.right, band.bottom}, x0);
         Painting = false;
     }
+    // The entry whose drop-down is open keeps its frame through a repaint
+    // of the whole bar (a menu change while the drop-down opens repaints
+    // the frame).
+    if (TNCObject* hot = Form->HotObject;
+        Form->MenuLoopActive() && hot && hot->IsMenuButton() && (hot->State == nsPressed || hot->State == nsHot)) {
+        RECT r = hot->BoundsRect;
+        OffsetRect(&r, -band.left, -band.top);
+        UniqueBrush frame(CreateSolidBrush(ResolveColour(SkinData->Colours.ButtonHilight)));
+        FrameRect(workDc, &r, frame.get());
+    }
 
     // The maximised MDI child's buttons sit in the menu bar.
     if (Form->MdiKind == mkParent && Form->IsChildMaximised()) {

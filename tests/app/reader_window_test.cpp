@@ -18,6 +18,9 @@
 #include "app/reader_texts.h"
 #include "app/repeat_marker.h"
 #include "skin/data/skin_data.h"
+#include "skin/form/skin_messages.h"
+#include "skin/data/skin_elements.h"
+#include "skin/data/bitmap_utils.h"
 #include "skin/form/form_engine.h"
 #include "skin/form/skin_manager.h"
 #include "tests/app/reader_test_support.h"
@@ -765,6 +768,7 @@ TEST_F(ReaderWindow, HelpAndAboutShowTheirTextsToTheCharacter)
 struct EscapeProbe {
     std::u16string text;
     bool found = false;
+    bool skinned = false;
     int ticks = 0;
 };
 EscapeProbe* gProbe = nullptr;
@@ -790,6 +794,10 @@ void CALLBACK PressEscape(HWND, UINT, UINT_PTR, DWORD)
         WCHAR text[1024] = {};
         GetDlgItemTextW(box, 0xFFFF, text, 1024);
         gProbe->text = reinterpret_cast<const char16_t*>(text);
+        TSkinManage* manager = TSkinManage::Instance();
+        TWinSkinForm* engine = manager ? manager->FindEngine(box) : nullptr;
+        gProbe->skinned = engine && engine->EngineState == esSkinned && engine->FrameSkinning &&
+                          SendMessageW(box, WM_SKINQUERY, 0, 0) == 1;
         HWND focus = GetDlgItem(box, IDOK);
         PostMessageW(focus ? focus : box, WM_KEYDOWN, VK_ESCAPE, 1);
         PostMessageW(focus ? focus : box, WM_KEYUP, VK_ESCAPE, 0xC0000001);
@@ -809,6 +817,7 @@ TEST_F(ReaderWindow, EscClosesTheRealHelpAndAboutBoxes)
         (form_->*click)(nullptr);
         KillTimer(nullptr, timer);
         EXPECT_TRUE(probe.found);
+        EXPECT_TRUE(probe.skinned) << "the box wears the reader's skin";
         EXPECT_LE(probe.ticks, 40) << "Esc closed the box";
         const std::string expected = click == &TfrmTextToSpeech::BHelpClick ? reader::HelpText() : reader::AboutText();
         // The box shows what it was given (its lines start with the same text).
@@ -1125,6 +1134,115 @@ TEST_F(ReaderWindow, ThousandCopiesLeaveGdiAndUserObjectCountsWhereTheyWere)
                 after.user, after.probed ? "counted by probing the handle tables" : "GetGuiResources");
     EXPECT_EQ(after.gdi, before.gdi);
     EXPECT_EQ(after.user, before.user);
+}
+
+// ----- skinned from the first paint ---------------------------------------------
+
+// The colours of one row of a border picture's first (active) and second
+// frame, stacked one under the other.
+std::vector<COLORREF> RowColours(const TDataSkinBorder& border, int row)
+{
+    std::vector<COLORREF> colours;
+    const PixelBuffer picture = ReadPixels(border.Bitmap.get());
+    const int frames = std::max(border.Frame, 1);
+    const int frameHeight = picture.height / frames;
+    for (int frame = 0; frame < std::min(frames, 2); ++frame)
+        for (int x = 0; x < picture.width; ++x) {
+            const uint32_t p = picture.At(x, frame * frameHeight + row);
+            colours.push_back(RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF));
+        }
+    return colours;
+}
+
+struct FirstPaint {
+    HWND window = nullptr;
+    bool seen = false, skinned = false;
+    COLORREF title = CLR_INVALID;
+    int width = 0;
+};
+FirstPaint* gFirstPaint = nullptr;
+
+// Once the reader's window has painted its frame for the first time: was it
+// skinned already, and what does its title band show?
+LRESULT CALLBACK AfterFirstFramePaint(int code, WPARAM wParam, LPARAM lParam)
+{
+    const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+    if (code == HC_ACTION && gFirstPaint && !gFirstPaint->seen && call->message == WM_NCPAINT &&
+        IsWindowVisible(call->hwnd) &&
+        !(GetWindowLongPtrW(call->hwnd, GWL_STYLE) & WS_CHILD)) {
+        WCHAR className[32] = {};
+        GetClassNameW(call->hwnd, className, 32);
+        if (lstrcmpW(className, L"#32770") != 0) {
+            gFirstPaint->seen = true;
+            gFirstPaint->window = call->hwnd;
+            TSkinManage* manager = TSkinManage::Instance();
+            TWinSkinForm* engine = manager ? manager->FindEngine(call->hwnd) : nullptr;
+            gFirstPaint->skinned = engine && engine->EngineState == esSkinned && engine->FrameSkinning;
+            RECT r{};
+            GetWindowRect(call->hwnd, &r);
+            gFirstPaint->width = r.right - r.left;
+            HDC dc = GetWindowDC(call->hwnd);
+            gFirstPaint->title = GetPixel(dc, gFirstPaint->width / 2, 1);
+            ReleaseDC(call->hwnd, dc);
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// The system menu's drop-down, looked at while it waits, then closed.
+struct SystemMenuProbe {
+    HWND owner = nullptr;
+    bool opened = false, skinned = false;
+};
+SystemMenuProbe* gMenuProbe = nullptr;
+
+LRESULT CALLBACK WatchSystemMenu(int code, WPARAM wParam, LPARAM lParam)
+{
+    const auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && gMenuProbe && call->hwnd == gMenuProbe->owner && call->message == WM_ENTERIDLE &&
+        call->wParam == MSGF_MENU && !gMenuProbe->opened) {
+        gMenuProbe->opened = true;
+        if (HWND popup = FindWindowW(L"#32768", nullptr))
+            gMenuProbe->skinned = SendMessageW(popup, WM_SKINQUERY, 0, 0) == 1 && TSkinManage::Instance() &&
+                                  TSkinManage::Instance()->IsPopupWindow(popup);
+        PostMessageW(gMenuProbe->owner, WM_KEYDOWN, VK_ESCAPE, 0);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+TEST_F(ReaderWindow, TheWindowIsSkinnedFromItsFirstFramePaintAndSoIsItsSystemMenu)
+{
+    FirstPaint first;
+    gFirstPaint = &first;
+    HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROCRET, AfterFirstFramePaint, nullptr, GetCurrentThreadId());
+    StartReader();
+    PumpUntil([&] { return first.seen; });
+    UnhookWindowsHookEx(hook);
+    gFirstPaint = nullptr;
+    const HWND window = form_->Handle();
+    ASSERT_TRUE(first.seen) << "the reader's window never painted its frame";
+    EXPECT_EQ(first.window, window);
+    EXPECT_TRUE(first.skinned) << "the first frame paint came before the skin";
+    // The title band's top row is one of the colours of the skin's own top
+    // picture (active or inactive frame), not the system's caption.
+    TSkinData* skin = form_->SkinData1;
+    ASSERT_NE(skin, nullptr);
+    ASSERT_TRUE(skin->BorderTop && skin->BorderTop->Bitmap);
+    const std::vector<COLORREF> topRow = RowColours(*skin->BorderTop, 1);
+    EXPECT_NE(std::find(topRow.begin(), topRow.end(), first.title), topRow.end())
+        << "title band at the first paint: " << GetRValue(first.title) << "," << GetGValue(first.title) << ","
+        << GetBValue(first.title);
+
+    SystemMenuProbe menu;
+    menu.owner = window;
+    gMenuProbe = &menu;
+    hook = SetWindowsHookExW(WH_CALLWNDPROC, WatchSystemMenu, nullptr, GetCurrentThreadId());
+    SendMessageW(window, WM_SYSCOMMAND, SC_KEYMENU, ' ');
+    PumpPending();
+    UnhookWindowsHookEx(hook);
+    gMenuProbe = nullptr;
+    EXPECT_TRUE(menu.opened) << "Alt+Space opened no system menu";
+    EXPECT_TRUE(menu.skinned) << "the system menu is drawn by the skin";
 }
 
 // ----- readability in every skin --------------------------------------------

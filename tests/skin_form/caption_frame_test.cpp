@@ -114,6 +114,7 @@ TEST(CaptionButtons, VisibilityFollowsTheThreeRules)
 
 TEST(CaptionButtons, ClicksActOnlyWhenPressedAndReleasedOnTheSameButton)
 {
+    ModalWatchdog watchdog;
     HWND window = MakeWindow(WS_OVERLAPPEDWINDOW);
     TWinSkinForm* engine = Skin(window);
     ASSERT_NE(engine, nullptr);

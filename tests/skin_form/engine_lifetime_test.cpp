@@ -164,6 +164,7 @@ void UnskinAll()
 
 TEST(EngineLifetime, AMenuChangeWhileADropDownOpensKeepsTheEntriesAlive)
 {
+    ModalWatchdog watchdog;
     // Each row: what happens while File's drop-down is open (the hidden
     // Print item alone makes opening it change the menu: its separators
     // are tidied).
@@ -202,8 +203,63 @@ TEST(EngineLifetime, AMenuChangeWhileADropDownOpensKeepsTheEntriesAlive)
     }
 }
 
+TEST(MenuBarMouse, MovingToAnotherEntryWhileADropDownIsOpenSwitchesToItsDropDown)
+{
+    ModalWatchdog watchdog;
+    MenuForm f;
+    f.form->SetBounds(200, 160, 360, 240);
+    TWinSkinForm* engine = f.Skin();
+    ASSERT_NE(engine, nullptr);
+    ShowWindow(f.window, SW_SHOW);
+    SetForegroundWindow(f.window);
+    ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(f.window) && engine->Active; }));
+    RedrawWindow(f.window, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+    Pump();
+    ASSERT_NE(engine->MenuBar(), nullptr);
+    ASSERT_GE(engine->MenuBar()->Buttons.size(), 2u);
+    auto entry = [&](size_t index) { return engine->MenuBar()->Buttons[index]->BoundsRect; };
+    auto screenPoint = [&](size_t index) {
+        const LPARAM at = MenuForm::EntryPoint(engine, index);
+        return POINT{GET_X_LPARAM(at), GET_Y_LPARAM(at)};
+    };
+    // An entry whose drop-down is open is framed: its corner is not the
+    // band's picture any more.
+    auto framed = [&](size_t index) {
+        const RECT r = entry(index);
+        return WindowPixel(f.window, r.left, r.top + 1) != kMenuBarActive;
+    };
+    EXPECT_FALSE(framed(0));
+    EXPECT_FALSE(framed(1));
+
+    // Each time the loop waits: what is framed, then the next move.
+    std::vector<std::pair<bool, bool>> framing;
+    f.driver.steps.push_back([&](HWND) {
+        framing.emplace_back(framed(0), framed(1));
+        MouseAt(screenPoint(1));
+    });
+    f.driver.steps.push_back([&](HWND) { framing.emplace_back(framed(0), framed(1)); });
+    f.driver.steps.push_back([&](HWND) { framing.emplace_back(framed(0), framed(1)); });
+    MouseAt(screenPoint(0));
+    ASSERT_TRUE(WaitFor([&] { POINT c{}; GetCursorPos(&c); return c.x == screenPoint(0).x && c.y == screenPoint(0).y; }));
+    LeftButton(true);
+    LeftButton(false);
+    ASSERT_TRUE(WaitFor([&] { return f.driver.steps.empty() && !engine->MenuLoopActive(); }, 10000));
+    Pump();
+    // File opened, then Edit's drop-down in its place (never one inside the other).
+    EXPECT_EQ(f.driver.opened, (Names{"File", "Edit"}));
+    EXPECT_EQ(f.driver.deepest, 1);
+    ASSERT_GE(framing.size(), 2u);
+    EXPECT_EQ(framing.front(), std::make_pair(true, false)) << "File framed while its drop-down is open";
+    EXPECT_EQ(framing.back(), std::make_pair(false, true)) << "Edit framed, File's frame gone, after the switch";
+    // All closed and the mouse gone: neither entry framed, no menu state left.
+    EXPECT_FALSE(engine->MenuTracking);
+    MouseAt(POINT{1200, 900});
+    EXPECT_TRUE(WaitFor([&] { return !framed(0) && !framed(1) && engine->HotObject == nullptr; }));
+}
+
 TEST(EngineLifetime, AnOpenDropDownKeepsItsOwnerDrawnMarksThroughAChange)
 {
+    ModalWatchdog watchdog;
     MenuForm f;
     TWinSkinForm* engine = f.Skin();
     ASSERT_NE(engine, nullptr);
@@ -229,6 +285,7 @@ TEST(EngineLifetime, AnOpenDropDownKeepsItsOwnerDrawnMarksThroughAChange)
 
 TEST(EngineLifetime, AProgramsMenuClickWhileADropDownIsOpenSwitchesWithoutNesting)
 {
+    ModalWatchdog watchdog;
     MenuForm f;
     TWinSkinForm* engine = f.Skin();
     ASSERT_NE(engine, nullptr);
@@ -285,6 +342,7 @@ TEST(EngineLifetime, TheMainMenuFreedUnderASkinnedFormTakesTheBarWithIt)
 
 TEST(EngineLifetime, TheEngineFreedInsideItsDropDownIsNotTouchedAgain)
 {
+    ModalWatchdog watchdog;
     MenuForm f;
     TWinSkinForm* engine = f.Skin();
     ASSERT_NE(engine, nullptr);
@@ -299,6 +357,7 @@ TEST(EngineLifetime, TheEngineFreedInsideItsDropDownIsNotTouchedAgain)
 
 TEST(EngineLifetime, TheEngineFreedInsideItsSystemMenuIsNotTouchedAgain)
 {
+    ModalWatchdog watchdog;
     MenuForm f;
     TWinSkinForm* engine = f.Skin();
     ASSERT_NE(engine, nullptr);
@@ -314,6 +373,7 @@ TEST(EngineLifetime, TheEngineFreedInsideItsSystemMenuIsNotTouchedAgain)
 
 TEST(EngineLifetime, ACaptionButtonActsOnlyForAPressThatEndsOnIt)
 {
+    ModalWatchdog watchdog;
     HWND window = MakeWindow(WS_OVERLAPPEDWINDOW);
     TWinSkinForm* engine = ::quorvane::enginetest::Skin(window);
     ASSERT_NE(engine, nullptr);

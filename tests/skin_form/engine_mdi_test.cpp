@@ -1,5 +1,8 @@
 // The engine with an MDI frame and its children, the hover timer, the
 // skin-changed notice and the application icon.
+#include <functional>
+#include <sstream>
+
 #include "framework/forms.h"
 #include "framework/menus.h"
 #include "framework/std_controls.h"
@@ -74,17 +77,49 @@ TEST(MdiEngine, TheMaximisedChildsButtonsShowInTheFramesBarAndActOnTheChild)
     ASSERT_TRUE(engine->IsChildMaximised());
     for (size_t index : mdiButtons) EXPECT_TRUE(engine->IsButtonVisible(index));
 
-    // Their actions go to the active child.
+    // Drawn in the frame's menu bar, and acted on with the real mouse: the
+    // system hit-tests the frame and sends its mouse messages. Each state
+    // shows the frame of the skin's picture it belongs to.
+    ShowWindow(frame->Handle(), SW_SHOW);
+    SetForegroundWindow(frame->Handle());
+    ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(frame->Handle()) && engine->Active; }));
+    RedrawWindow(frame->Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+    Pump();
+    ModalWatchdog watchdog;
     const WPARAM expected[3] = {SC_MINIMIZE, SC_RESTORE, SC_CLOSE};
     for (size_t k = 0; k < 3; ++k) {
+        SCOPED_TRACE("MDI button " + std::to_string(k));
         TWinSysButton* button = engine->CaptionButtons()[mdiButtons[k]].get();
         EXPECT_EQ(button->Description->Action, static_cast<int>(7 + k));
+        const RECT b = button->BoundsRect;
+        ASSERT_EQ(b.right - b.left, kMdiButtonSize);
+        // Inside the menu bar band, right-aligned, close rightmost.
+        EXPECT_GE(b.top, engine->FrameTop);
+        EXPECT_LE(b.bottom, engine->FrameTop + engine->MenuBarHeight);
+        const POINT centre{(b.left + b.right) / 2, (b.top + b.bottom) / 2};
+        EXPECT_TRUE(WaitFor([&] { return WindowPixel(frame->Handle(), centre.x, centre.y) == kMdiFrames[k][0]; }))
+            << "normal";
         log.commands.clear();
-        engine->HotObject = button;
-        engine->DoButtonAction(POINT{0, 0});
-        EXPECT_EQ(log.commands, std::vector<WPARAM>{expected[k]}) << "MDI button " << k;
+        RECT window{};
+        GetWindowRect(frame->Handle(), &window);
+        const POINT at{window.left + centre.x, window.top + centre.y};
+        ASSERT_EQ(WindowFromPoint(at), frame->Handle());
+        MouseAt(at);
+        EXPECT_TRUE(WaitFor([&] { return WindowPixel(frame->Handle(), centre.x, centre.y) == kMdiFrames[k][3]; }))
+            << "hot under the mouse";
+        LeftButton(true);
+        EXPECT_TRUE(WaitFor([&] { return WindowPixel(frame->Handle(), centre.x, centre.y) == kMdiFrames[k][1]; }))
+            << "pressed";
+        ASSERT_FALSE(watchdog.Fired()) << watchdog.What();
+        EXPECT_TRUE(log.commands.empty()) << "acted on the press";
+        LeftButton(false);
+        EXPECT_TRUE(WaitFor([&] { return !log.commands.empty(); }));
+        EXPECT_EQ(log.commands, std::vector<WPARAM>{expected[k]});
+        EXPECT_NE(GetCapture(), frame->Handle());
+        ASSERT_FALSE(watchdog.Fired()) << watchdog.What();
     }
-    engine->HotObject = nullptr;
+    MouseAt(POINT{1000, 900});
+    Pump();
 
     SendMessageW(frame->ClientHandle(), WM_MDIRESTORE, reinterpret_cast<WPARAM>(child->Handle()), 0);
     Pump();
@@ -95,8 +130,128 @@ TEST(MdiEngine, TheMaximisedChildsButtonsShowInTheFramesBarAndActOnTheChild)
     Manager().Tidy();
 }
 
+// Over the skin's title band: samples a point of the band at every message
+// the frame gets, and keeps each colour seen that is not the skin's. The
+// platform's MDI code repaints the frame's title itself when a child is
+// activated or its text changes; whatever it drew is on the screen until
+// the next message, so a caption of the system's would be sampled here.
+class TitleBandWatch : public WindowSubclass<TitleBandWatch> {
+public:
+    POINT at{0, 0};
+    bool on = false;
+    std::vector<std::string> foreign;
+
+    void Sample(const char* when)
+    {
+        const COLORREF c = WindowPixel(Window(), at.x, at.y);
+        if (c != kTopActive && c != kTopInactive && foreign.size() < 20) {
+            std::ostringstream text;
+            text << when << ": " << int(GetRValue(c)) << "," << int(GetGValue(c)) << "," << int(GetBValue(c));
+            foreign.push_back(text.str());
+        }
+    }
+
+protected:
+    LRESULT SubclassProc(UINT msg, WPARAM wParam, LPARAM lParam) override
+    {
+        if (on && msg != WM_NCDESTROY) Sample(("message 0x" + ToHex(msg)).c_str());
+        return CallPrevious(msg, wParam, lParam);
+    }
+
+private:
+    static std::string ToHex(UINT value)
+    {
+        std::ostringstream text;
+        text << std::hex << value;
+        return text.str();
+    }
+};
+
+std::u16string TextOf(HWND window)
+{
+    WCHAR text[128] = {};
+    GetWindowTextW(window, text, 128);
+    return std::u16string(reinterpret_cast<const char16_t*>(text));
+}
+
+TEST(MdiEngine, ChildActivationAndTitleChangesNeverShowTheSystemCaptionOnTheFrame)
+{
+    ModalWatchdog watchdog;
+    Manager();
+    auto* frame = new TForm(nullptr);
+    frame->SetFormStyle(fsMDIForm);
+    frame->SetCaption("Frame");
+    frame->SetBounds(60, 60, 520, 380);
+    frame->AfterConstruction();
+    ASSERT_TRUE(Manager().SkinWindow(frame->Handle()));
+    Pump();
+    TWinSkinForm* engine = Manager().FindEngine(frame->Handle());
+    ASSERT_NE(engine, nullptr);
+    TForm* children[2] = {};
+    const char* names[2] = {"Alpha", "Beta"};
+    for (int i = 0; i < 2; ++i) {
+        children[i] = new TForm(frame);
+        children[i]->SetFormStyle(fsMDIChild);
+        children[i]->SetCaption(names[i]);
+        children[i]->SetBounds(10 + 30 * i, 10 + 30 * i, 200, 150);
+        children[i]->AfterConstruction();
+        children[i]->HandleNeeded();
+    }
+    ShowWindow(frame->Handle(), SW_SHOW);
+    SetForegroundWindow(frame->Handle());
+    ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(frame->Handle()) && engine->Active; }));
+    RedrawWindow(frame->Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+    Pump();
+
+    // A point of the title band right of the caption text and left of the
+    // caption buttons, where the skin shows only its top picture.
+    RECT outer{};
+    GetWindowRect(frame->Handle(), &outer);
+    TitleBandWatch watch;
+    watch.at = POINT{(outer.right - outer.left) / 2 + 60, 12};
+    ASSERT_TRUE(watch.Attach(frame->Handle()));
+    watch.Sample("before");
+    ASSERT_TRUE(watch.foreign.empty()) << watch.foreign.front();
+    watch.on = true;
+
+    HWND client = frame->ClientHandle();
+    const std::u16string plainTitle = TextOf(frame->Handle());
+    const struct Step {
+        const char* what;
+        std::function<void()> act;
+        bool titleChanges;
+    } steps[] = {
+        {"maximise Alpha", [&] { SendMessageW(client, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(children[0]->Handle()), 0); }, true},
+        {"activate Beta", [&] { SendMessageW(client, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(children[1]->Handle()), 0); }, true},
+        {"rename the active child", [&] { SetWindowTextW(children[1]->Handle(), L"Gamma"); }, true},
+        {"next child", [&] { SendMessageW(client, WM_MDINEXT, 0, 0); }, true},
+        {"restore", [&] { SendMessageW(client, WM_MDIRESTORE, SendMessageW(client, WM_MDIGETACTIVE, 0, 0), 0); }, true},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        const std::u16string before = TextOf(frame->Handle());
+        step.act();
+        Pump();
+        watch.Sample("after");
+        // The platform did update the frame's title (so the check saw it happen).
+        if (step.titleChanges) {
+            EXPECT_NE(TextOf(frame->Handle()), before);
+        }
+        EXPECT_TRUE(watch.foreign.empty()) << "the system's caption showed: " << watch.foreign.front();
+        watch.foreign.clear();
+    }
+    EXPECT_EQ(TextOf(frame->Handle()), plainTitle);
+    EXPECT_EQ(GetWindowLongPtrW(frame->Handle(), GWL_STYLE) & WS_CAPTION, WS_CAPTION);
+    watch.on = false;
+    watch.Detach();
+    Free(frame);
+    Pump();
+    Manager().Tidy();
+}
+
 TEST(HoverTimer, TheHotButtonLetsGoWhenTheCursorHasLeftIt)
 {
+    ModalWatchdog watchdog;
     Manager();
     HWND window = MakeWindow(WS_OVERLAPPEDWINDOW);
     ShowWindow(window, SW_SHOWNOACTIVATE);  // skinned as it is shown

@@ -8,6 +8,7 @@
 #include "skin/form/skin_manager.h"
 #include "skin/form/skin_messages.h"
 #include "tests/skin_data/skin_test_package.h"
+#include "tests/support/gtest.h"
 
 namespace quorvane::enginetest {
 
@@ -93,6 +94,11 @@ std::vector<uint8_t> TestSkinPackage(const SkinOptions& options)
     members.push_back({"restore.bmp", Strip(4, 16, 16, {RGB(2, 250, 2), RGB(2, 251, 2), RGB(2, 252, 2), RGB(2, 253, 2)}, none)});
     members.push_back({"min.bmp", Strip(4, 16, 16, {RGB(3, 3, 250), RGB(3, 3, 251), RGB(3, 3, 252), RGB(3, 3, 253)}, none)});
     members.push_back({"help.bmp", Strip(4, 16, 16, {RGB(4, 250, 250), RGB(4, 251, 251), RGB(4, 252, 252), RGB(4, 253, 253)}, none)});
+    {
+        std::vector<COLORREF> mdi;
+        for (const auto& button : kMdiFrames) mdi.insert(mdi.end(), std::begin(button), std::end(button));
+        members.push_back({"mdi.bmp", Strip(12, kMdiButtonSize, kMdiButtonSize, mdi, none)});
+    }
     members.push_back({"icon.bmp", Strip(1, 16, 16, {RGB(9, 9, 9)}, none)});
     members.push_back({"menubar.bmp", Strip(2, 20, 19, {kMenuBarActive, kMenuBarInactive}, none, true)});
     members.push_back({"menuitem.bmp", Strip(5, 20, 18, {RGB(250, 250, 250), RGB(245, 245, 245), RGB(240, 240, 240),
@@ -144,6 +150,7 @@ std::vector<uint8_t> TestSkinPackage(const SkinOptions& options)
     ini << "[Buttons]\nBitmap=buttons.bmp\nLeftWidth=3\nRightWidth=3\nTopHeight=3\nBottomHeight=3\nTrans=1\n"
            "CheckButton=check.bmp\nRadioButton=radio.bmp\nCheckButtonFrame="
         << options.checkFrames << "\nRadioButtonFrame=4\nNormalColour2=1,2,3\n\n";
+    ini << "[MDICONTROLS]\nImage=mdi.bmp\n\n";
     ini << "[MenuItem]\nImage=menuitem.bmp\nLeftWidth=4\nRightWidth=4\nTopHeight=2\nBottomHeight=2\n\n";
     ini << "[MenuBackground]\nImage=menubg.bmp\nLeftWidth=3\nRightWidth=3\nTopHeight=3\nBottomHeight=3\n\n";
     return test::MakePackage(ini.str(), members);
@@ -240,6 +247,93 @@ void Pump(int milliseconds)
         }
         if (milliseconds > 0) Sleep(5);
     } while (milliseconds > 0 && static_cast<int>(end - GetTickCount()) > 0);
+}
+
+bool WaitFor(const std::function<bool()>& condition, int milliseconds)
+{
+    const DWORD end = GetTickCount() + static_cast<DWORD>(milliseconds);
+    for (;;) {
+        Pump();
+        if (condition()) return true;
+        if (static_cast<int>(end - GetTickCount()) <= 0) return false;
+        Sleep(5);
+    }
+}
+
+COLORREF WindowPixel(HWND window, int x, int y)
+{
+    HDC dc = GetWindowDC(window);
+    const COLORREF colour = GetPixel(dc, x, y);
+    ReleaseDC(window, dc);
+    return colour;
+}
+
+void MouseAt(POINT screen)
+{
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    input.mi.dx = MulDiv(screen.x, 65536, GetSystemMetrics(SM_CXSCREEN)) + 1;
+    input.mi.dy = MulDiv(screen.y, 65536, GetSystemMetrics(SM_CYSCREEN)) + 1;
+    SendInput(1, &input, sizeof input);
+}
+
+void LeftButton(bool down)
+{
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+    SendInput(1, &input, sizeof input);
+}
+
+namespace {
+ModalWatchdog* g_watchdog = nullptr;
+}
+
+ModalWatchdog::ModalWatchdog(DWORD limitMs)
+{
+    g_watchdog = this;
+    timer_ = SetTimer(nullptr, 0, limitMs, &ModalWatchdog::Deadline);
+}
+
+ModalWatchdog::~ModalWatchdog()
+{
+    if (timer_) KillTimer(nullptr, timer_);
+    if (g_watchdog == this) g_watchdog = nullptr;
+    if (fired_) ADD_FAILURE() << what_;
+}
+
+void CALLBACK ModalWatchdog::Deadline(HWND, UINT, UINT_PTR, DWORD)
+{
+    ModalWatchdog* dog = g_watchdog;
+    if (!dog || dog->fired_) return;
+    // From the limit on, the state is looked at every second; a loop seen
+    // on two looks running is stuck (the tests' own loops last far less).
+    if (!dog->pastLimit_) {
+        dog->pastLimit_ = true;
+        dog->timer_ = SetTimer(nullptr, dog->timer_, 1000, &ModalWatchdog::Deadline);
+    }
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetCurrentThreadId(), &info);
+    const bool modal = (info.flags & (GUI_INMOVESIZE | GUI_INMENUMODE)) || GetCapture();
+    const bool seenBefore = dog->modalSeen_;
+    dog->modalSeen_ = modal;
+    if (!modal || !seenBefore) return;
+    dog->fired_ = true;
+    std::ostringstream what;
+    what << "a modal loop was still running after the time limit";
+    if (info.flags & GUI_INMOVESIZE) what << ": the platform's move/size loop";
+    if (info.flags & GUI_INMENUMODE) what << ": a menu loop";
+    if (!(info.flags & (GUI_INMOVESIZE | GUI_INMENUMODE))) what << ": the mouse still captured";
+    dog->what_ = what.str();
+    if (HWND captured = GetCapture()) {
+        SendMessageW(captured, WM_CANCELMODE, 0, 0);
+        ReleaseCapture();
+    }
+    if (info.flags & GUI_INMENUMODE) EndMenu();
+    PostMessageW(nullptr, WM_LBUTTONUP, 0, 0);
+    PostMessageW(nullptr, WM_KEYDOWN, VK_ESCAPE, 0);
 }
 
 FramePicture::FramePicture(int width, int height) : width_(width), height_(height)

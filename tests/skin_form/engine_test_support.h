@@ -4,6 +4,7 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -30,6 +31,13 @@ inline constexpr COLORREF kFace = RGB(240, 236, 232);
 inline constexpr COLORREF kMenuBarActive = RGB(230, 231, 232), kMenuBarInactive = RGB(210, 211, 212);
 // Caption button frames: normal, pressed, hot, inactive.
 inline constexpr COLORREF kCloseFrames[4] = {RGB(250, 10, 10), RGB(251, 11, 11), RGB(252, 12, 12), RGB(253, 13, 13)};
+// The maximised MDI child's minimise, restore and close buttons (shown in
+// the frame's menu bar): four frames each (normal, pressed, -, hot).
+inline constexpr int kMdiButtonSize = 14;
+inline constexpr COLORREF kMdiFrames[3][4] = {
+    {RGB(31, 200, 100), RGB(31, 201, 100), RGB(31, 202, 100), RGB(31, 203, 100)},
+    {RGB(32, 200, 100), RGB(32, 201, 100), RGB(32, 202, 100), RGB(32, 203, 100)},
+    {RGB(33, 200, 100), RGB(33, 201, 100), RGB(33, 202, 100), RGB(33, 203, 100)}};
 
 // The Buttons element's five frames (normal, pressed, disabled, hot,
 // focused) and the check and radio strips' four frames (unchecked,
@@ -83,6 +91,47 @@ std::string Entry(UINT msg, WPARAM wParam);
 
 // Pumps messages until none are left (and a little longer for posted ones).
 void Pump(int milliseconds = 0);
+
+// Pumps until the condition holds or a generous deadline passes (the
+// machine may be busy); whether it held.
+bool WaitFor(const std::function<bool()>& condition, int milliseconds = 5000);
+
+// A pixel of a window's surface, in window coordinates.
+COLORREF WindowPixel(HWND window, int x, int y);
+
+// Real input through the input queue: the system hit-tests the window
+// under the mouse and sends the frame messages a user's mouse would.
+void MouseAt(POINT screen);
+void LeftButton(bool down);
+
+// Ends a modal loop the test did not mean to enter (the platform's move or
+// size loop, a menu loop left open) and records it: once the time limit has
+// passed and such a loop is found running a second later, the window holding the mouse gets
+// WM_CANCELMODE and loses the capture, menus are ended and a button-up and
+// an Escape are posted, so the loop returns and the test fails with a clear
+// message instead of hanging until the suite's timeout (the watchdog adds
+// the failure when it goes, if it fired). The timer only runs
+// while messages are dispatched, which is what every modal loop does.
+class ModalWatchdog {
+public:
+    explicit ModalWatchdog(DWORD limitMs = 10000);
+    ~ModalWatchdog();
+    ModalWatchdog(const ModalWatchdog&) = delete;
+    ModalWatchdog& operator=(const ModalWatchdog&) = delete;
+
+    // Whether a modal loop (or a held mouse capture) was found running at
+    // or after the limit, and ended.
+    bool Fired() const { return fired_; }
+    // What was ended, for the failure message.
+    const std::string& What() const { return what_; }
+
+private:
+    static void CALLBACK Deadline(HWND, UINT, UINT_PTR, DWORD);
+    UINT_PTR timer_ = 0;
+    bool pastLimit_ = false, modalSeen_ = false;
+    bool fired_ = false;
+    std::string what_;
+};
 
 // GDI objects, menus and windows of the process, counted.
 using testsupport::CountResources;

@@ -25,28 +25,6 @@ using namespace enginetest;
 
 constexpr COLORREF kActiveText = RGB(255, 255, 255), kInactiveText = RGB(128, 128, 128);
 
-// Pumps until the condition holds or a generous deadline passes (the
-// machine may be busy); whether it held.
-bool WaitFor(const std::function<bool()>& condition, int milliseconds = 5000)
-{
-    const DWORD end = GetTickCount() + static_cast<DWORD>(milliseconds);
-    for (;;) {
-        Pump();
-        if (condition()) return true;
-        if (static_cast<int>(end - GetTickCount()) <= 0) return false;
-        Sleep(5);
-    }
-}
-
-// A pixel of a window's surface, in window coordinates.
-COLORREF WindowPixel(HWND window, int x, int y)
-{
-    HDC dc = GetWindowDC(window);
-    const COLORREF colour = GetPixel(dc, x, y);
-    ReleaseDC(window, dc);
-    return colour;
-}
-
 std::string Hex(COLORREF c)
 {
     std::ostringstream text;
@@ -59,24 +37,6 @@ SIZE SizeOf(HWND window)
     RECT r{};
     GetWindowRect(window, &r);
     return SIZE{r.right - r.left, r.bottom - r.top};
-}
-
-void MouseAt(POINT screen)
-{
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    input.mi.dx = MulDiv(screen.x, 65536, GetSystemMetrics(SM_CXSCREEN)) + 1;
-    input.mi.dy = MulDiv(screen.y, 65536, GetSystemMetrics(SM_CYSCREEN)) + 1;
-    SendInput(1, &input, sizeof input);
-}
-
-void LeftButton(bool down)
-{
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
-    SendInput(1, &input, sizeof input);
 }
 
 // A shown, skinned test window at a place of its own.
@@ -156,6 +116,7 @@ const std::vector<COLORREF> kInactiveBorders{kLeftInactive, kRightInactive, kTop
 // window's borders and caption text must show the frame of its state.
 TEST(FormStates, FrameAndTitleColoursFollowActivation)
 {
+    ModalWatchdog watchdog;
     ShownWindow a(60, 80), b(420, 80);
     ASSERT_TRUE(a.engine && b.engine);
     struct Step {
@@ -216,6 +177,7 @@ TEST(FormStates, FrameAndTitleColoursFollowActivation)
 // window) and a press released elsewhere acts on nothing.
 TEST(FormStates, CaptionButtonsFollowTheRealMouse)
 {
+    ModalWatchdog watchdog;
     ShownWindow w(60, 340);
     ASSERT_NE(w.engine, nullptr);
     SetForegroundWindow(w.window);
@@ -318,6 +280,7 @@ TEST(FormStates, CaptionButtonsFollowTheRealMouse)
 // the window; both through the frame's own mouse messages.
 TEST(FormStates, TheIconOpensTheSystemMenuAndADoubleClickOnItCloses)
 {
+    ModalWatchdog watchdog;
     ShownWindow w(60, 600);
     ASSERT_NE(w.engine, nullptr);
     SetForegroundWindow(w.window);
@@ -625,6 +588,7 @@ HWND ShownPopupMenu()
 // (one or several drop-downs each) ran before.
 TEST(FormStates, TheMenuLoopsKeyFilterGoesWithTheLoop)
 {
+    ModalWatchdog watchdog;
     MenuBarWindow w(true);
     ASSERT_NE(w.engine, nullptr);
     for (int round = 0; round < 3; ++round) {
@@ -640,6 +604,7 @@ TEST(FormStates, TheMenuLoopsKeyFilterGoesWithTheLoop)
 // following the keyboard from item to item.
 TEST(FormStates, TheSelectedMenuItemShowsTheSelectedFrame)
 {
+    ModalWatchdog watchdog;
     MenuBarWindow w(false);
     ASSERT_NE(w.engine, nullptr);
     const COLORREF normalFrame = RGB(250, 250, 250), selectedFrame = RGB(60, 110, 220);

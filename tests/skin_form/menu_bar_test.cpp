@@ -122,6 +122,7 @@ using Names = std::vector<std::string>;
 
 TEST(MenuBar, EntriesComeFromTheWindowMenuAndAcceleratorsOpenThem)
 {
+    ModalWatchdog watchdog;
     MenuWindow w;
     ASSERT_NE(w.engine, nullptr);
     TWinSkinMenu* bar = w.engine->MenuBar();
@@ -144,6 +145,7 @@ TEST(MenuBar, EntriesComeFromTheWindowMenuAndAcceleratorsOpenThem)
 
 TEST(MenuBar, LeftAndRightWalkTheEntriesWithWrapAround)
 {
+    ModalWatchdog watchdog;
     MenuWindow w;
     ASSERT_NE(w.engine, nullptr);
     // The disabled entry between Edit and View opens nothing and is passed.
@@ -159,6 +161,7 @@ TEST(MenuBar, LeftAndRightWalkTheEntriesWithWrapAround)
 
 TEST(MenuBar, ArrowKeysAreSwappedInARightToLeftMenu)
 {
+    ModalWatchdog watchdog;
     MenuWindow w(true);
     ASSERT_NE(w.engine, nullptr);
     EXPECT_EQ(w.KeyMenu('e', {VK_DOWN, VK_RIGHT}), (Names{"Edit", "File"}));
@@ -167,6 +170,7 @@ TEST(MenuBar, ArrowKeysAreSwappedInARightToLeftMenu)
 
 TEST(MenuBar, AltLetterOnASkinnedFormOpensTheEntry)
 {
+    ModalWatchdog watchdog;
     Manager();
     auto* form = new TForm(nullptr);
     auto* menu = new TMainMenu(form);
@@ -209,8 +213,84 @@ TEST(MenuBar, AltLetterOnASkinnedFormOpensTheEntry)
     Pump();
 }
 
+TEST(MenuBar, AMenuGivenAfterSkinningGetsTheSkinsBar)
+{
+    ModalWatchdog watchdog;
+    Manager();
+    auto* form = new TForm(nullptr);
+    form->SetBounds(120, 120, 360, 240);
+    form->AfterConstruction();
+    HWND window = form->Handle();
+    ASSERT_TRUE(Manager().SkinWindow(window));
+    Pump();
+    TWinSkinForm* engine = Manager().FindEngine(window);
+    ASSERT_NE(engine, nullptr);
+    ShowWindow(window, SW_SHOW);
+    SetForegroundWindow(window);
+    ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(window) && engine->Active; }));
+    ASSERT_EQ(engine->MenuBar(), nullptr);
+    RECT outerBefore{};
+    GetWindowRect(window, &outerBefore);
+    RECT clientBefore{};
+    GetClientRect(window, &clientBefore);
+
+    auto* menu = new TMainMenu(form);
+    TMenuItem* entries[2] = {};
+    const char* captions[2] = {"&File", "&Edit"};
+    for (int i = 0; i < 2; ++i) {
+        entries[i] = new TMenuItem(menu);
+        entries[i]->SetCaption(captions[i]);
+        menu->Items()->Add(entries[i]);
+        auto* item = new TMenuItem(menu);
+        item->SetCaption("&Item");
+        entries[i]->Add(item);
+    }
+    MenuDriver driver;
+    ASSERT_TRUE(driver.Attach(window));
+    form->SetMenu(menu);
+    Pump();
+    driver.names = {{entries[0]->Handle(), "File"}, {entries[1]->Handle(), "Edit"}};
+
+    // The skin's bar, not the system's: two entries, no system menu, and
+    // the band painted in the skin's picture with the entries' captions.
+    ASSERT_NE(engine->MenuBar(), nullptr);
+    ASSERT_EQ(engine->MenuBar()->Buttons.size(), 2u);
+    EXPECT_EQ(GetMenu(window), nullptr);
+    EXPECT_GT(engine->MenuBarHeight, 0);
+    RECT outer{};
+    GetWindowRect(window, &outer);
+    EXPECT_EQ(outer.right - outer.left, outerBefore.right - outerBefore.left);
+    EXPECT_EQ(outer.bottom - outer.top, outerBefore.bottom - outerBefore.top);
+    RECT client{};
+    GetClientRect(window, &client);
+    EXPECT_EQ(client.bottom, clientBefore.bottom - engine->MenuBarHeight) << "the band comes out of the client";
+    POINT clientOrigin{0, 0};
+    ClientToScreen(window, &clientOrigin);
+    EXPECT_EQ(clientOrigin.y - outer.top, kTop + engine->MenuBarHeight);
+    const int bandMiddle = kTop + engine->MenuBarHeight / 2;
+    EXPECT_TRUE(WaitFor([&] { return WindowPixel(window, outer.right - outer.left - kRight - 8, bandMiddle) == kMenuBarActive; }))
+        << "the band is the skin's menu bar picture";
+    const RECT file = engine->MenuBar()->Buttons[0]->BoundsRect;
+    ASSERT_GT(file.right, file.left);
+    int captionPixels = 0;
+    for (int x = file.left; x < file.right; ++x)
+        for (int y = file.top; y < file.bottom; ++y)
+            if (WindowPixel(window, x, y) == RGB(0, 0, 0)) ++captionPixels;
+    EXPECT_GT(captionPixels, 5) << "the entry's caption is drawn in the menu bar text colour";
+    // And it works as a bar: Alt+E opens Edit's drop-down.
+    driver.opened.clear();
+    SendMessageW(window, WM_SYSCOMMAND, SC_KEYMENU, 'e');
+    Pump();
+    EXPECT_EQ(driver.opened, (Names{"Edit"}));
+
+    driver.Detach();
+    Free(form);
+    Pump();
+}
+
 TEST(PopupMenus, APopupMenuOfASkinnedFormIsDrawnByTheSkin)
 {
+    ModalWatchdog watchdog;
     Manager();
     auto* form = new TForm(nullptr);
     auto* popup = new TPopupMenu(form);

@@ -7,6 +7,7 @@
 #include "framework/forms.h"
 #include "framework/menus.h"
 #include "framework/std_controls.h"
+#include "framework/subclass.h"
 #include "skin/controls/skin_control.h"
 #include "skin/form/form_engine.h"
 #include "skin/form/skin_manager.h"
@@ -300,6 +301,94 @@ TEST(Lifetime, HundredSkinCyclesLeaveNoObjectsBehind)
     const ResourceCounts after = CountResources();
     EXPECT_EQ(after, before) << "before: " << Describe(before) << "; after: " << Describe(after);
     EXPECT_TRUE(Manager().Engines().empty());
+}
+
+// Ends every menu loop of its window as soon as it waits, and counts the
+// drop-downs that opened.
+class EscapeEveryMenu : public WindowSubclass<EscapeEveryMenu> {
+public:
+    int opened = 0;
+
+protected:
+    LRESULT SubclassProc(UINT msg, WPARAM wParam, LPARAM lParam) override
+    {
+        if (msg == WM_INITMENUPOPUP) ++opened;
+        if (msg == WM_ENTERIDLE && wParam == MSGF_MENU) PostMessageW(Window(), WM_KEYDOWN, VK_ESCAPE, 0);
+        return CallPrevious(msg, wParam, lParam);
+    }
+};
+
+// Closes the message box of this thread once it is up, noting whether the
+// skin had taken it over.
+struct MessageBoxCloser {
+    static inline int skinned = 0, closed = 0;
+    static BOOL CALLBACK Each(HWND window, LPARAM)
+    {
+        WCHAR name[16] = {};
+        GetClassNameW(window, name, 16);
+        if (lstrcmpW(name, L"#32770") != 0 || !IsWindowVisible(window)) return TRUE;
+        if (Manager().FindEngine(window) && SendMessageW(window, WM_SKINQUERY, 0, 0) == 1) ++skinned;
+        PostMessageW(window, WM_COMMAND, IDOK, 0);
+        ++closed;
+        return FALSE;
+    }
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) { EnumThreadWindows(GetCurrentThreadId(), &Each, 0); }
+};
+
+TEST(Lifetime, ShownPopupsTheSystemMenuAndARealMessageBoxLeaveNoObjectsBehind)
+{
+    ModalWatchdog watchdog(60000);
+    Manager();
+    auto* form = new TForm(nullptr);
+    form->SetBounds(150, 150, 320, 220);
+    auto* popup = new TPopupMenu(form);
+    for (const char* caption : {"&Refresh", "-", "&Properties"}) {
+        auto* item = new TMenuItem(popup);
+        item->SetCaption(caption);
+        popup->Items()->Add(item);
+    }
+    form->AfterConstruction();
+    HWND window = form->Handle();
+    EscapeEveryMenu escape;
+    ASSERT_TRUE(escape.Attach(window));
+    ASSERT_TRUE(Manager().SkinWindow(window));
+    Pump();
+    TWinSkinForm* engine = Manager().FindEngine(window);
+    ASSERT_NE(engine, nullptr);
+    ShowWindow(window, SW_SHOW);
+    ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(window) != FALSE; }));
+    MessageBoxCloser::skinned = MessageBoxCloser::closed = 0;
+
+    int cycles = 0;
+    auto cycle = [&] {
+        popup->Popup(220, 220, window);
+        Pump();
+        // Alt+Space; a second one within the double-click time would be
+        // taken for a double right-click on the caption.
+        Pump(static_cast<int>(GetDoubleClickTime()) + 50);
+        SendMessageW(window, WM_SYSCOMMAND, SC_KEYMENU, ' ');
+        Pump();
+        const UINT_PTR timer = SetTimer(nullptr, 0, 50, &MessageBoxCloser::Tick);
+        MessageBoxW(window, L"Cannot create file", L"Quorvane", MB_OK | MB_ICONERROR);
+        KillTimer(nullptr, timer);
+        Pump();
+        Manager().Tidy();
+        ++cycles;
+    };
+    cycle();  // caches and first-use allocations
+    const ResourceCounts before = CountResources();
+    constexpr int kCycles = 12;
+    for (int i = 0; i < kCycles; ++i) cycle();
+    const ResourceCounts after = CountResources();
+    EXPECT_EQ(after, before) << "before: " << Describe(before) << "; after: " << Describe(after);
+    // Each cycle really showed all three: two drop-downs, one skinned box.
+    EXPECT_EQ(escape.opened, 2 * cycles);
+    EXPECT_EQ(MessageBoxCloser::closed, cycles);
+    EXPECT_EQ(MessageBoxCloser::skinned, cycles);
+    escape.Detach();
+    Free(form);
+    Pump();
+    Manager().Tidy();
 }
 
 }  // namespace
