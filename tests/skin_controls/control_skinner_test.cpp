@@ -659,6 +659,12 @@ TEST(MediaSkinner, TheDrawnBarPlaysAndStopsAWaveThroughTheControlAndSharesItsWid
     EXPECT_EQ(bar->ButtonWidth(), 30);
     EXPECT_EQ(bar->ButtonAt({272, 10}), mbEject);
     EXPECT_EQ(player->ButtonAt(272), btEject);
+    // ...and is drawn out to the bar's right edge in its own frame.
+    RedrawWindow(bar->Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    const COLORREF eject = ScreenPixel(bar->Window(), 8 * 30 + 1, 1);
+    EXPECT_NE(eject, kFace);
+    for (const POINT at : {POINT{273, 1}, POINT{274, 1}, POINT{274, 28}})
+        EXPECT_EQ(ScreenPixel(bar->Window(), at.x, at.y), eject) << "at " << at.x << "," << at.y;
     // A disabled player shows every button disabled.
     player->SetEnabled(false);
     Pump(50);
