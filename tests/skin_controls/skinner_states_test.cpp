@@ -412,5 +412,53 @@ TEST(DateTimeSkinner, TheArrowIsHotOnlyUnderTheMouse)
     Pump();
 }
 
+// Windows made without the framework hear of enabling only through the
+// platform's message: each bare control shows its disabled frame when a
+// program disables it and its normal frame when it enables it again.
+TEST(BareWindows, EnablingByTheProgramRedrawsTheSkinnedLook)
+{
+    struct Row {
+        const wchar_t* className;
+        const char* name;
+        DWORD style;
+        int w, h;
+        std::function<TSkinControl*(HWND)> skin;
+        POINT probe;
+        COLORREF normal, disabled;
+    };
+    auto attach = [](TSkinControl* skinner, HWND window) {
+        skinner->AttachHandle(window, &Skin(), nullptr, nullptr);
+        return skinner;
+    };
+    const Row rows[] = {
+        {L"BUTTON", "push button", BS_PUSHBUTTON, 100, 30, [&](HWND w) { return attach(new TSkinButton(Stage()), w); }, {4, 4},
+         ButtonColour(1), ButtonColour(3)},
+        {UPDOWN_CLASSW, "up-down", 0, 20, 40, [&](HWND w) { return attach(new TSkinUpDown(Stage()), w); }, {10, 10},
+         UpDownColour(true, 1), UpDownColour(true, 3)},
+    };
+    MouseTo(ScreenOf(Stage()->Handle(), 630, 450));
+    for (const Row& row : rows) {
+        HWND window = CreateWindowExW(0, row.className, L"Bare", WS_CHILD | WS_VISIBLE | row.style, 340, 20, row.w, row.h,
+                                      Stage()->Handle(), nullptr, GetModuleHandleW(nullptr), nullptr);
+        ASSERT_NE(window, nullptr);
+        TSkinControl* skinner = row.skin(window);
+        Stage()->SetFocus();
+        RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        auto shows = [&](COLORREF colour) {
+            WaitFor([&] { return ScreenPixel(window, row.probe.x, row.probe.y) == colour; });
+            return ScreenPixel(window, row.probe.x, row.probe.y) == colour;
+        };
+        const std::string name = row.name;
+        EXPECT_TRUE(shows(row.normal)) << name << " at rest";
+        EnableWindow(window, FALSE);
+        EXPECT_TRUE(shows(row.disabled)) << name << " disabled";
+        EnableWindow(window, TRUE);
+        EXPECT_TRUE(shows(row.normal)) << name << " enabled again";
+        Free(skinner);
+        DestroyWindow(window);
+        Pump();
+    }
+}
+
 }  // namespace
 }  // namespace quorvane
