@@ -262,6 +262,66 @@ TEST(TrackBarSkinner, ChannelAndThumbComeFromTheSkinAndValuesMatchThePlatform)
     Pump();
 }
 
+// Each orientation and tick side of a track bar gets its own thumb
+// picture and channel: horizontal and vertical channels, thumbs pointing
+// at the ticks, plain thumbs with ticks on both sides.
+TEST(TrackBarSkinner, EachOrientationDrawsItsOwnChannelAndThumb)
+{
+    struct Row {
+        TTrackBarOrientation orientation;
+        TTickMark ticks;
+        int thumb;  // Horz, Vert, Left, Right, Up, Down
+        const char* what;
+    };
+    const Row rows[] = {
+        {trHorizontal, tmBottomRight, 5, "horizontal, ticks below"},
+        {trHorizontal, tmTopLeft, 4, "horizontal, ticks above"},
+        {trHorizontal, tmBoth, 0, "horizontal, ticks on both sides"},
+        {trVertical, tmBottomRight, 3, "vertical, ticks right"},
+        {trVertical, tmTopLeft, 2, "vertical, ticks left"},
+        {trVertical, tmBoth, 1, "vertical, ticks on both sides"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        const bool vertical = row.orientation == trVertical;
+        auto* control = Place<TTrackBar>(260, 200, vertical ? 40 : 200, vertical ? 200 : 40);
+        control->SetOrientation(row.orientation);
+        control->SetTickMarks(row.ticks);
+        control->SetRange(0, 10);
+        control->SetPosition(0);
+        control->HandleNeeded();
+        auto* skinner = Skinned<TSkinTrackBar>(control);
+        HWND bar = control->Handle();
+        SetFocus(Stage()->Handle());
+        MouseTo(ScreenOf(Stage()->Handle(), 630, 450));
+        RedrawWindow(bar, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        RECT thumb{}, channel{};
+        SendMessageW(bar, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
+        SendMessageW(bar, TBM_GETCHANNELRECT, 0, reinterpret_cast<LPARAM>(&channel));
+        // A vertical bar's channel comes back lying down.
+        if (vertical && channel.right - channel.left > channel.bottom - channel.top)
+            channel = RECT{channel.top, channel.left, channel.bottom, channel.right};
+        const POINT thumbAt{(thumb.left + thumb.right) / 2, (thumb.top + thumb.bottom) / 2};
+        const POINT channelAt = vertical ? POINT{(channel.left + channel.right) / 2, channel.bottom - 6}
+                                         : POINT{channel.right - 6, (channel.top + channel.bottom) / 2};
+        const COLORREF groove = vertical ? kTrackGrooveVert : kTrackGroove;
+        for (int i = 0; i < 200 && (ScreenPixel(bar, thumbAt.x, thumbAt.y) != TrackbarThumbColour(row.thumb, 2) ||
+                                    ScreenPixel(bar, channelAt.x, channelAt.y) != groove);
+             ++i)
+            Pump(10);
+        EXPECT_EQ(skinner->ThumbElement(), row.thumb == 5 ? Skin().TrackbarThumbDown.get()
+                                           : row.thumb == 4 ? Skin().TrackbarThumbUp.get()
+                                           : row.thumb == 3 ? Skin().TrackbarThumbRight.get()
+                                           : row.thumb == 2 ? Skin().TrackbarThumbLeft.get()
+                                           : row.thumb == 1 ? Skin().TrackbarThumbVert.get()
+                                                            : Skin().TrackbarThumbHorz.get());
+        EXPECT_EQ(ScreenPixel(bar, thumbAt.x, thumbAt.y), TrackbarThumbColour(row.thumb, 2)) << "thumb";
+        EXPECT_EQ(ScreenPixel(bar, channelAt.x, channelAt.y), groove) << "channel";
+        Free(control);
+        Pump();
+    }
+}
+
 TEST(ProgressSkinner, TheFilledPartFollowsThePositionWithinTheRange)
 {
     auto* bar = Place<TProgressBar>(20, 300, 200, 16);
@@ -429,6 +489,21 @@ TEST(HeaderSkinner, HotItemFollowsTheMouseAndADragResizesTheColumn)
     SendMessageW(header, WM_MOUSELEAVE, 0, 0);
     EXPECT_EQ(skinner->HotItem(), -1);
 
+    // With the real mouse: an item shows hot under it, pressed while held
+    // down on it, hot again when released, normal when the mouse goes.
+    auto shows = [&](int frame) {
+        for (int i = 0; i < 300 && ScreenPixel(header, 120, 1) != HeaderColour(frame); ++i) Pump(10);
+        return ScreenPixel(header, 120, 1) == HeaderColour(frame) && ScreenPixel(header, 40, 1) == HeaderColour(1);
+    };
+    MouseTo(ScreenOf(header, 120, 12));
+    EXPECT_TRUE(shows(2)) << "under the mouse";
+    MouseButton(true);
+    EXPECT_TRUE(shows(3)) << "pressed";
+    MouseButton(false);
+    EXPECT_TRUE(shows(2)) << "released";
+    MouseTo(ScreenOf(Stage()->Handle(), 630, 450));
+    EXPECT_TRUE(shows(1)) << "the mouse gone";
+
     // Dragging the divider after the first column widens it.
     MouseTo(ScreenOf(header, 80, 12));
     Pump(30);
@@ -455,7 +530,21 @@ TEST(EditSkinner, TheFrameAndAnEmbeddedUpDown)
     auto* skinner = Skinned<TSkinEdit>(edit);
     RedrawWindow(edit->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
     UniqueWindowDc dc = UniqueWindowDc::Whole(edit->Handle());
-    EXPECT_EQ(GetPixel(dc.get(), 0, 10), kShadow);
+    const COLORREF field = ColorToRGB(edit->Color());
+    auto framed = [&] {
+        for (int i = 0; i < 200 && (GetPixel(dc.get(), 0, 10) != kShadow || GetPixel(dc.get(), 1, 10) != field); ++i) Pump(10);
+        return GetPixel(dc.get(), 0, 10) == kShadow && GetPixel(dc.get(), 1, 10) == field &&
+               GetPixel(dc.get(), 60, 1) == field && GetPixel(dc.get(), 60, 0) == kShadow;
+    };
+    EXPECT_TRUE(framed());
+    // The platform draws its own frame again on a frame paint and when the
+    // frame is recomputed; the skin's frame follows each.
+    SendMessageW(edit->Handle(), WM_NCPAINT, 1, 0);
+    EXPECT_TRUE(framed()) << "after a frame paint";
+    SetWindowPos(edit->Handle(), nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    EXPECT_TRUE(framed()) << "after the frame changed";
+    edit->SetFocus();
+    EXPECT_TRUE(framed()) << "focused";
     // The up-down inside was found and skinned once, with the skin's arrows.
     ASSERT_NE(skinner->UpDown(), nullptr);
     EXPECT_TRUE(skinner->UpDown()->Embedded);
@@ -570,6 +659,12 @@ TEST(MediaSkinner, TheDrawnBarPlaysAndStopsAWaveThroughTheControlAndSharesItsWid
     EXPECT_EQ(bar->ButtonWidth(), 30);
     EXPECT_EQ(bar->ButtonAt({272, 10}), mbEject);
     EXPECT_EQ(player->ButtonAt(272), btEject);
+    // ...and is drawn out to the bar's right edge in its own frame.
+    RedrawWindow(bar->Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    const COLORREF eject = ScreenPixel(bar->Window(), 8 * 30 + 1, 1);
+    EXPECT_NE(eject, kFace);
+    for (const POINT at : {POINT{273, 1}, POINT{274, 1}, POINT{274, 28}})
+        EXPECT_EQ(ScreenPixel(bar->Window(), at.x, at.y), eject) << "at " << at.x << "," << at.y;
     // A disabled player shows every button disabled.
     player->SetEnabled(false);
     Pump(50);

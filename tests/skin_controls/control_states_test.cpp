@@ -16,7 +16,9 @@
 #include "framework/properties.h"
 #include "framework/std_controls.h"
 #include "framework/tab_controls.h"
+#include "framework/buttons.h"
 #include "skin/controls/button_skinners.h"
+#include "skin/controls/check_skinners.h"
 #include "skin/controls/edit_skinners.h"
 #include "skin/controls/media_skinners.h"
 #include "skin/controls/status_skinners.h"
@@ -85,10 +87,13 @@ struct Probe {
     COLORREF colour;
     const char* part;
 };
+// `also`, when given, checks more than pixels: empty when it holds, else
+// what is wrong.
 struct Step {
     const char* what;
     std::function<void()> act;
     std::vector<Probe> expect;
+    std::function<std::string()> also = nullptr;
 };
 
 void Walk(HWND window, const std::vector<Step>& steps)
@@ -98,11 +103,37 @@ void Walk(HWND window, const std::vector<Step>& steps)
         WaitUntil([&] {
             for (const Probe& p : step.expect)
                 if (ScreenPixel(window, p.x, p.y) != p.colour) return false;
-            return true;
+            return !step.also || step.also().empty();
         });
         for (const Probe& p : step.expect)
             EXPECT_EQ(Rgb(ScreenPixel(window, p.x, p.y)), Rgb(p.colour)) << step.what << ": " << p.part;
+        if (step.also) {
+            EXPECT_EQ(step.also(), "") << step.what;
+        }
     }
+}
+
+// How many pixels of a client rectangle have exactly this colour.
+int CountColour(HWND window, const RECT& area, COLORREF colour)
+{
+    HDC dc = GetDC(window);
+    int count = 0;
+    for (int y = area.top; y < area.bottom; ++y)
+        for (int x = area.left; x < area.right; ++x)
+            if (GetPixel(dc, x, y) == colour) ++count;
+    ReleaseDC(window, dc);
+    return count;
+}
+
+// A caption drawn in `ink` shows some of it; one drawn dimmed shows none.
+std::function<std::string()> CaptionInk(HWND window, RECT area, COLORREF ink, bool shown)
+{
+    return [=] {
+        const int count = CountColour(window, area, ink);
+        if (shown && count == 0) return std::string("the caption is not in its font's colour");
+        if (!shown && count > 0) return std::string("the caption of a disabled control is in its font's colour");
+        return std::string();
+    };
 }
 
 TEST(ControlStates, PushButtonFramesFollowTheMouseAndTheFocus)
@@ -427,6 +458,125 @@ TEST(ControlStates, MediaButtonsActOnlyWhenReleasedOverThePressedButton)
     skinner->Detach();
     Free(skinner);
     Free(player);
+    Pump();
+}
+
+// Check boxes, radio buttons and a group box drawn from the skin's strips:
+// the box in the strip's frame for checked, unchecked and disabled, after
+// clicks, the space key and the program's changes; captions dimmed when
+// disabled; the radio that loses its check drawn again.
+TEST(ControlStates, CheckRadioAndGroupBoxesFollowClicksKeysAndEnabling)
+{
+    constexpr COLORREF kInk = RGB(200, 0, 0);
+    auto* check = PlaceOnStage<TCheckBox>(340, 240, 140, 20);
+    auto* radioA = PlaceOnStage<TRadioButton>(340, 270, 120, 20);
+    auto* radioB = PlaceOnStage<TRadioButton>(340, 300, 120, 20);
+    auto* group = PlaceOnStage<TGroupBox>(480, 240, 140, 90);
+    check->SetCaption("Check me");
+    radioA->SetCaption("First");
+    radioB->SetCaption("Second");
+    group->SetCaption("Group");
+    for (TWinControl* control : std::initializer_list<TWinControl*>{check, radioA, radioB, group}) {
+        control->Font()->SetColor(static_cast<TColor>(kInk));
+        control->HandleNeeded();
+    }
+    auto* checkSkinner = SkinOf<TSkinCheckBox>(check);
+    auto* radioSkinnerA = SkinOf<TSkinRadioButton>(radioA);
+    auto* radioSkinnerB = SkinOf<TSkinRadioButton>(radioB);
+    auto* groupSkinner = SkinOf<TSkinGroupBox>(group);
+    Stage()->SetFocus();
+    MouseTo(Elsewhere());
+    // The box: 13 pixels square at the left, centred in the height.
+    auto box = [](COLORREF colour) { return std::vector<Probe>{{6, 10, colour, "box"}, {1, 5, colour, "box corner"}}; };
+    const RECT captionArea{16, 0, 140, 20};
+    HWND checkWindow = check->Handle();
+    Walk(checkWindow, {
+        {"check box at rest", nullptr, box(CheckColour(1)), CaptionInk(checkWindow, captionArea, kInk, true)},
+        {"clicked", [&] { MouseTo(OnScreen(checkWindow, 6, 10)); MouseButton(true); MouseButton(false); }, box(CheckColour(2))},
+        {"space pressed", [&] { Keys({VK_SPACE}); }, box(CheckColour(1))},
+        {"space again", [&] { Keys({VK_SPACE}); }, box(CheckColour(2))},
+        {"disabled", [&] { check->SetEnabled(false); }, box(CheckColour(4)), CaptionInk(checkWindow, captionArea, kInk, false)},
+        {"unchecked while disabled", [&] { check->SetChecked(false); }, box(CheckColour(3))},
+        {"enabled", [&] { check->SetEnabled(true); }, box(CheckColour(1)), CaptionInk(checkWindow, captionArea, kInk, true)},
+    });
+    EXPECT_FALSE(check->Checked());
+
+    HWND a = radioA->Handle(), b = radioB->Handle();
+    auto radios = [&](int first, int second) {
+        return std::function<std::string()>([=] {
+            std::string wrong;
+            if (ScreenPixel(a, 6, 10) != RadioColour(first)) wrong += "first radio " + Rgb(ScreenPixel(a, 6, 10)) + "; ";
+            if (ScreenPixel(b, 6, 10) != RadioColour(second)) wrong += "second radio " + Rgb(ScreenPixel(b, 6, 10));
+            return wrong;
+        });
+    };
+    Walk(a, {
+        {"radios at rest", nullptr, {}, radios(1, 1)},
+        {"first clicked", [&] { MouseTo(OnScreen(a, 6, 10)); MouseButton(true); MouseButton(false); }, {}, radios(2, 1)},
+        {"second clicked", [&] { MouseTo(OnScreen(b, 6, 10)); MouseButton(true); MouseButton(false); }, {}, radios(1, 2)},
+        {"first disabled", [&] { radioA->SetEnabled(false); }, {}, radios(3, 2)},
+        {"first checked by the program while disabled", [&] { radioA->SetChecked(true); }, {}, radios(4, 1)},
+        {"first enabled", [&] { radioA->SetEnabled(true); }, {}, radios(2, 1)},
+    });
+    EXPECT_TRUE(radioA->Checked());
+    EXPECT_FALSE(radioB->Checked());
+
+    // The group's frame in the skin's shadow colour, its caption dimmed with it.
+    HWND g = group->Handle();
+    RECT groupClient{};
+    GetClientRect(g, &groupClient);
+    const std::vector<Probe> frame{{1, 50, kShadow, "left line"},
+                                   {groupClient.right - 2, 50, kShadow, "right line"},
+                                   {70, groupClient.bottom - 2, kShadow, "bottom line"}};
+    const RECT groupCaption{6, 0, 80, 16};
+    MouseTo(Elsewhere());
+    Walk(g, {
+        {"group box", nullptr, frame, CaptionInk(g, groupCaption, kInk, true)},
+        {"group box disabled", [&] { group->SetEnabled(false); }, frame, CaptionInk(g, groupCaption, kInk, false)},
+        {"group box enabled", [&] { group->SetEnabled(true); }, frame, CaptionInk(g, groupCaption, kInk, true)},
+    });
+    for (TSkinControl* skinner : std::initializer_list<TSkinControl*>{checkSkinner, radioSkinnerA, radioSkinnerB, groupSkinner}) {
+        skinner->Detach();
+        Free(skinner);
+    }
+    Free(check);
+    Free(radioA);
+    Free(radioB);
+    Free(group);
+    Pump();
+}
+
+// A speed button has no window: the skin draws it on its parent, following
+// the mouse that the framework reports entering and leaving it.
+TEST(ControlStates, SpeedButtonFramesFollowTheMouse)
+{
+    TForm* form = Stage();
+    auto* button = new TSpeedButton(form);
+    button->SetParent(form);
+    button->SetBounds(340, 160, 90, 28);
+    button->SetCaption("Speed");
+    int clicks = 0;
+    button->OnClick = [&](TObject*) { ++clicks; };
+    auto* skinner = new TSkinSpeedButton(button);
+    skinner->AttachGraphic(nullptr, &Skin(), nullptr);
+    HWND window = form->Handle();
+    const POINT centre = OnScreen(window, 385, 174);
+    auto at = [](COLORREF c) { return std::vector<Probe>{{343, 163, c, "frame"}, {427, 185, c, "far corner"}}; };
+    MouseTo(Elsewhere());
+    Walk(window, {
+        {"at rest", [&] { button->Invalidate(); }, at(ButtonColour(1))},
+        {"mouse over", [&] { MouseTo(centre); }, at(ButtonColour(4))},
+        {"mouse gone", [&] { MouseTo(Elsewhere()); }, at(ButtonColour(1))},
+        {"over again", [&] { MouseTo(centre); }, at(ButtonColour(4))},
+        {"pressed", [&] { MouseButton(true); }, at(ButtonColour(2))},
+        {"released", [&] { MouseButton(false); }, at(ButtonColour(4))},
+        {"left", [&] { MouseTo(Elsewhere()); }, at(ButtonColour(1))},
+        {"disabled", [&] { button->SetEnabled(false); }, at(ButtonColour(3))},
+        {"enabled", [&] { button->SetEnabled(true); }, at(ButtonColour(1))},
+    });
+    WaitUntil([&] { return clicks == 1; });
+    EXPECT_EQ(clicks, 1);
+    Free(button);
     Pump();
 }
 

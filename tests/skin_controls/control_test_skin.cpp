@@ -52,11 +52,15 @@ COLORREF TabColour(int frame) { return RGB(170, 30 * frame, 3); }
 COLORREF PaneColour() { return RGB(180, 181, 4); }
 COLORREF HeaderColour(int frame) { return RGB(190, 30 * frame, 5); }
 COLORREF ButtonColour(int frame) { return RGB(210, 30 * frame, 6); }
+COLORREF CheckColour(int frame) { return RGB(7, 40 * frame, 230); }
+COLORREF RadioColour(int frame) { return RGB(8, 40 * frame, 240); }
 
 std::vector<uint8_t> ControlSkinPackage()
 {
     std::vector<PackageMember> members;
     members.push_back({"buttons.bmp", Strip(5, 20, 20, ButtonColour)});
+    members.push_back({"check.bmp", Strip(4, 13, 13, CheckColour)});
+    members.push_back({"radio.bmp", Strip(4, 13, 13, RadioColour)});
     members.push_back({"scrollbar.bmp", Strip(23, 17, 17, ArrowColour)});
     members.push_back({"hscroll.bmp", Strip(4, 17, 17, [](int f) { return TrackColour(false, f); })});
     members.push_back({"vscroll.bmp", Strip(4, 17, 17, [](int f) { return TrackColour(true, f); })});
@@ -68,7 +72,7 @@ std::vector<uint8_t> ControlSkinPackage()
     members.push_back({"edges.bmp", Strip(3, 10, 10, EdgeColour)});
     members.push_back({"progress.bmp", Strip(2, 20, 10, ProgressColour)});
     members.push_back({"track.bmp", test::SolidBmp(16, 4, kTrackGroove)});
-    members.push_back({"trackvert.bmp", test::SolidBmp(4, 16, kTrackGroove)});
+    members.push_back({"trackvert.bmp", test::SolidBmp(4, 16, kTrackGrooveVert)});
     const char* thumbs[6] = {"thumbh.bmp", "thumbv.bmp", "thumbl.bmp", "thumbr.bmp", "thumbu.bmp", "thumbd.bmp"};
     for (int t = 0; t < 6; ++t)
         members.push_back({thumbs[t], Strip(5, 11, 20, [t](int f) { return TrackbarThumbColour(t, f); })});
@@ -81,7 +85,7 @@ std::vector<uint8_t> ControlSkinPackage()
     std::ostringstream ini;
     ini << "[TitlebarSkin]\nSkinName=Control test\n\n";
     ini << "[Colours]\nButtonFace=" << Rgb(kFace) << "\nButtonShadow=" << Rgb(kShadow) << "\nButtonDkShadow=0,0,0\n\n";
-    ini << "[Buttons]\nBitmap=buttons.bmp\nLeftWidth=3\nTopHeight=3\nRightWidth=3\nBottomHeight=3\nTrans=0\nTile=0\n\n";
+    ini << "[Buttons]\nBitmap=buttons.bmp\nCheckButton=check.bmp\nCheckButtonFrame=4\nRadioButton=radio.bmp\nRadioButtonFrame=4\nLeftWidth=3\nTopHeight=3\nRightWidth=3\nBottomHeight=3\nTrans=0\nTile=0\n\n";
     ini << Section("Scrollbar", "scrollbar.bmp", 23, 0) << Section("HorzScroll", "hscroll.bmp", 4, 2)
         << Section("VertScroll", "vscroll.bmp", 4, 2) << Section("HorzScrollThumb", "hthumb.bmp", 3, 2)
         << Section("VertScrollThumb", "vthumb.bmp", 3, 2) << Section("SunkEdge", "sunk.bmp", 4, 3)

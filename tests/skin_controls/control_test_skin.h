@@ -26,9 +26,14 @@ COLORREF TabColour(int frame);
 COLORREF PaneColour();
 COLORREF HeaderColour(int frame);
 COLORREF ButtonColour(int frame);
+// Check box and radio button strips, 4 frames: normal, checked, disabled,
+// disabled and checked.
+COLORREF CheckColour(int frame);
+COLORREF RadioColour(int frame);
 inline constexpr COLORREF kFace = RGB(236, 233, 230);
 inline constexpr COLORREF kShadow = RGB(120, 121, 122);
 inline constexpr COLORREF kTrackGroove = RGB(77, 78, 79);
+inline constexpr COLORREF kTrackGrooveVert = RGB(87, 88, 89);
 
 // The package and the loaded component (not registered with a manager).
 std::vector<uint8_t> ControlSkinPackage();

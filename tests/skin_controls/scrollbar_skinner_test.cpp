@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "framework/scroll_controls.h"
 #include "framework/std_controls.h"
@@ -118,6 +119,59 @@ TEST(ScrollSkinner, TheDrawnBarLiesOverThePlatformBarAndShowsItsParts)
     EXPECT_EQ(ScreenPixel(bar->Window(), 8, geometry.length - 3), ArrowColour(16));
     SendMessageW(bar->Window(), WM_MOUSELEAVE, 0, 0);
     EXPECT_EQ(ScreenPixel(bar->Window(), 8, geometry.length - 3), ArrowColour(13));
+}
+
+// With the real mouse: each arrow and the thumb with its grip show the
+// normal and hot frames of the skin's strip, and normal again once the
+// mouse has gone. (Pressed frames are walked where a press can be held
+// without the platform's tracking loop.)
+TEST(ScrollSkinner, ArrowsThumbAndGripFollowTheRealMouse)
+{
+    MemoFixture f(ssVertical, 30);
+    TWScrollbar* bar = f.skinner->VerticalBar();
+    ASSERT_NE(bar, nullptr);
+    ASSERT_TRUE(bar->Showing());
+    HWND window = bar->Window();
+    ScrollBarGeometry geometry;
+    ASSERT_TRUE(bar->QueryGeometry(geometry));
+    ASSERT_GT(geometry.thumbEnd - geometry.thumbStart, 20) << "the thumb must be long enough for its grip";
+    struct Look {
+        int up, down, thumb, grip;  // frames: arrows and grip of the Scrollbar strip, thumb of its own
+    };
+    auto screenOf = [&](int along) {
+        POINT point{8, along};
+        ClientToScreen(window, &point);
+        return point;
+    };
+    const POINT away = [] {
+        POINT point{630, 450};
+        ClientToScreen(Stage()->Handle(), &point);
+        return point;
+    }();
+    auto check = [&](const char* what, const Look& look) {
+        auto pixels = [&] {
+            bar->QueryGeometry(geometry);
+            const int middle = (geometry.thumbStart + geometry.thumbEnd) / 2;
+            return std::vector<COLORREF>{ScreenPixel(window, 8, 3), ScreenPixel(window, 8, geometry.length - 3),
+                                         ScreenPixel(window, 2, geometry.thumbStart + 1), ScreenPixel(window, 8, middle)};
+        };
+        const std::vector<COLORREF> wanted{ArrowColour(look.up), ArrowColour(look.down), ThumbColour(true, look.thumb),
+                                           ArrowColour(look.grip)};
+        for (int i = 0; i < 300 && pixels() != wanted; ++i) Pump(10);
+        const std::vector<COLORREF> shown = pixels();
+        const char* parts[4] = {"up arrow", "down arrow", "thumb", "grip"};
+        for (size_t i = 0; i < 4; ++i) EXPECT_EQ(shown[i], wanted[i]) << what << ": " << parts[i];
+    };
+    MouseTo(away);
+    check("at rest", {9, 13, 1, 20});
+    MouseTo(screenOf((geometry.thumbStart + geometry.thumbEnd) / 2));
+    check("over the thumb", {9, 13, 3, 22});
+    MouseTo(screenOf(3));
+    check("over the up arrow", {12, 13, 1, 20});
+    MouseTo(screenOf(geometry.length - 3));
+    check("over the down arrow", {9, 16, 1, 20});
+    MouseTo(away);
+    check("the mouse gone", {9, 13, 1, 20});
 }
 
 TEST(ScrollSkinner, KeyboardWheelAndProgrammaticScrollingKeepTheBarInStep)

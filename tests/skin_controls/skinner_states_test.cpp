@@ -5,7 +5,10 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -15,9 +18,11 @@
 #include "skin/controls/button_skinners.h"
 #include "skin/controls/edit_skinners.h"
 #include "skin/controls/status_skinners.h"
+#include "skin/controls/tab_skinners.h"
 #include "skin/form/control_scan.h"
 #include "skin/form/form_engine.h"
 #include "tests/skin_controls/control_test_skin.h"
+#include "tests/skin_data/skin_test_package.h"
 #include "tests/support/gtest.h"
 
 namespace quorvane {
@@ -220,6 +225,239 @@ TEST(DateTimeSkinner, TheArrowFollowsAResizeAndAClickOnItOpensTheCalendar)
     MouseTo({5, 5});
     Free(picker);
     Pump();
+}
+
+// A second skin: button texts in a colour per state, and a combo button
+// without a sunken edge, so the date picker's arrow is cut from it.
+constexpr COLORREF kNormalInk = RGB(0, 0, 255);
+constexpr COLORREF kHotInk = RGB(0, 160, 0);
+constexpr COLORREF kPressedInk = RGB(255, 255, 0);
+
+TSkinData& InkSkin()
+{
+    static TSkinData* skin = [] {
+        auto strip = [](int frames, int w, int h, COLORREF (*colour)(int)) {
+            return test::MakeBmp(w * frames, h, 24, [=](int x, int) { return colour(x / w + 1); });
+        };
+        std::vector<PackageMember> members{{"buttons.bmp", strip(5, 20, 20, ButtonColour)},
+                                           {"combo.bmp", strip(4, 17, 21, ComboColour)}};
+        const std::string ini =
+            "[TitlebarSkin]\nSkinName=Inks\n\n[Buttons]\nBitmap=buttons.bmp\nLeftWidth=3\nTopHeight=3\nRightWidth=3\n"
+            "BottomHeight=3\nTrans=0\nTile=0\nNormalColour2=0,0,255\nMouseOverColour2=0,160,0\nPressedColour2=255,255,0\n\n"
+            "[ComboButton]\nImage=combo.bmp\nFrame=4\nLeftWidth=3\nTopHeight=3\nRightWidth=3\nBottomHeight=3\nTrans=0\nTile=0\n\n";
+        auto* data = new TSkinData(nullptr);
+        data->SetPackage(test::MakePackage(ini, members));
+        data->SetSkinControls(kDefaultSkinControls);
+        return data;
+    }();
+    return *skin;
+}
+
+int Distance(COLORREF a, COLORREF b)
+{
+    return std::abs(GetRValue(a) - GetRValue(b)) + std::abs(GetGValue(a) - GetGValue(b)) + std::abs(GetBValue(a) - GetBValue(b));
+}
+
+// Pixels of the area drawn in the ink: smoothed text blends it with the
+// ground, so a pixel counts when the ink is the nearest of the ground (the
+// area's commonest colour), the ground inverted (a focus rectangle) and
+// the three state inks.
+int InkCount(HWND window, const RECT& area, COLORREF ink)
+{
+    std::map<COLORREF, int> counts;
+    HDC dc = GetDC(window);
+    std::vector<COLORREF> pixels;
+    for (int y = area.top; y < area.bottom; ++y)
+        for (int x = area.left; x < area.right; ++x) {
+            pixels.push_back(GetPixel(dc, x, y));
+            ++counts[pixels.back()];
+        }
+    ReleaseDC(window, dc);
+    COLORREF ground = 0;
+    int most = 0;
+    for (const auto& [colour, count] : counts)
+        if (count > most) most = count, ground = colour;
+    const COLORREF others[] = {ground, ground ^ 0xFFFFFF, kNormalInk, kHotInk, kPressedInk};
+    int count = 0;
+    for (COLORREF c : pixels) {
+        bool nearest = true;
+        for (COLORREF other : others)
+            if (other != ink && Distance(c, other) <= Distance(c, ink)) nearest = false;
+        if (nearest) ++count;
+    }
+    return count;
+}
+
+// The colours of an area, most frequent first (for failure messages).
+std::string ColoursIn(HWND window, const RECT& area)
+{
+    std::map<COLORREF, int> counts;
+    HDC dc = GetDC(window);
+    for (int y = area.top; y < area.bottom; ++y)
+        for (int x = area.left; x < area.right; ++x) ++counts[GetPixel(dc, x, y)];
+    ReleaseDC(window, dc);
+    std::vector<std::pair<int, COLORREF>> sorted;
+    for (const auto& [colour, count] : counts) sorted.push_back({count, colour});
+    std::sort(sorted.rbegin(), sorted.rend());
+    std::string text;
+    for (size_t i = 0; i < sorted.size() && i < 6; ++i)
+        text += std::to_string(GetRValue(sorted[i].second)) + "," + std::to_string(GetGValue(sorted[i].second)) + "," +
+                std::to_string(GetBValue(sorted[i].second)) + " x" + std::to_string(sorted[i].first) + "; ";
+    return text;
+}
+
+// The caption of each state in the skin's text colour for it: normal,
+// under the mouse, pressed; a disabled one in none of them. Buttons of a
+// button-style tab control: the current one's text in the pressed colour.
+TEST(TextColours, ButtonCaptionsAndButtonTabsTakeTheSkinsColourForTheirState)
+{
+    auto* button = Place<TButton>(20, 20, 120, 32);
+    button->SetCaption("WWWWW");
+    button->HandleNeeded();
+    auto* skinner = new TSkinButton(button);
+    skinner->AttachControl(nullptr, &InkSkin(), false, nullptr);
+    HWND window = button->Handle();
+    const RECT inside{4, 4, 116, 28};
+    auto only = [&](COLORREF ink) {
+        const COLORREF all[3] = {kNormalInk, kHotInk, kPressedInk};
+        std::string wrong;
+        for (COLORREF other : all) {
+            const int count = InkCount(window, inside, other);
+            if (other == ink && count == 0) wrong += "the state's colour missing; ";
+            if (other != ink && count > 0) wrong += "another state's colour shown; ";
+        }
+        return wrong.empty() ? wrong : wrong + "colours: " + ColoursIn(window, inside);
+    };
+    auto shows = [&](COLORREF ink) {
+        WaitFor([&] { return only(ink).empty(); });
+        return only(ink);
+    };
+    Stage()->SetFocus();
+    MouseTo(ScreenOf(Stage()->Handle(), 630, 450));
+    Pump(30);
+    button->Invalidate();
+    EXPECT_EQ(shows(kNormalInk), "") << "normal";
+    MouseTo(ScreenOf(window, 60, 16));
+    EXPECT_EQ(shows(kHotInk), "") << "under the mouse";
+    MouseButton(true);
+    EXPECT_EQ(shows(kPressedInk), "") << "pressed";
+    MouseButton(false);
+    EXPECT_EQ(shows(kHotInk), "") << "released";
+    MouseTo(ScreenOf(Stage()->Handle(), 630, 450));
+    Stage()->SetFocus();
+    button->SetEnabled(false);
+    EXPECT_EQ(shows(CLR_INVALID), "") << "disabled";
+    skinner->Detach();
+    Free(skinner);
+    Free(button);
+
+    HWND tabs = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE | TCS_BUTTONS, 20, 80, 300, 40,
+                                Stage()->Handle(), nullptr, GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(tabs, nullptr);
+    for (int i = 0; i < 3; ++i) {
+        TCITEMW item{};
+        item.mask = TCIF_TEXT;
+        item.pszText = const_cast<LPWSTR>(L"WWWW");
+        SendMessageW(tabs, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
+    }
+    SendMessageW(tabs, TCM_SETCURSEL, 1, 0);
+    auto* tabSkinner = new TSkinTabBtn(Stage());
+    tabSkinner->AttachHandle(tabs, &InkSkin(), nullptr, nullptr);
+    RedrawWindow(tabs, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    for (int i = 0; i < 3; ++i) {
+        RECT item{};
+        SendMessageW(tabs, TCM_GETITEMRECT, i, reinterpret_cast<LPARAM>(&item));
+        InflateRect(&item, -3, -3);
+        const COLORREF ink = i == 1 ? kPressedInk : kNormalInk;
+        WaitFor([&] { return InkCount(tabs, item, ink) > 0; });
+        EXPECT_GT(InkCount(tabs, item, ink), 0) << "tab " << i;
+        EXPECT_EQ(InkCount(tabs, item, i == 1 ? kNormalInk : kPressedInk), 0) << "tab " << i;
+        EXPECT_EQ(ScreenPixel(tabs, item.left, item.top), ButtonColour(i == 1 ? 2 : 1)) << "tab " << i;
+    }
+    Free(tabSkinner);
+    DestroyWindow(tabs);
+    Pump();
+}
+
+// The date picker's arrow, cut from the skin's combo button: hot under the
+// mouse, normal again when the mouse leaves it.
+TEST(DateTimeSkinner, TheArrowIsHotOnlyUnderTheMouse)
+{
+    auto* picker = Place<TDateTimePicker>(320, 300, 160, 24);
+    picker->HandleNeeded();
+    auto* skinner = new TSkinDateTime(picker);
+    skinner->AttachControl(nullptr, &InkSkin(), false, nullptr);
+    Pump(30);
+    ASSERT_NE(skinner->Arrow(), nullptr);
+    HWND arrow = skinner->Arrow()->Window();
+    RECT rect{};
+    GetClientRect(arrow, &rect);
+    const POINT middle{rect.right / 2, rect.bottom / 2};
+    auto shows = [&](int frame) {
+        WaitFor([&] { return ScreenPixel(arrow, middle.x, middle.y) == ComboColour(frame); });
+        return ScreenPixel(arrow, middle.x, middle.y) == ComboColour(frame);
+    };
+    MouseTo(ScreenOf(Stage()->Handle(), 630, 450));
+    InvalidateRect(arrow, nullptr, TRUE);
+    EXPECT_TRUE(shows(1)) << "at rest";
+    MouseTo(ScreenOf(arrow, middle.x, middle.y));
+    EXPECT_TRUE(shows(4)) << "under the mouse";
+    MouseTo(ScreenOf(picker->Handle(), 10, 12));
+    EXPECT_TRUE(shows(1)) << "over the picker's text";
+    MouseTo(ScreenOf(arrow, middle.x, middle.y));
+    EXPECT_TRUE(shows(4)) << "under the mouse again";
+    MouseTo(ScreenOf(Stage()->Handle(), 630, 450));
+    EXPECT_TRUE(shows(1)) << "the mouse gone";
+    Free(picker);
+    Pump();
+}
+
+// Windows made without the framework hear of enabling only through the
+// platform's message: each bare control shows its disabled frame when a
+// program disables it and its normal frame when it enables it again.
+TEST(BareWindows, EnablingByTheProgramRedrawsTheSkinnedLook)
+{
+    struct Row {
+        const wchar_t* className;
+        const char* name;
+        DWORD style;
+        int w, h;
+        std::function<TSkinControl*(HWND)> skin;
+        POINT probe;
+        COLORREF normal, disabled;
+    };
+    auto attach = [](TSkinControl* skinner, HWND window) {
+        skinner->AttachHandle(window, &Skin(), nullptr, nullptr);
+        return skinner;
+    };
+    const Row rows[] = {
+        {L"BUTTON", "push button", BS_PUSHBUTTON, 100, 30, [&](HWND w) { return attach(new TSkinButton(Stage()), w); }, {4, 4},
+         ButtonColour(1), ButtonColour(3)},
+        {UPDOWN_CLASSW, "up-down", 0, 20, 40, [&](HWND w) { return attach(new TSkinUpDown(Stage()), w); }, {10, 10},
+         UpDownColour(true, 1), UpDownColour(true, 3)},
+    };
+    MouseTo(ScreenOf(Stage()->Handle(), 630, 450));
+    for (const Row& row : rows) {
+        HWND window = CreateWindowExW(0, row.className, L"Bare", WS_CHILD | WS_VISIBLE | row.style, 340, 20, row.w, row.h,
+                                      Stage()->Handle(), nullptr, GetModuleHandleW(nullptr), nullptr);
+        ASSERT_NE(window, nullptr);
+        TSkinControl* skinner = row.skin(window);
+        Stage()->SetFocus();
+        RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        auto shows = [&](COLORREF colour) {
+            WaitFor([&] { return ScreenPixel(window, row.probe.x, row.probe.y) == colour; });
+            return ScreenPixel(window, row.probe.x, row.probe.y) == colour;
+        };
+        const std::string name = row.name;
+        EXPECT_TRUE(shows(row.normal)) << name << " at rest";
+        EnableWindow(window, FALSE);
+        EXPECT_TRUE(shows(row.disabled)) << name << " disabled";
+        EnableWindow(window, TRUE);
+        EXPECT_TRUE(shows(row.normal)) << name << " enabled again";
+        Free(skinner);
+        DestroyWindow(window);
+        Pump();
+    }
 }
 
 }  // namespace
