@@ -238,6 +238,18 @@ TEST_F(Fixture, GraphicControlsArePaintedByTheParentAndGetItsMouse)
     EXPECT_EQ(events, (std::vector<std::string>{"enter", "down 5,10", "click", "leave"}));
     EXPECT_FALSE(label->MouseInControl());
     EXPECT_TRUE(form->MouseInControl());
+    // The mouse leaving the window from over the control or from the form
+    // itself: whatever it was over hears that it has gone.
+    for (POINT at : {POINT{25, 30}, POINT{150, 100}, POINT{30, 25}}) {
+        events.clear();
+        SendMessageW(form->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(at.x, at.y));
+        SendMessageW(form->Handle(), WM_MOUSELEAVE, 0, 0);
+        const bool overLabel = at.x < 80;
+        EXPECT_EQ(events, overLabel ? (std::vector<std::string>{"enter", "leave"}) : std::vector<std::string>{})
+            << at.x << "," << at.y;
+        EXPECT_FALSE(label->MouseInControl()) << at.x << "," << at.y;
+        EXPECT_FALSE(form->MouseInControl()) << at.x << "," << at.y;
+    }
 }
 
 TEST_F(Fixture, AnchorsKeepEdgesOrCentresWhenTheParentResizes)
