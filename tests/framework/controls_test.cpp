@@ -513,6 +513,13 @@ TEST_F(Fixture, VisibleAndEnabledChangesSendNotices)
     button->RecreateWnd();
     EXPECT_NE(std::find(log.begin(), log.end(), "b:B033"), log.end());
     EXPECT_FALSE(IsWindowEnabled(button->Handle()));
+    // Once the window exists, each change reaches it at once.
+    for (bool enabled : {true, false, true}) {
+        button->SetEnabled(enabled);
+        EXPECT_EQ(IsWindowEnabled(button->Handle()) != FALSE, enabled) << (enabled ? "enabled" : "disabled");
+        button->SetVisible(enabled);
+        EXPECT_EQ((GetWindowLongPtrW(button->Handle(), GWL_STYLE) & WS_VISIBLE) != 0, enabled);
+    }
 }
 
 }  // namespace
