@@ -302,6 +302,10 @@ TEST(FormStates, CaptionButtonsFollowTheRealMouse)
     LeftButton(false);
     WaitFor([&] { return !Log().empty(); });
     EXPECT_EQ(Log(), (std::vector<std::string>{Entry(WM_SYSCOMMAND, SC_CLOSE)}));
+    // Released with the mouse still over it: hot, no longer pressed.
+    WaitFor([&] { return w.PixelOf(*close) == hot; });
+    EXPECT_EQ(Hex(w.PixelOf(*close)), Hex(hot)) << "released in place";
+    EXPECT_EQ(close->State, nsHot) << "released in place";
     // A later press in the client area dragged onto close and released
     // there does nothing either.
     Log().clear();
