@@ -238,6 +238,18 @@ TEST_F(Fixture, GraphicControlsArePaintedByTheParentAndGetItsMouse)
     EXPECT_EQ(events, (std::vector<std::string>{"enter", "down 5,10", "click", "leave"}));
     EXPECT_FALSE(label->MouseInControl());
     EXPECT_TRUE(form->MouseInControl());
+    // The mouse leaving the window from over the control or from the form
+    // itself: whatever it was over hears that it has gone.
+    for (POINT at : {POINT{25, 30}, POINT{150, 100}, POINT{30, 25}}) {
+        events.clear();
+        SendMessageW(form->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(at.x, at.y));
+        SendMessageW(form->Handle(), WM_MOUSELEAVE, 0, 0);
+        const bool overLabel = at.x < 80;
+        EXPECT_EQ(events, overLabel ? (std::vector<std::string>{"enter", "leave"}) : std::vector<std::string>{})
+            << at.x << "," << at.y;
+        EXPECT_FALSE(label->MouseInControl()) << at.x << "," << at.y;
+        EXPECT_FALSE(form->MouseInControl()) << at.x << "," << at.y;
+    }
 }
 
 TEST_F(Fixture, AnchorsKeepEdgesOrCentresWhenTheParentResizes)
@@ -432,6 +444,58 @@ TEST_F(Fixture, CheckBoxButtonsToolBarAndStatusBar)
     EXPECT_EQ(std::u16string(reinterpret_cast<char16_t*>(text)), u"欢迎您访问：");
 }
 
+// Aligned children take their strips of the client area in the order top,
+// bottom, left, right, client; hiding or showing one of them hands its
+// strip to the others at once, and so does a resize of the parent.
+TEST_F(Fixture, AlignedChildrenShareTheClientAreaAndCloseUpWhenOneIsHidden)
+{
+    (void)form->Handle();
+    form->SetClientWidth(300);
+    form->SetClientHeight(200);
+    struct Child {
+        const char* name;
+        TAlign align;
+        int size;  // height for top and bottom, width for left and right
+        TPanel* panel = nullptr;
+    };
+    Child children[] = {{"top", alTop, 20}, {"bottom", alBottom, 30}, {"second bottom", alBottom, 25},
+                        {"left", alLeft, 40}, {"right", alRight, 50},   {"client", alClient, 0}};
+    for (Child& child : children) {
+        child.panel = new TPanel(form);
+        child.panel->SetBounds(0, 0, child.size ? child.size : 10, child.size ? child.size : 10);
+        child.panel->SetParent(form);
+        child.panel->SetAlign(child.align);
+    }
+    TPanel* bottom = children[1].panel;
+    struct Layout {
+        const char* what;
+        std::function<void()> act;
+        RECT expected[6];  // left, top, width, height of each child
+    };
+    const Layout layouts[] = {
+        {"all shown", [] {},
+         {{0, 0, 300, 20}, {0, 170, 300, 30}, {0, 145, 300, 25}, {0, 20, 40, 125}, {250, 20, 50, 125}, {40, 20, 210, 125}}},
+        {"first bottom hidden", [&] { bottom->SetVisible(false); },
+         {{0, 0, 300, 20}, {0, 170, 300, 30}, {0, 175, 300, 25}, {0, 20, 40, 155}, {250, 20, 50, 155}, {40, 20, 210, 155}}},
+        {"wider and taller", [&] { form->SetClientWidth(400); form->SetClientHeight(260); },
+         {{0, 0, 400, 20}, {0, 170, 300, 30}, {0, 235, 400, 25}, {0, 20, 40, 215}, {350, 20, 50, 215}, {40, 20, 310, 215}}},
+        {"shown again", [&] { bottom->SetVisible(true); },
+         {{0, 0, 400, 20}, {0, 230, 400, 30}, {0, 205, 400, 25}, {0, 20, 40, 185}, {350, 20, 50, 185}, {40, 20, 310, 185}}},
+    };
+    for (const Layout& layout : layouts) {
+        layout.act();
+        for (size_t i = 0; i < 6; ++i) {
+            const Child& child = children[i];
+            if (!child.panel->Visible()) continue;
+            const RECT& e = layout.expected[i];
+            EXPECT_EQ(child.panel->Left(), e.left) << layout.what << ": " << child.name;
+            EXPECT_EQ(child.panel->Top(), e.top) << layout.what << ": " << child.name;
+            EXPECT_EQ(child.panel->Width(), e.right) << layout.what << ": " << child.name;
+            EXPECT_EQ(child.panel->Height(), e.bottom) << layout.what << ": " << child.name;
+        }
+    }
+}
+
 TEST_F(Fixture, VisibleAndEnabledChangesSendNotices)
 {
     std::vector<std::string> log;
@@ -449,6 +513,13 @@ TEST_F(Fixture, VisibleAndEnabledChangesSendNotices)
     button->RecreateWnd();
     EXPECT_NE(std::find(log.begin(), log.end(), "b:B033"), log.end());
     EXPECT_FALSE(IsWindowEnabled(button->Handle()));
+    // Once the window exists, each change reaches it at once.
+    for (bool enabled : {true, false, true}) {
+        button->SetEnabled(enabled);
+        EXPECT_EQ(IsWindowEnabled(button->Handle()) != FALSE, enabled) << (enabled ? "enabled" : "disabled");
+        button->SetVisible(enabled);
+        EXPECT_EQ((GetWindowLongPtrW(button->Handle(), GWL_STYLE) & WS_VISIBLE) != 0, enabled);
+    }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // the standard error box and resource hygiene.
 #include <windows.h>
 
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -164,6 +165,88 @@ TEST(Forms, StylesFollowBorderIconsAndFormStyle)
     HICON icon = LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
     form->Icon()->SetHandle(CopyIcon(icon));
     EXPECT_NE(SendMessageW(window, WM_GETICON, ICON_BIG, 0), 0);
+    Free(form);
+}
+
+// Pumps until the condition holds or a generous deadline passes (the
+// machine may be busy); whether it held.
+bool WaitFor(const std::function<bool()>& condition, int milliseconds = 5000)
+{
+    const DWORD end = GetTickCount() + static_cast<DWORD>(milliseconds);
+    for (;;) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        if (condition()) return true;
+        if (static_cast<int>(end - GetTickCount()) <= 0) return false;
+        Sleep(5);
+    }
+}
+
+// What a shown form's window does when the program changes its state,
+// asks to close it, or the user moves to another form and back.
+TEST(Forms, StateCloseRequestsAndTheFocusAcrossActivation)
+{
+    auto* form = new TForm(nullptr);
+    form->SetCaption("Stateful");
+    form->SetBounds(60, 60, 320, 200);
+    auto* first = new TEdit(form);
+    auto* second = new TEdit(form);
+    first->SetParent(form);
+    second->SetParent(form);
+    first->SetBounds(10, 10, 120, 24);
+    second->SetBounds(10, 50, 120, 24);
+    form->AfterConstruction();
+    form->Show();
+    HWND window = form->Handle();
+    struct State {
+        TWindowState state;
+        bool zoomed, iconic;
+    };
+    for (const State& row : {State{wsMaximized, true, false}, State{wsNormal, false, false}, State{wsMinimized, false, true},
+                             State{wsMaximized, true, false}, State{wsNormal, false, false}}) {
+        form->SetWindowState(row.state);
+        WaitFor([&] { return (IsZoomed(window) != FALSE) == row.zoomed && (IsIconic(window) != FALSE) == row.iconic; });
+        EXPECT_EQ(IsZoomed(window) != FALSE, row.zoomed) << "state " << row.state;
+        EXPECT_EQ(IsIconic(window) != FALSE, row.iconic) << "state " << row.state;
+        EXPECT_EQ(form->WindowState(), row.state);
+    }
+
+    // The control that had the focus has it again when the form is
+    // activated again.
+    auto* other = new TForm(nullptr);
+    other->SetCaption("Other");
+    other->SetBounds(420, 60, 200, 120);
+    other->AfterConstruction();
+    other->Show();
+    for (TEdit* focused : {second, first, second}) {
+        SetForegroundWindow(window);
+        WaitFor([&] { return GetForegroundWindow() == window; });
+        focused->SetFocus();
+        SetForegroundWindow(other->Handle());
+        EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == other->Handle(); }));
+        SetForegroundWindow(window);
+        WaitFor([&] { return GetForegroundWindow() == window && GetFocus() == focused->Handle(); });
+        EXPECT_EQ(GetFocus(), focused->Handle()) << (focused == first ? "first" : "second");
+    }
+    Free(other);
+
+    // A refused close keeps the form; an allowed one hides it.
+    bool allow = false;
+    int asked = 0;
+    form->OnCloseQuery = [&](TObject*, bool& canClose) {
+        ++asked;
+        canClose = allow;
+    };
+    for (bool allowed : {false, true}) {
+        allow = allowed;
+        form->Close();
+        EXPECT_EQ(IsWindowVisible(window) != FALSE, !allowed) << (allowed ? "allowed" : "refused");
+        EXPECT_EQ(form->Visible(), !allowed);
+    }
+    EXPECT_EQ(asked, 2);
     Free(form);
 }
 

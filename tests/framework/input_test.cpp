@@ -119,11 +119,18 @@ TEST(MouseInput, AWindowlessControlClicksOnlyWhenPressedAndReleasedOverIt)
     Mouse(MOUSEEVENTF_LEFTUP);
     EXPECT_EQ(clicks, 2);
 
-    // A disabled control takes no click.
+    // A disabled control takes no click, nor the mouse at all: the form
+    // under it gets the press.
     label->SetEnabled(false);
+    size_t upsBefore = ups.size();
+    int formDowns = 0;
+    form->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int) { ++formDowns; };
     Mouse(MOUSEEVENTF_LEFTDOWN);
     Mouse(MOUSEEVENTF_LEFTUP);
     EXPECT_EQ(clicks, 2);
+    EXPECT_EQ(ups.size(), upsBefore) << "the disabled label got the mouse";
+    EXPECT_EQ(formDowns, 1);
+    form->OnMouseDown = nullptr;
 
     // The right button never clicks.
     label->SetEnabled(true);

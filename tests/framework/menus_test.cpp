@@ -162,31 +162,91 @@ TEST(Lists, ListBoxAndMemoLines)
     EXPECT_TRUE(GetWindowLongPtrW(memo->Handle(), GWL_STYLE) & ES_READONLY);
 }
 
+// Holds Shift down (or lets it go) as the thread's keyboard state sees it.
+void HoldShift(bool down)
+{
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] = down ? 0x80 : 0;
+    SetKeyboardState(keys);
+}
+
+// Tab and Shift+Tab walk the controls in tab order with wrap-around,
+// passing what cannot take the focus (an edit inside a disabled panel);
+// Escape clicks the cancel button, Return the default one unless a button
+// has the focus.
 TEST(Keyboard, TabMovesFocusInTabOrderAndEscapeClicksTheCancelButton)
 {
     auto* form = new TForm(nullptr);
+    form->SetBounds(100, 100, 400, 300);
     auto* a = new TButton(form);
     auto* b = new TButton(form);
     auto* c = new TCheckBox(form);
-    for (TWinControl* control : std::vector<TWinControl*>{a, b, c}) control->SetParent(form);
+    auto* panel = new TPanel(form);
+    auto* inner = new TEdit(form);
+    auto* d = new TEdit(form);
+    for (TWinControl* control : std::vector<TWinControl*>{a, b, c, panel, d}) control->SetParent(form);
+    inner->SetParent(panel);
+    a->SetBounds(10, 10, 80, 24);
+    b->SetBounds(10, 40, 80, 24);
+    c->SetBounds(10, 70, 80, 24);
+    panel->SetBounds(100, 10, 120, 60);
+    inner->SetBounds(5, 5, 100, 24);
+    d->SetBounds(100, 80, 100, 24);
     c->SetTabOrder(0);
+    d->SetTabOrder(99);  // past the end: the last
     std::vector<TWinControl*> order;
     form->GetTabOrderList(order);
-    EXPECT_EQ(order, (std::vector<TWinControl*>{c, a, b}));
+    EXPECT_EQ(order, (std::vector<TWinControl*>{c, a, b, panel, inner, d}));
     EXPECT_EQ(GetIntProp(a, "TabOrder"), 1);
+    EXPECT_EQ(GetIntProp(d, "TabOrder"), 4);
+    d->SetTabOrder(1);
+    d->SetTabOrder(4);
+    EXPECT_EQ(GetIntProp(d, "TabOrder"), 4) << "moved back to the end";
+    panel->SetEnabled(false);
 
     form->Show();
     c->SetFocus();
     EXPECT_EQ(form->ActiveControl(), c);
-    EXPECT_EQ(form->Perform(CM_DIALOGKEY, VK_TAB, 0), 1);
-    EXPECT_EQ(GetFocus(), a->Handle());
-    EXPECT_EQ(form->ActiveControl(), a);
+    struct Step {
+        bool shift;
+        TWinControl* focused;
+        const char* name;
+    };
+    const Step steps[] = {
+        {false, a, "a"}, {false, b, "b"}, {false, d, "d (the disabled panel's edit passed)"}, {false, c, "c (wrapped)"},
+        {true, d, "d (back, wrapped)"}, {true, b, "b (back, the panel's edit passed)"}, {true, a, "a"},
+    };
+    for (const Step& step : steps) {
+        HoldShift(step.shift);
+        EXPECT_EQ(form->Perform(CM_DIALOGKEY, VK_TAB, 0), 1) << step.name;
+        EXPECT_EQ(GetFocus(), step.focused->Handle()) << (step.shift ? "Shift+Tab to " : "Tab to ") << step.name;
+        EXPECT_EQ(form->ActiveControl(), step.focused) << step.name;
+    }
+    HoldShift(false);
 
+    a->SetDefault(true);
     b->SetCancel(true);
-    int cancelled = 0;
-    b->OnClick = [&](TObject*) { ++cancelled; };
-    EXPECT_EQ(form->Perform(CM_DIALOGKEY, VK_ESCAPE, 0), 1);
-    EXPECT_EQ(cancelled, 1);
+    std::vector<std::string> clicks;
+    a->OnClick = [&](TObject*) { clicks.push_back("a"); };
+    b->OnClick = [&](TObject*) { clicks.push_back("b"); };
+    struct Key {
+        WPARAM key;
+        TWinControl* focus;
+        const char* clicked;
+    };
+    const Key keys[] = {
+        {VK_ESCAPE, c, "b"},  // the cancel button, not the default one
+        {VK_RETURN, c, "a"},  // the default button, not the cancel one
+        {VK_RETURN, b, "b"},  // a focused button takes Return itself
+        {VK_ESCAPE, a, "b"},
+    };
+    for (const Key& key : keys) {
+        key.focus->SetFocus();
+        clicks.clear();
+        EXPECT_EQ(form->Perform(CM_DIALOGKEY, key.key, 0), 1);
+        EXPECT_EQ(clicks, (std::vector<std::string>{key.clicked})) << (key.key == VK_ESCAPE ? "Escape" : "Return");
+    }
     Free(b);
     EXPECT_EQ(form->Perform(CM_DIALOGKEY, VK_ESCAPE, 0), 0);
     Free(a);  // the form forgets its freed active control

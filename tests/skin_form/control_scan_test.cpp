@@ -116,6 +116,27 @@ TEST(ControlScan, EachControlGetsTheSkinnerOfItsKindOnceAndTheRulesComeInOrder)
     EXPECT_EQ(f.engine->Skinners().size(), count);
     for (const char* name : {"button", "check", "radio"})
         EXPECT_EQ(SendMessageW(As<TWinControl>(c[name])->Handle(), WM_SKINQUERY, 0, 0), 1) << name;
+    // A new skin: the form and the panel that took the skin's colour take
+    // the new one, and the old one again when the skin goes back.
+    for (COLORREF face : {RGB(200, 190, 180), kFace, RGB(20, 40, 60)}) {
+        SkinOptions options;
+        options.face = face;
+        ASSERT_TRUE(SharedSkin().ApplyPackage(TestSkinPackage(options)));
+        const DWORD end = GetTickCount() + 5000;
+        while ((Manager().PendingCommand() != 0 || c["panel"]->Color() != static_cast<TColor>(face)) &&
+               static_cast<int>(end - GetTickCount()) > 0) {
+            Pump();
+            Sleep(5);
+        }
+        EXPECT_EQ(f.form->Color(), static_cast<TColor>(face)) << "form";
+        EXPECT_EQ(c["panel"]->Color(), static_cast<TColor>(face)) << "panel with the face " << int(GetRValue(face));
+    }
+    ASSERT_TRUE(SharedSkin().ApplyPackage(TestSkinPackage()));
+    const DWORD end = GetTickCount() + 5000;
+    while (Manager().PendingCommand() != 0 && static_cast<int>(end - GetTickCount()) > 0) {
+        Pump();
+        Sleep(5);
+    }
 }
 
 TEST(ControlScan, GroupsSkinTheirButtonsAndTheDisableTagKeepsAGroupsButtonsToo)

@@ -139,7 +139,7 @@ std::vector<uint8_t> TestSkinPackage(const SkinOptions& options)
     if (options.menuBar) ini << "menuBar=menubar.bmp\nTileMenu=1\nTileLeftMenu=2\nTileRightMenu=2\n";
     ini << "TextShift=30\nTextRightClip=80\nTextAlignment=0\nActiveTextR=255\nActiveTextG=255\nActiveTextB=255\n"
            "InActiveTextR=128\nInActiveTextG=128\nInActiveTextB=128\n\n";
-    ini << "[Colours]\nButtonFace=" << Rgb(kFace) << "\nMenubar=" << Rgb(RGB(220, 221, 222))
+    ini << "[Colours]\nButtonFace=" << Rgb(options.face) << "\nMenubar=" << Rgb(RGB(220, 221, 222))
         << "\nButtonShadow=" << Rgb(kShadow) << "\nButtonText=0,0,0\nMenuBarText=0,0,0\nMenuText=0,0,0\nMenu=255,255,255\nHilight=0,0,128\nHilightText=255,255,255\n\n";
     ini << ButtonSection("Button.Close", 0, 1, 24, 4, 0, 0, "close.bmp", 4)
         << ButtonSection("Button.Maximize", 1, 1, 44, 4, 2, 0, "max.bmp", 4)

@@ -55,6 +55,7 @@ struct SkinOptions {
     int bottomHeight = kBottom;
     bool menuBar = true;
     int checkFrames = 4;  // 12: the themed order
+    COLORREF face = kFace;  // the skin's button face
 };
 
 // The package of the test skin.

@@ -11,8 +11,12 @@
 #include <sstream>
 
 #include "framework/forms.h"
+#include "framework/menus.h"
+#include "framework/messages.h"
 #include "framework/subclass.h"
+#include "skin/data/bitmap_utils.h"
 #include "skin/form/form_engine.h"
+#include "skin/form/menu_bar.h"
 #include "skin/form/skin_manager.h"
 #include "skin/form/skin_messages.h"
 #include "tests/skin_form/engine_test_support.h"
@@ -260,6 +264,10 @@ TEST(FormStates, CaptionButtonsFollowTheRealMouse)
     LeftButton(false);
     WaitFor([&] { return !Log().empty(); });
     EXPECT_EQ(Log(), (std::vector<std::string>{Entry(WM_SYSCOMMAND, SC_CLOSE)}));
+    // Released with the mouse still over it: hot, no longer pressed.
+    WaitFor([&] { return w.PixelOf(*close) == hot; });
+    EXPECT_EQ(Hex(w.PixelOf(*close)), Hex(hot)) << "released in place";
+    EXPECT_EQ(close->State, nsHot) << "released in place";
     // A later press in the client area dragged onto close and released
     // there does nothing either.
     Log().clear();
@@ -478,6 +486,157 @@ TEST(FormStates, UnskinningGivesTheWindowBackAsItWas)
     WaitFor([&] { return Manager().PendingCommand() == 0; });
 }
 
+// The region's bounding box against the window's size.
+bool RegionFitsWindow(HWND window)
+{
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    RECT box{};
+    const bool has = GetWindowRgn(window, region) != ERROR && GetRgnBox(region, &box) != ERROR;
+    DeleteObject(region);
+    const SIZE s = SizeOf(window);
+    return has && box.left == 0 && box.top == 0 && box.right == s.cx && box.bottom == s.cy;
+}
+
+// Draws over the window's whole frame, so that only a real repaint can
+// bring the skin's pictures back.
+void Scribble(HWND window)
+{
+    const SIZE s = SizeOf(window);
+    HDC dc = GetWindowDC(window);
+    HBRUSH black = CreateSolidBrush(RGB(0, 0, 0));
+    const RECT all{0, 0, s.cx, s.cy};
+    FillRect(dc, &all, black);
+    DeleteObject(black);
+    ReleaseDC(window, dc);
+}
+
+// After every change of text, state, size or menu the frame is painted
+// again from the skin's pictures, the caption shows the current text, the
+// region follows the window's size, and a later repaint request of the
+// system is still answered with the skin's frame.
+TEST(FormStates, TheFrameFollowsTextStateSizeAndMenuChanges)
+{
+    ShownWindow w(60, 80, 320, 220);
+    ASSERT_NE(w.engine, nullptr);
+    SetForegroundWindow(w.window);
+    WaitFor([&] { return w.engine->Active; });
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        bool titleShown;
+    };
+    const Step steps[] = {
+        {"caption emptied", [&] { SetWindowTextW(w.window, L""); }, false},
+        {"caption set", [&] { SetWindowTextW(w.window, L"Quorvane window"); }, true},
+        {"maximised", [&] { ShowWindow(w.window, SW_MAXIMIZE); }, true},
+        {"caption emptied while maximised", [&] { SetWindowTextW(w.window, L""); }, false},
+        {"restored", [&] { ShowWindow(w.window, SW_RESTORE); }, false},
+        {"caption set again", [&] { SetWindowTextW(w.window, L"Quorvane window"); }, true},
+        {"made larger", [&] { SetWindowPos(w.window, nullptr, 0, 0, 380, 260, SWP_NOMOVE | SWP_NOZORDER); }, true},
+        {"made smaller", [&] { SetWindowPos(w.window, nullptr, 0, 0, 260, 170, SWP_NOMOVE | SWP_NOZORDER); }, true},
+        {"the menu attached again", [&] { SendMessageW(w.window, CM_MENUCHANGED, 0, 0); }, true},
+    };
+    for (const Step& step : steps) {
+        step.act();
+        auto shown = [&] {
+            return w.Borders() == kActiveBorders && (w.TitlePixels(kActiveText) > 0) == step.titleShown &&
+                   RegionFitsWindow(w.window);
+        };
+        WaitFor(shown);
+        const auto borders = w.Borders();
+        for (size_t i = 0; i < 4; ++i) EXPECT_EQ(Hex(borders[i]), Hex(kActiveBorders[i])) << step.what << ": border " << i;
+        EXPECT_EQ(w.TitlePixels(kActiveText) > 0, step.titleShown) << step.what << ": caption text";
+        EXPECT_TRUE(RegionFitsWindow(w.window)) << step.what << ": region against the window's size";
+        // Painted over, the frame comes back when the system asks for it.
+        Scribble(w.window);
+        RedrawWindow(w.window, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+        WaitFor(shown);
+        EXPECT_EQ(w.Borders(), kActiveBorders) << step.what << ": repainted by request";
+        EXPECT_EQ(w.TitlePixels(kActiveText) > 0, step.titleShown) << step.what << ": caption text repainted";
+    }
+}
+
+// The commands a window gets from its caption, its system menu and the
+// keyboard: the caption's double click maximises only a window with a
+// maximise box and restores a maximised one; Alt+Space opens the skin's
+// system menu, whose entries are enabled as the window's state allows;
+// system commands that arrive as plain commands go on as system commands.
+TEST(FormStates, WindowCommandsFollowTheStateAndTheBoxesOfTheWindow)
+{
+    LogMessages() = {WM_SYSCOMMAND, WM_ENTERMENULOOP};
+    struct Row {
+        const char* what;
+        DWORD style;
+        int show;  // SW_RESTORE, SW_MAXIMIZE, SW_MINIMIZE
+        int state;
+        std::vector<std::string> doubleClick;
+        bool restore, minimise, maximise, moveAndSize;
+    };
+    const DWORD noMaximise = WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX;
+    const Row rows[] = {
+        {"normal", WS_OVERLAPPEDWINDOW, SW_RESTORE, ewsNormal, {Entry(WM_SYSCOMMAND, SC_MAXIMIZE)}, false, true, true, true},
+        {"maximised", WS_OVERLAPPEDWINDOW, SW_MAXIMIZE, ewsMaximized, {Entry(WM_SYSCOMMAND, SC_RESTORE)}, true, true, false, false},
+        {"normal, no maximise box", noMaximise, SW_RESTORE, ewsNormal, {}, false, true, false, true},
+        {"minimised, no maximise box", noMaximise, SW_MINIMIZE, ewsMinimized, {Entry(WM_SYSCOMMAND, SC_RESTORE)}, true, false, false, true},
+    };
+    for (const Row& row : rows) {
+        ShownWindow w(60, 80, 320, 220, row.style);
+        ASSERT_NE(w.engine, nullptr) << row.what;
+        ShowWindow(w.window, row.show);
+        SetForegroundWindow(w.window);
+        WaitFor([&] { return w.engine->WindowState == row.state; });
+        ASSERT_EQ(w.engine->WindowState, row.state) << row.what;
+
+        // Alt+Space: the skin's own system menu (the loop of a popup menu).
+        Log().clear();
+        PostMessageW(w.window, WM_KEYDOWN, VK_ESCAPE, 0);
+        SendMessageW(w.window, WM_SYSCOMMAND, SC_KEYMENU, ' ');
+        Pump();
+        EXPECT_EQ(Log(), (std::vector<std::string>{Entry(WM_ENTERMENULOOP, TRUE)})) << row.what << ": Alt+Space";
+        TPopupMenu* menu = w.engine->SystemMenuPopup();
+        ASSERT_NE(menu, nullptr) << row.what;
+        auto enabled = [&](UINT command) {
+            for (int i = 0; i < menu->Items()->Count(); ++i)
+                if ((static_cast<UINT>(menu->Items()->Items(i)->Tag()) & 0xFFF0) == command)
+                    return menu->Items()->Items(i)->Enabled() ? 1 : 0;
+            return -1;
+        };
+        EXPECT_EQ(enabled(SC_RESTORE), row.restore ? 1 : 0) << row.what << ": Restore";
+        EXPECT_EQ(enabled(SC_MINIMIZE), row.minimise ? 1 : 0) << row.what << ": Minimize";
+        EXPECT_EQ(enabled(SC_MAXIMIZE), row.maximise ? 1 : 0) << row.what << ": Maximize";
+        if (!row.moveAndSize) {
+            EXPECT_EQ(enabled(SC_MOVE), 0) << row.what << ": Move";
+            EXPECT_EQ(enabled(SC_SIZE), 0) << row.what << ": Size";
+        }
+        EXPECT_EQ(enabled(SC_CLOSE), 1) << row.what << ": Close";
+
+        // A double click on the bare caption.
+        if (row.state != ewsMinimized) {
+            RECT outer{};
+            GetWindowRect(w.window, &outer);
+            int bareX = 30;
+            while (bareX < outer.right - outer.left && w.engine->HitTest(POINT{bareX, 10})) ++bareX;
+            Log().clear();
+            SendMessageW(w.window, WM_NCLBUTTONDBLCLK, HTCAPTION, MAKELPARAM(outer.left + bareX, outer.top + 10));
+            Pump(30);
+            EXPECT_EQ(Log(), row.doubleClick) << row.what << ": double click on the caption";
+        }
+        ShowWindow(w.window, SW_RESTORE);
+        WaitFor([&] { return w.engine->WindowState == ewsNormal; });
+    }
+
+    // Plain commands carrying a system command.
+    ShownWindow w(60, 80);
+    ASSERT_NE(w.engine, nullptr);
+    for (UINT command : {SC_SIZE, SC_MOVE, SC_MINIMIZE, SC_MAXIMIZE, SC_NEXTWINDOW, SC_PREVWINDOW, SC_CLOSE, SC_RESTORE}) {
+        Log().clear();
+        SendMessageW(w.window, WM_COMMAND, command, 0);
+        WaitFor([] { return !Log().empty(); });
+        EXPECT_EQ(Log(), (std::vector<std::string>{Entry(WM_SYSCOMMAND, command)})) << "command " << std::hex << command;
+    }
+    LogMessages().clear();
+}
+
 // ---- drop-downs of the skinned menu bar ------------------------------------------------
 
 // Under the engine: feeds the menu loop its steps whenever it waits, and
@@ -514,7 +673,7 @@ struct MenuBarWindow {
     LoopDriver driver;
     TWinSkinForm* engine = nullptr;
 
-    explicit MenuBarWindow(bool rightToLeft)
+    explicit MenuBarWindow(bool rightToLeft, bool viewDisabled = false)
     {
         window = MakeWindow(WS_OVERLAPPEDWINDOW);
         SetWindowPos(window, nullptr, 700, 100, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -529,7 +688,7 @@ struct MenuBarWindow {
         AppendMenuW(view, MF_STRING, 401, L"&Zoom");
         AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"&File");
         AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(edit), L"&Edit");
-        AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(view), L"&View");
+        AppendMenuW(bar, MF_POPUP | (viewDisabled ? MF_GRAYED : 0), reinterpret_cast<UINT_PTR>(view), L"&View");
         if (rightToLeft)
             for (HMENU menu : {file, edit, view})
                 for (int i = 0; i < GetMenuItemCount(menu); ++i) {
@@ -596,6 +755,70 @@ TEST(FormStates, TheMenuLoopsKeyFilterGoesWithTheLoop)
         EXPECT_EQ(w.Open('e', {VK_DOWN, VK_LEFT}), (Names{"Edit", "View"})) << "round " << round;
         EXPECT_EQ(w.Open('f', {}), (Names{"File"})) << "round " << round;  // one loop alone
         EXPECT_FALSE(w.engine->MenuTracking);
+    }
+}
+
+// The entries of the menu bar under the real mouse: the one under it is
+// framed in the skin's highlight colour, the others are not; a disabled
+// entry keeps its shadow-coloured text whether hot or not.
+TEST(FormStates, MenuBarEntriesShowTheMouseAndKeepTheirEnabledLook)
+{
+    MenuBarWindow w(false, true);
+    ASSERT_NE(w.engine, nullptr);
+    TWinSkinMenu* bar = w.engine->MenuBar();
+    ASSERT_NE(bar, nullptr);
+    ASSERT_EQ(bar->Buttons.size(), 3u);
+    RedrawWindow(w.window, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+    Pump();
+    const COLORREF frame = ResolveColour(SharedSkin().Colours.ButtonHilight);
+    const COLORREF text = ResolveColour(SharedSkin().Colours.MenuBarText);
+    ASSERT_NE(frame, kMenuBarActive);
+    ASSERT_NE(text, kShadow);
+    RECT outer{};
+    GetWindowRect(w.window, &outer);
+    auto framed = [&](size_t i) {
+        const RECT& r = bar->Buttons[i]->BoundsRect;
+        return WindowPixel(w.window, r.left, (r.top + r.bottom) / 2) == frame &&
+               WindowPixel(w.window, (r.left + r.right) / 2, r.top) == frame;
+    };
+    auto textPixels = [&](size_t i, COLORREF colour) {
+        const RECT& r = bar->Buttons[i]->BoundsRect;
+        int count = 0;
+        HDC dc = GetWindowDC(w.window);
+        for (int y = r.top + 1; y < r.bottom - 1; ++y)
+            for (int x = r.left + 1; x < r.right - 1; ++x)
+                if (GetPixel(dc, x, y) == colour) ++count;
+        ReleaseDC(w.window, dc);
+        return count;
+    };
+    auto centre = [&](size_t i) {
+        const RECT& r = bar->Buttons[i]->BoundsRect;
+        return POINT{outer.left + (r.left + r.right) / 2, outer.top + (r.top + r.bottom) / 2};
+    };
+    struct Step {
+        const char* what;
+        POINT to;
+        int hot;  // the framed entry, -1 none
+    };
+    const Step steps[] = {
+        {"over File", centre(0), 0},       {"on to Edit", centre(1), 1},
+        {"on to the disabled View", centre(2), 2}, {"to the caption", POINT{outer.left + 150, outer.top + 10}, -1},
+        {"back over File", centre(0), 0},  {"off the window", POINT{outer.right + 40, outer.bottom + 40}, -1},
+    };
+    for (const Step& step : steps) {
+        MouseAt(step.to);
+        auto holds = [&] {
+            for (size_t i = 0; i < 3; ++i)
+                if (framed(i) != (static_cast<int>(i) == step.hot)) return false;
+            return true;
+        };
+        WaitFor(holds);
+        for (size_t i = 0; i < 3; ++i) {
+            EXPECT_EQ(framed(i), static_cast<int>(i) == step.hot) << step.what << ": entry " << i;
+            const bool enabled = i != 2;
+            EXPECT_EQ(textPixels(i, text) > 0, enabled) << step.what << ": text colour of entry " << i;
+            EXPECT_EQ(textPixels(i, kShadow) > 0, !enabled) << step.what << ": shadow text of entry " << i;
+        }
     }
 }
 

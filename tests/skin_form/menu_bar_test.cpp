@@ -54,30 +54,49 @@ protected:
     }
 };
 
+// An entry of a test menu bar: its caption and whether it is enabled.
+struct BarEntry {
+    const wchar_t* caption;
+    bool enabled = true;
+};
+const std::vector<BarEntry> kDefaultBar{{L"&File"}, {L"&Edit"}, {L"&Gone", false}, {L"&View"}};
+
 struct MenuWindow {
     HWND window = nullptr;
     HMENU bar = nullptr, file = nullptr, edit = nullptr, view = nullptr;
     MenuDriver driver;
     TWinSkinForm* engine = nullptr;
 
-    explicit MenuWindow(bool rightToLeft = false)
+    explicit MenuWindow(bool rightToLeft = false, const std::vector<BarEntry>& entries = kDefaultBar)
     {
         window = MakeWindow(WS_OVERLAPPEDWINDOW);
         bar = CreateMenu();
-        file = CreatePopupMenu();
-        edit = CreatePopupMenu();
-        view = CreatePopupMenu();
-        AppendMenuW(file, MF_STRING, 201, L"&Open");
-        AppendMenuW(file, MF_STRING, 202, L"&Save");
-        AppendMenuW(edit, MF_STRING, 301, L"&Copy");
-        AppendMenuW(view, MF_STRING, 401, L"&Zoom");
-        AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"&File");
-        AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(edit), L"&Edit");
-        AppendMenuW(bar, MF_POPUP | MF_GRAYED, reinterpret_cast<UINT_PTR>(CreatePopupMenu()), L"&Gone");
-        AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(view), L"&View");
+        // Every entry drops down a menu of one item; File, Edit and View
+        // have their known items.
+        for (const BarEntry& entry : entries) {
+            std::string name;
+            for (const wchar_t* c = entry.caption; *c; ++c)
+                if (*c != L'&') name += static_cast<char>(*c);
+            HMENU popup = CreatePopupMenu();
+            if (name == "File") {
+                file = popup;
+                AppendMenuW(popup, MF_STRING, 201, L"&Open");
+                AppendMenuW(popup, MF_STRING, 202, L"&Save");
+            } else if (name == "Edit") {
+                edit = popup;
+                AppendMenuW(popup, MF_STRING, 301, L"&Copy");
+            } else if (name == "View") {
+                view = popup;
+                AppendMenuW(popup, MF_STRING, 401, L"&Zoom");
+            } else if (entry.enabled) {
+                AppendMenuW(popup, MF_STRING, 501, L"&Item");
+            }
+            AppendMenuW(bar, MF_POPUP | (entry.enabled ? 0 : MF_GRAYED), reinterpret_cast<UINT_PTR>(popup), entry.caption);
+            if (entry.enabled) driver.names[popup] = name;
+        }
         if (rightToLeft)
             for (HMENU menu : {file, edit, view})
-                for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+                for (int i = 0; menu && i < GetMenuItemCount(menu); ++i) {
                     MENUITEMINFOW info{};
                     info.cbSize = sizeof info;
                     info.fMask = MIIM_FTYPE;
@@ -86,7 +105,6 @@ struct MenuWindow {
                     SetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info);
                 }
         SetMenu(window, bar);
-        driver.names = {{file, "File"}, {edit, "Edit"}, {view, "View"}};
         driver.Attach(window);
         Manager().SkinWindow(window);
         Pump();
@@ -146,17 +164,64 @@ TEST(MenuBar, EntriesComeFromTheWindowMenuAndAcceleratorsOpenThem)
 TEST(MenuBar, LeftAndRightWalkTheEntriesWithWrapAround)
 {
     ModalWatchdog watchdog;
+    // Disabled entries open nothing and are passed, however many lie
+    // between two enabled ones and whichever way the walk wraps.
+    struct Bar {
+        const char* what;
+        std::vector<BarEntry> entries;
+        WPARAM start;
+        std::deque<WPARAM> keys;
+        Names opened;
+    };
+    const Bar bars[] = {
+        {"right through a disabled entry", kDefaultBar, 'e', {VK_RIGHT, VK_RIGHT, VK_RIGHT}, {"Edit", "View", "File", "Edit"}},
+        {"left through a disabled entry", kDefaultBar, 'f', {VK_LEFT, VK_LEFT, VK_LEFT}, {"File", "View", "Edit", "File"}},
+        {"two entries, right", {{L"&File"}, {L"&Edit"}}, 'f', {VK_RIGHT, VK_RIGHT}, {"File", "Edit", "File"}},
+        {"two entries, left", {{L"&File"}, {L"&Edit"}}, 'e', {VK_LEFT, VK_LEFT}, {"Edit", "File", "Edit"}},
+        {"the only other enabled entry behind two disabled ones",
+         {{L"&File"}, {L"&Gone", false}, {L"&Away", false}, {L"&Edit"}},
+         'f', {VK_RIGHT, VK_LEFT, VK_LEFT}, {"File", "Edit", "File", "Edit"}},
+    };
+    for (const Bar& row : bars) {
+        MenuWindow w(false, row.entries);
+        ASSERT_NE(w.engine, nullptr) << row.what;
+        EXPECT_EQ(w.KeyMenu(row.start, row.keys), row.opened) << row.what;
+        EXPECT_FALSE(w.engine->MenuTracking) << row.what;
+    }
+    // Choosing an item sends its command, once.
     MenuWindow w;
     ASSERT_NE(w.engine, nullptr);
-    // The disabled entry between Edit and View opens nothing and is passed.
-    EXPECT_EQ(w.KeyMenu('e', {VK_RIGHT, VK_RIGHT, VK_RIGHT}), (Names{"Edit", "View", "File", "Edit"}));
-    EXPECT_EQ(w.KeyMenu('f', {VK_LEFT, VK_LEFT, VK_LEFT}), (Names{"File", "View", "Edit", "File"}));
-    // Choosing an item sends its command, once.
     w.driver.commands.clear();
     w.KeyMenu('f', {VK_DOWN, VK_RETURN});
     Pump();
     ASSERT_FALSE(w.driver.commands.empty());
     EXPECT_EQ(w.driver.commands.back(), 202u);
+}
+
+// The menu band under the title: the mouse finds the menu there (not the
+// caption, not the client area), and the client area starts below it.
+TEST(MenuBar, TheBandIsMenuToTheMouseAndTheClientAreaStartsBelowIt)
+{
+    MenuWindow w;
+    ASSERT_NE(w.engine, nullptr);
+    ASSERT_GT(w.engine->MenuBarHeight, 0);
+    const int band = w.engine->MenuBarHeight;
+    RECT outer{};
+    GetWindowRect(w.window, &outer);
+    POINT client{0, 0};
+    ClientToScreen(w.window, &client);
+    EXPECT_EQ(client.y - outer.top, kTop + band);
+    EXPECT_EQ(client.x - outer.left, kLeft);
+    const int x = (outer.left + outer.right) / 2;
+    struct Row {
+        int dy;
+        LRESULT expected;
+    };
+    const Row rows[] = {{10, HTCAPTION},       {kTop - 1, HTCAPTION}, {kTop, HTCAPTION},     {kTop + 1, HTMENU},
+                        {kTop + band / 2, HTMENU}, {kTop + band - 1, HTMENU}, {kTop + band + 2, HTCLIENT}};
+    for (const Row& row : rows)
+        EXPECT_EQ(SendMessageW(w.window, WM_NCHITTEST, 0, MAKELPARAM(x, outer.top + row.dy)), row.expected)
+            << "row " << row.dy;
 }
 
 TEST(MenuBar, ArrowKeysAreSwappedInARightToLeftMenu)
