@@ -247,8 +247,10 @@ void TSpeedButton::Click()
 void TSpeedButton::WndProc(TMessage& message)
 {
     if (message.msg == CM_MOUSEENTER || message.msg == CM_MOUSELEAVE) {
+        // OnMouseEnter / OnMouseLeave may free the button.
+        const std::weak_ptr<const bool> alive = Liveness();
         TGraphicControl::WndProc(message);
-        if (flat_) Invalidate();
+        if (!alive.expired() && flat_) Invalidate();
         return;
     }
     TGraphicControl::WndProc(message);

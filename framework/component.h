@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "framework/liveness.h"
 #include "framework/object.h"
 
 namespace quorvane {
@@ -60,6 +61,11 @@ public:
     void FreeNotification(TComponent* component);
     void RemoveFreeNotification(TComponent* component);
 
+    // Expires when this component is destroyed. Code that runs an event
+    // handler of this component and goes on using it afterwards takes a
+    // watch first and stops when it has expired.
+    std::weak_ptr<const bool> Liveness() const { return liveness_.Watch(); }
+
     // Marks this component and every owned one as loading (stored properties
     // are being applied), and ends it: Loaded on self, then on the owned
     // components in creation order. A Loaded that throws ends it there: the
@@ -93,6 +99,7 @@ private:
     int tag_ = 0;
     TComponentState state_ = 0;
     bool beforeDestructionDone_ = false;
+    LivenessToken liveness_;
 };
 
 // The way to free a component (or any object): BeforeDestruction while the

@@ -461,10 +461,16 @@ void TControl::DblClick()
 void TControl::WndProc(TMessage& message)
 {
     const int x = GET_X_LPARAM(message.lParam), y = GET_Y_LPARAM(message.lParam);
+    // Every event below may free this control (a close button freeing its
+    // panel); the platform's handling then no longer applies.
+    const std::weak_ptr<const bool> alive = Liveness();
     switch (message.msg) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
-        if (message.msg == WM_LBUTTONDBLCLK) DblClick();
+        if (message.msg == WM_LBUTTONDBLCLK) {
+            DblClick();
+            if (alive.expired()) return;
+        }
         MouseDown(mbLeft, ShiftStateFromMouseFlags(message.wParam), x, y);
         break;
     case WM_RBUTTONDOWN:
@@ -496,6 +502,7 @@ void TControl::WndProc(TMessage& message)
     default:
         break;
     }
+    if (alive.expired()) return;
     DefaultHandler(message);
 }
 

@@ -540,10 +540,13 @@ void TCustomGrid::WndProc(TMessage& message)
             MoveCurrent(col, row, false);
         break;
     }
-    case WM_KEYDOWN:
+    case WM_KEYDOWN: {
+        // OnKeyDown may free the grid.
+        const std::weak_ptr<const bool> alive = Liveness();
         TCustomControl::WndProc(message);
-        KeyDown(static_cast<WORD>(message.wParam));
+        if (!alive.expired()) KeyDown(static_cast<WORD>(message.wParam));
         return;
+    }
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
         Invalidate();

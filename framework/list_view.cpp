@@ -568,7 +568,12 @@ void TCustomListView::WndProc(TMessage& message)
             TListItem* item = items_->Item(change->iItem);
             if (item && (change->uChanged & LVIF_STATE)) {
                 const bool was = change->uOldState & LVIS_SELECTED, now = change->uNewState & LVIS_SELECTED;
-                if (was != now && OnSelectItem) OnSelectItem(this, item, now);
+                if (was != now && OnSelectItem) {
+                    // The handler may free the list view.
+                    const std::weak_ptr<const bool> alive = Liveness();
+                    OnSelectItem(this, item, now);
+                    if (alive.expired()) return;
+                }
                 if (OnChange) OnChange(this, item);
             }
             return;

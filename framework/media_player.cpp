@@ -373,7 +373,12 @@ void TMediaPlayer::Save()
 void TMediaPlayer::ClickButton(TMPBtnType button)
 {
     bool doDefault = true;
-    if (OnClick) OnClick(this, button, doDefault);
+    if (OnClick) {
+        // The handler may free the player.
+        const std::weak_ptr<const bool> alive = Liveness();
+        OnClick(this, button, doDefault);
+        if (alive.expired()) return;
+    }
     if (doDefault) {
         switch (button) {
         case btPlay:

@@ -128,8 +128,12 @@ void TScrollBar::UserScroll(int request)
         break;
     }
     position = std::clamp(position, min_, max_);
-    if (request >= SB_LINEUP && request <= SB_ENDSCROLL && OnScroll)
+    if (request >= SB_LINEUP && request <= SB_ENDSCROLL && OnScroll) {
+        // The handler may free the scroll bar.
+        const std::weak_ptr<const bool> alive = Liveness();
         OnScroll(this, static_cast<TScrollCode>(request), position);
+        if (alive.expired()) return;
+    }
     if (request != SB_ENDSCROLL) SetPosition(position);
 }
 

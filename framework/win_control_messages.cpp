@@ -86,10 +86,14 @@ void TWinControl::MouseTracking(TMessage& message)
         TControl* hit = ControlAtPos(point, true);
         if (!hit) hit = this;
         if (hit != t_mouseControl) {
+            // The leave and enter handlers may free this control; a freed
+            // control has taken itself out of t_mouseControl.
+            const std::weak_ptr<const bool> alive = Liveness();
             TControl* old = t_mouseControl;
             t_mouseControl = hit;
             if (old) old->Perform(CM_MOUSELEAVE, 0, reinterpret_cast<LPARAM>(old));
             if (t_mouseControl == hit) hit->Perform(CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(hit));
+            if (alive.expired()) return;
         }
         TRACKMOUSEEVENT track{};
         track.cbSize = sizeof track;
@@ -186,6 +190,9 @@ bool TWinControl::ReflectToChild(TMessage& message)
 
 void TWinControl::WndProc(TMessage& message)
 {
+    // Event handlers run below may free this control; after one has, nothing
+    // of it is touched again (the platform's handling no longer applies).
+    const std::weak_ptr<const bool> alive = Liveness();
     switch (message.msg) {
     case WM_DRAWITEM:
     case WM_MEASUREITEM:
@@ -235,38 +242,48 @@ void TWinControl::WndProc(TMessage& message)
     case WM_SETFOCUS:
         if (TWinControl* form = ParentForm(); form && form != this)
             form->Perform(CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(this));
+        if (alive.expired()) return;
         Perform(CM_ENTER, 0, 0);
+        if (alive.expired()) return;
         break;
     case WM_KILLFOCUS:
         Perform(CM_EXIT, 0, 0);
+        if (alive.expired()) return;
         break;
     case CM_DIALOGCHAR: {
         // Offered to the children until one takes it.
         const std::vector<TControl*> children = controls_;
-        for (TControl* child : children)
+        for (TControl* child : children) {
+            // A child the previous one's handler freed has left the list.
+            if (alive.expired()) return;
+            if (std::find(controls_.begin(), controls_.end(), child) == controls_.end()) continue;
             if (child->Visible() && child->Enabled() && child->Perform(message.msg, message.wParam, message.lParam)) {
                 message.result = 1;
                 return;
             }
+        }
         return;
     }
     case CM_ENTER:
         if (OnEnter) OnEnter(this);
+        if (alive.expired()) return;
         break;
     case CM_EXIT:
         if (OnExit) OnExit(this);
+        if (alive.expired()) return;
         break;
     case WM_KEYDOWN:
         if (OnKeyDown) {
             WORD key = static_cast<WORD>(message.wParam);
             OnKeyDown(this, key, 0);
-            if (key == 0) return;
+            if (key == 0 || alive.expired()) return;
             message.wParam = key;
         }
         break;
     case WM_MOUSEMOVE:
     case WM_MOUSELEAVE:
         MouseTracking(message);
+        if (alive.expired()) return;
         break;
     case WM_CONTEXTMENU:
         if (PopupMenu() && (reinterpret_cast<HWND>(message.wParam) == handle_)) {
@@ -293,8 +310,16 @@ void TWinControl::WndProc(TMessage& message)
                 t_captureControl = target;
                 SetCapture(handle_);
             }
+            const std::weak_ptr<const bool> targetAlive = target->Liveness();
             message.result = target->Perform(message.msg, message.wParam,
                                              MAKELPARAM(point.x - target->Left(), point.y - target->Top()));
+            if (alive.expired()) return;
+            if (targetAlive.expired()) {
+                // Its handler freed the child, which let go of the mouse:
+                // nothing holds it for the child any more.
+                if (!t_captureControl && GetCapture() == handle_) ReleaseCapture();
+                return;
+            }
             if (up && t_captureControl == target) {
                 t_captureControl = nullptr;
                 if (GetCapture() == handle_) ReleaseCapture();

@@ -64,10 +64,7 @@ TWScrollbar::TWScrollbar(TSkinControl& skinner, int kind)
 {
 }
 
-TWScrollbar::~TWScrollbar()
-{
-    *alive_ = false;
-}
+TWScrollbar::~TWScrollbar() = default;
 
 void TWScrollbar::CreateBarWindow(HWND parent)
 {
@@ -449,7 +446,7 @@ void TWScrollbar::MouseDown(LPARAM lParam)
     releaseSeen_ = false;
     SetTimer(window_, kReleaseTimer, kReleaseInterval, nullptr);
     // The control (and with it this bar) may be freed while it tracks.
-    const std::shared_ptr<bool> alive = alive_;
+    const std::weak_ptr<const bool> alive = Liveness();
     if (kind_ == sbkControl) {
         SendMessageW(controlHandle_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(point.x, point.y));
     } else {
@@ -457,7 +454,7 @@ void TWScrollbar::MouseDown(LPARAM lParam)
         SendMessageW(controlHandle_, WM_NCLBUTTONDOWN, kind_ == sbkHorizontal ? HTHSCROLL : HTVSCROLL,
                      MAKELPARAM(screen.x, screen.y));
     }
-    if (!*alive) return;
+    if (alive.expired()) return;
     if (window_) KillTimer(window_, kReleaseTimer);
     pressed_ = false;
     if (GetCapture() == window_) ReleaseCapture();

@@ -133,7 +133,6 @@ private:
     bool pressed_ = false;
     bool busy_ = false;
     bool releaseSeen_ = false;
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     Snapshot painted_;
     std::unique_ptr<OffscreenPicture> base_;
     BaseKey baseKey_;

@@ -8,6 +8,8 @@
 
 #include <memory>
 
+#include "framework/liveness.h"
+
 namespace quorvane {
 
 class TDrawnWindow {
@@ -21,7 +23,7 @@ public:
     // False once the object is gone. A handler that sends a message which
     // may free the object (a click handed to the control) takes this first
     // and touches nothing of the object after the call when it reads false.
-    std::weak_ptr<const bool> Liveness() const { return alive_; }
+    std::weak_ptr<const bool> Liveness() const { return liveness_.Watch(); }
     // Draws the whole window into dc (its client coordinates). The window
     // is never erased: WM_PAINT draws every pixel.
     virtual void Paint(HDC dc) = 0;
@@ -39,7 +41,7 @@ protected:
     HWND window_ = nullptr;
 
 private:
-    std::shared_ptr<const bool> alive_ = std::make_shared<const bool>(true);
+    LivenessToken liveness_;
     static LRESULT CALLBACK Procedure(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
 };
 
