@@ -99,14 +99,24 @@ struct ToolbarButtons {
         const TDataSkinObject* element = skinData->ToolBars.get();
         if (!element || IsEmptyBitmap(element->Bitmap)) return;
         const UINT state = draw.nmcd.uItemState;
+        const bool enabled = !(state & (CDIS_GRAYED | CDIS_DISABLED));
         int frame = 0;
         if (state & CDIS_SELECTED)
             frame = 2;
+        else if (enabled && (state & CDIS_CHECKED))
+            frame = element->Frame >= 5 ? 5 : 2;  // a down check button: its own frame, else the pressed one
         else if (state & (CDIS_FOCUS | CDIS_HOT))
             frame = 4;
-        else if (!(state & (CDIS_GRAYED | CDIS_DISABLED)) && (state & CDIS_DEFAULT))
+        else if (enabled && (state & CDIS_DEFAULT))
             frame = 1;
         if (frame == 0) return;
+        if (state & CDIS_CHECKED) {
+            // The platform fills a checked button with a dither of its own
+            // light and face colours over whatever was drawn here: the
+            // element's frame is the face, and the platform draws only the
+            // picture and the caption on it.
+            draw.nmcd.uItemState &= ~static_cast<UINT>(CDIS_CHECKED);
+        }
         HDC dc = draw.nmcd.hdc;
         const int colour = frame == 1 ? element->NormalColour : frame == 4 ? element->MouseOverColour : element->PressedColour;
         if (colour != -1) {

@@ -553,6 +553,10 @@ TForm* OpenBars()
     bar->SetFlat(true);
     bar->SetShowCaptions(true);
     bar->SetButtonSize(60, 38);
+    // The bar takes the height of its buttons (a caption under a picture is
+    // taller than the bar's default height), so the cool bar below it
+    // starts under the buttons instead of over their captions.
+    bar->SetAutoSize(true);
     auto* menu = new TPopupMenu(page.Form());
     for (const char* caption : {"&First choice", "&Second choice"}) {
         auto* item = new TMenuItem(menu);
