@@ -330,8 +330,29 @@ void TWinSkinForm::FitWindowToFrame(bool refresh)
             width = needed;
         }
     }
-    SetWindowPos(window_, nullptr, 0, 0, width, height,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    UINT flags = SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED;
+    int left = 0, top = 0;
+    if (refresh && !ChildWindow && MdiKind != mkChild) {
+        // A new frame of another width grows or shrinks the window around
+        // its client; growing to the right would push a window that sits
+        // at the right edge of the screen past it.
+        RECT before{};
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof monitor;
+        if (GetWindowRect(window_, &before) &&
+            GetMonitorInfoW(MonitorFromRect(&before, MONITOR_DEFAULTTONEAREST), &monitor)) {
+            const RECT& work = monitor.rcWork;
+            const FrameBox placed =
+                PlaceRefittedWindow(FrameBox{before.left, before.top, before.right, before.bottom}, width, height,
+                                    FrameBox{work.left, work.top, work.right, work.bottom});
+            if (placed.left != before.left || placed.top != before.top) {
+                left = placed.left;
+                top = placed.top;
+                flags &= ~static_cast<UINT>(SWP_NOMOVE);
+            }
+        }
+    }
+    SetWindowPos(window_, nullptr, left, top, width, height, flags);
 }
 
 void TWinSkinForm::FinishSkinning()
