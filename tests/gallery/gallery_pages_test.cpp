@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/cool_bar.h"
 #include "framework/forms.h"
 #include "skin/form/form_engine.h"
 #include "skin/form/skin_manager.h"
@@ -279,6 +280,75 @@ INSTANTIATE_TEST_SUITE_P(EverySkinAndPage, ReadablePage, testing::ValuesIn(Reada
                          [](const testing::TestParamInfo<ReadableCase>& info) {
                              return std::string(info.param.skin) + "_page" + std::to_string(info.param.page + 1);
                          });
+
+// ---- the cool bar's edges ---------------------------------------------------------
+
+TCoolBar* FindCoolBar(TWinControl* parent)
+{
+    for (int i = 0; i < parent->ControlCount(); ++i) {
+        if (auto* bar = As<TCoolBar>(parent->Controls(i))) return bar;
+        if (auto* windowed = As<TWinControl>(parent->Controls(i)))
+            if (TCoolBar* bar = FindCoolBar(windowed)) return bar;
+    }
+    return nullptr;
+}
+
+// The separators between the cool bar's rows and bands and each band's
+// gripper are shades of the skin's face: nothing there stands out from the
+// face as the platform's white or grey edges do on a dark one.
+TEST(CoolBarEdges, SeparatorsAndGrippersAreShadesOfTheSkinsFace)
+{
+    ASSERT_TRUE(SharedSkins().Loaded());
+    const auto bars = std::find_if(ControlPages().begin(), ControlPages().end(),
+                                   [](const ControlPage& page) { return std::string(page.caption).find("cool") != std::string::npos; });
+    ASSERT_NE(bars, ControlPages().end());
+    for (const char* skin : {"light", "dark", "recoloured"}) {
+        SCOPED_TRACE(skin);
+        ASSERT_TRUE(SharedSkins().UseNamed(skin));
+        TForm* form = bars->open();
+        ASSERT_NE(form, nullptr);
+        const HWND window = form->Handle();
+        EXPECT_TRUE(PumpUntil([window] { return SkinnedAndServing(window); }));
+        PaintNow(window);
+        TCoolBar* cool = FindCoolBar(form);
+        ASSERT_NE(cool, nullptr);
+        const HWND bar = cool->Handle();
+        const COLORREF face = SystemColourFor(bar, COLOR_BTNFACE);
+        RECT client{};
+        GetClientRect(bar, &client);
+        RECT screen = client;
+        MapWindowPoints(bar, nullptr, reinterpret_cast<POINT*>(&screen), 2);
+        const testsupport::ScreenPixels pixels(screen);
+        ASSERT_TRUE(pixels.Contains(screen));
+        std::vector<RECT> bands;  // each band less its gripper
+        const int count = static_cast<int>(SendMessageW(bar, RB_GETBANDCOUNT, 0, 0));
+        for (int i = 0; i < count; ++i) {
+            RECT band{};
+            SendMessageW(bar, RB_GETRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&band));
+            band.left += 9;
+            bands.push_back(band);
+        }
+        int edgePixels = 0, standingOut = 0;
+        COLORREF worst = face;
+        for (int y = 0; y < client.bottom; ++y)
+            for (int x = 0; x < client.right; ++x) {
+                const POINT p{x, y};
+                if (std::any_of(bands.begin(), bands.end(), [&](const RECT& r) { return PtInRect(&r, p) != FALSE; }))
+                    continue;
+                ++edgePixels;
+                const COLORREF colour = pixels.At(screen.left + x, screen.top + y);
+                if (testsupport::ContrastRatio(colour, face) > 3.0) {
+                    ++standingOut;
+                    if (testsupport::ContrastRatio(colour, face) > testsupport::ContrastRatio(worst, face)) worst = colour;
+                }
+            }
+        EXPECT_GT(edgePixels, 0);
+        EXPECT_EQ(standingOut, 0) << "e.g. " << Hex(worst) << " on a face of " << Hex(face);
+        form->Close();
+        Pump();
+    }
+    SharedSkins().UseNamed("light");
+}
 
 }  // namespace
 }  // namespace quorvane
