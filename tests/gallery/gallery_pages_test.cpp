@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/com_controls.h"
 #include "framework/cool_bar.h"
 #include "framework/forms.h"
 #include "skin/form/form_engine.h"
@@ -280,6 +281,63 @@ INSTANTIATE_TEST_SUITE_P(EverySkinAndPage, ReadablePage, testing::ValuesIn(Reada
                          [](const testing::TestParamInfo<ReadableCase>& info) {
                              return std::string(info.param.skin) + "_page" + std::to_string(info.param.page + 1);
                          });
+
+// ---- a disabled tool button --------------------------------------------------------
+
+TToolButton* FindToolButton(TWinControl* parent, const std::string& caption)
+{
+    for (int i = 0; i < parent->ControlCount(); ++i) {
+        if (auto* button = As<TToolButton>(parent->Controls(i)); button && button->Caption() == caption) return button;
+        if (auto* windowed = As<TWinControl>(parent->Controls(i)))
+            if (TToolButton* button = FindToolButton(windowed, caption)) return button;
+    }
+    return nullptr;
+}
+
+// On a face darker than its text, a disabled tool button (picture and
+// caption) shows nothing brighter than an enabled button's caption: no
+// etching in the platform's white.
+TEST(DisabledToolButton, NothingOnItIsBrighterThanAnEnabledCaptionOnADarkFace)
+{
+    ASSERT_TRUE(SharedSkins().Loaded());
+    const auto bars = std::find_if(ControlPages().begin(), ControlPages().end(),
+                                   [](const ControlPage& page) { return std::string(page.caption).find("cool") != std::string::npos; });
+    ASSERT_NE(bars, ControlPages().end());
+    for (const char* skin : {"dark", "recoloured"}) {
+        SCOPED_TRACE(skin);
+        ASSERT_TRUE(SharedSkins().UseNamed(skin));
+        TForm* form = bars->open();
+        ASSERT_NE(form, nullptr);
+        const HWND window = form->Handle();
+        EXPECT_TRUE(PumpUntil([window] { return SkinnedAndServing(window); }));
+        PaintNow(window);
+        TToolButton* disabled = FindToolButton(form, "Disabled");
+        ASSERT_NE(disabled, nullptr);
+        TToolBar* bar = disabled->ToolBar();
+        const COLORREF text = SystemColourFor(bar->Handle(), COLOR_BTNTEXT);
+        ASSERT_LT(testsupport::RelativeLuminance(SystemColourFor(bar->Handle(), COLOR_BTNFACE)),
+                  testsupport::RelativeLuminance(text));
+        RECT face = bar->ButtonRect(disabled);
+        MapWindowPoints(bar->Handle(), nullptr, reinterpret_cast<POINT*>(&face), 2);
+        InflateRect(&face, -2, -2);
+        const testsupport::ScreenPixels pixels(face);
+        ASSERT_TRUE(pixels.Contains(face));
+        int brighter = 0;
+        COLORREF brightest = 0;
+        for (int y = face.top; y < face.bottom; ++y)
+            for (int x = face.left; x < face.right; ++x) {
+                const COLORREF colour = pixels.At(x, y);
+                if (testsupport::RelativeLuminance(colour) > testsupport::RelativeLuminance(text)) {
+                    ++brighter;
+                    brightest = colour;
+                }
+            }
+        EXPECT_EQ(brighter, 0) << "e.g. " << Hex(brightest) << ", enabled captions are " << Hex(text);
+        form->Close();
+        Pump();
+    }
+    SharedSkins().UseNamed("light");
+}
 
 // ---- the cool bar's edges ---------------------------------------------------------
 
