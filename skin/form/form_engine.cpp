@@ -1,6 +1,7 @@
 #include "skin/form/form_engine.h"
 
 #include <windowsx.h>
+#include <commctrl.h>
 
 #include <algorithm>
 #include <functional>
@@ -279,6 +280,36 @@ void TWinSkinForm::DrawWindowIcon(HDC dc, const RECT& rect)
     }
     if (!iconBitmap_) RenderSmallIcon();
     if (iconBitmap_) TransparentDraw(dc, rect, iconBitmap_.get(), kKeyColour);
+}
+
+// The platform's tree view fills a selected item with the system's own
+// highlight (focused) or button face (not focused, selection always shown)
+// and ignores the colours the tree was given: white under a skin's light
+// text in a dark skin. Each item of a tree standing on a window that serves
+// colours is asked for and given the resolved ones.
+LRESULT TWinSkinForm::AnswerTreeCustomDraw(NMHDR* header, LRESULT result) const
+{
+    if (!header || header->code != static_cast<UINT>(NM_CUSTOMDRAW) || !ServesColours || !header->hwndFrom)
+        return result;
+    // A bare dialog's tree has the platform's class name; the framework's
+    // trees are registered under their own names.
+    WCHAR name[32] = {};
+    GetClassNameW(header->hwndFrom, name, 32);
+    TWinControl* control = FindControl(header->hwndFrom);
+    if (lstrcmpiW(name, WC_TREEVIEWW) != 0 && !(control && control->InheritsFrom("TCustomTreeView"))) return result;
+    auto* draw = reinterpret_cast<NMTVCUSTOMDRAW*>(header);
+    const HWND tree = header->hwndFrom;
+    if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) return (result & CDRF_SKIPDEFAULT) ? result : result | CDRF_NOTIFYITEMDRAW;
+    if (draw->nmcd.dwDrawStage != CDDS_ITEMPREPAINT || !(draw->nmcd.uItemState & CDIS_SELECTED)) return result;
+    if (!IsWindowEnabled(tree)) return result;
+    if (GetFocus() == tree) {
+        draw->clrTextBk = SystemColourFor(tree, COLOR_HIGHLIGHT);
+        draw->clrText = SystemColourFor(tree, COLOR_HIGHLIGHTTEXT);
+    } else {
+        draw->clrTextBk = SystemColourFor(tree, COLOR_BTNFACE);
+        draw->clrText = SystemColourFor(tree, COLOR_BTNTEXT);
+    }
+    return result;
 }
 
 void TWinSkinForm::FitWindowToFrame(bool refresh)
@@ -590,6 +621,10 @@ LRESULT TWinSkinForm::FormWndProc(UINT msg, WPARAM wParam, LPARAM lParam)
         SetTextColor(dc, ResolveColour(skinData_->Colours.WindowText));
         SetBkColor(dc, ResolveColour(skinData_->Colours.Window));
         return reinterpret_cast<LRESULT>(skinData_->Colours.WindowBrush.get());
+    }
+    case WM_NOTIFY: {
+        const LRESULT result = Default(msg, wParam, lParam);
+        return AnswerTreeCustomDraw(reinterpret_cast<NMHDR*>(lParam), result);
     }
     case WM_MEASUREITEM:
     case WM_DRAWITEM:

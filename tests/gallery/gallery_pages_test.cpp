@@ -12,13 +12,16 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "framework/com_controls.h"
 #include "framework/cool_bar.h"
 #include "framework/forms.h"
+#include "framework/list_controls.h"
 #include "skin/form/form_engine.h"
 #include "skin/form/skin_manager.h"
 #include "skin/data/skin_data.h"
@@ -282,102 +285,131 @@ INSTANTIATE_TEST_SUITE_P(EverySkinAndPage, ReadablePage, testing::ValuesIn(Reada
                              return std::string(info.param.skin) + "_page" + std::to_string(info.param.page + 1);
                          });
 
-// ---- a disabled tool button --------------------------------------------------------
+// ---- tool bars, cool bars and trees ---------------------------------------------
 
-TToolButton* FindToolButton(TWinControl* parent, const std::string& caption)
+template <class T>
+T* FindControl(TWinControl* parent, const std::function<bool(T*)>& wanted)
 {
     for (int i = 0; i < parent->ControlCount(); ++i) {
-        if (auto* button = As<TToolButton>(parent->Controls(i)); button && button->Caption() == caption) return button;
+        if (auto* control = As<T>(parent->Controls(i)); control && wanted(control)) return control;
         if (auto* windowed = As<TWinControl>(parent->Controls(i)))
-            if (TToolButton* button = FindToolButton(windowed, caption)) return button;
+            if (T* found = FindControl<T>(windowed, wanted)) return found;
     }
     return nullptr;
+}
+
+// The page whose caption holds `part` opened, skinned with one skin and
+// painted; closed (and the light skin current again) when it goes.
+class OpenedPage {
+public:
+    OpenedPage(const char* part, const char* skin)
+    {
+        const auto bars = std::find_if(ControlPages().begin(), ControlPages().end(), [part](const ControlPage& page) {
+            return std::string(page.caption).find(part) != std::string::npos;
+        });
+        if (bars == ControlPages().end() || !SharedSkins().UseNamed(skin) || !(form_ = bars->open())) return;
+        const HWND window = form_->Handle();
+        EXPECT_TRUE(PumpUntil([window] { return SkinnedAndServing(window); }));
+        PaintNow(window);
+    }
+    OpenedPage(const OpenedPage&) = delete;
+    OpenedPage& operator=(const OpenedPage&) = delete;
+    ~OpenedPage()
+    {
+        if (form_) form_->Close();
+        Pump();
+        SharedSkins().UseNamed("light");
+    }
+    TForm* Form() const { return form_; }
+
+private:
+    TForm* form_ = nullptr;
+};
+
+// How many pixels of a screen rectangle (less the parts `skip` says) fail
+// `fits`, and one of them.
+template <class Skip, class Fits>
+std::pair<int, COLORREF> CountMisfits(const RECT& screen, Skip skip, Fits fits)
+{
+    const testsupport::ScreenPixels pixels(screen);
+    EXPECT_TRUE(pixels.Contains(screen));
+    if (!pixels.Contains(screen)) return {-1, 0};
+    std::pair<int, COLORREF> misfits{0, 0};
+    for (int y = screen.top; y < screen.bottom; ++y)
+        for (int x = screen.left; x < screen.right; ++x) {
+            if (skip(x - screen.left, y - screen.top)) continue;
+            const COLORREF colour = pixels.At(x, y);
+            if (!fits(colour)) misfits = {misfits.first + 1, colour};
+        }
+    return misfits;
 }
 
 // On a face darker than its text, a disabled tool button (picture and
 // caption) shows nothing brighter than an enabled button's caption: no
 // etching in the platform's white.
-TEST(DisabledToolButton, NothingOnItIsBrighterThanAnEnabledCaptionOnADarkFace)
+TEST(BarsPage, NothingOnADisabledToolButtonIsBrighterThanAnEnabledCaptionOnADarkFace)
 {
     ASSERT_TRUE(SharedSkins().Loaded());
-    const auto bars = std::find_if(ControlPages().begin(), ControlPages().end(),
-                                   [](const ControlPage& page) { return std::string(page.caption).find("cool") != std::string::npos; });
-    ASSERT_NE(bars, ControlPages().end());
     for (const char* skin : {"dark", "recoloured"}) {
         SCOPED_TRACE(skin);
-        ASSERT_TRUE(SharedSkins().UseNamed(skin));
-        TForm* form = bars->open();
-        ASSERT_NE(form, nullptr);
-        const HWND window = form->Handle();
-        EXPECT_TRUE(PumpUntil([window] { return SkinnedAndServing(window); }));
-        PaintNow(window);
-        TToolButton* disabled = FindToolButton(form, "Disabled");
+        OpenedPage page("cool", skin);
+        ASSERT_NE(page.Form(), nullptr);
+        TToolButton* disabled =
+            FindControl<TToolButton>(page.Form(), [](TToolButton* b) { return b->Caption() == "Disabled"; });
         ASSERT_NE(disabled, nullptr);
         TToolBar* bar = disabled->ToolBar();
-        const COLORREF text = SystemColourFor(bar->Handle(), COLOR_BTNTEXT);
-        ASSERT_LT(testsupport::RelativeLuminance(SystemColourFor(bar->Handle(), COLOR_BTNFACE)),
-                  testsupport::RelativeLuminance(text));
+        const double text = testsupport::RelativeLuminance(SystemColourFor(bar->Handle(), COLOR_BTNTEXT));
+        ASSERT_LT(testsupport::RelativeLuminance(SystemColourFor(bar->Handle(), COLOR_BTNFACE)), text);
         RECT face = bar->ButtonRect(disabled);
         MapWindowPoints(bar->Handle(), nullptr, reinterpret_cast<POINT*>(&face), 2);
         InflateRect(&face, -2, -2);
-        const testsupport::ScreenPixels pixels(face);
-        ASSERT_TRUE(pixels.Contains(face));
-        int brighter = 0;
-        COLORREF brightest = 0;
-        for (int y = face.top; y < face.bottom; ++y)
-            for (int x = face.left; x < face.right; ++x) {
-                const COLORREF colour = pixels.At(x, y);
-                if (testsupport::RelativeLuminance(colour) > testsupport::RelativeLuminance(text)) {
-                    ++brighter;
-                    brightest = colour;
-                }
-            }
-        EXPECT_EQ(brighter, 0) << "e.g. " << Hex(brightest) << ", enabled captions are " << Hex(text);
-        form->Close();
-        Pump();
+        const auto [brighter, example] = CountMisfits(
+            face, [](int, int) { return false; },
+            [text](COLORREF c) { return testsupport::RelativeLuminance(c) <= text; });
+        EXPECT_EQ(brighter, 0) << "e.g. " << Hex(example);
     }
-    SharedSkins().UseNamed("light");
 }
 
-// ---- the cool bar's edges ---------------------------------------------------------
-
-TCoolBar* FindCoolBar(TWinControl* parent)
+// A tree's selected item, focused or not, is written in the skin's
+// selection colours, readable in every skin.
+TEST(ListsPage, TheSelectedTreeItemIsReadableFocusedOrNot)
 {
-    for (int i = 0; i < parent->ControlCount(); ++i) {
-        if (auto* bar = As<TCoolBar>(parent->Controls(i))) return bar;
-        if (auto* windowed = As<TWinControl>(parent->Controls(i)))
-            if (TCoolBar* bar = FindCoolBar(windowed)) return bar;
+    ASSERT_TRUE(SharedSkins().Loaded());
+    for (const char* skin : {"light", "dark", "recoloured"}) {
+        SCOPED_TRACE(skin);
+        OpenedPage page("trees", skin);
+        ASSERT_NE(page.Form(), nullptr);
+        TTreeView* tree = FindControl<TTreeView>(page.Form(), [](TTreeView* t) { return t->Enabled() && t->Selected(); });
+        ASSERT_NE(tree, nullptr);
+        for (bool focused : {false, true}) {
+            SCOPED_TRACE(focused ? "focused" : "not focused");
+            SetFocus(focused ? tree->Handle() : page.Form()->Handle());
+            PaintNow(page.Form()->Handle());
+            RECT text{};
+            ASSERT_TRUE(TreeView_GetItemRect(tree->Handle(), tree->Selected()->ItemId(), &text, TRUE));
+            MapWindowPoints(tree->Handle(), nullptr, reinterpret_cast<POINT*>(&text), 2);
+            const testsupport::ScreenPixels pixels(text);
+            ASSERT_TRUE(pixels.Contains(text));
+            const testsupport::CaptionSample sample = testsupport::MeasureRect(pixels, text);
+            EXPECT_GE(sample.ratio, 4.5) << "ink " << Hex(sample.ink) << " on " << Hex(sample.ground);
+        }
     }
-    return nullptr;
 }
 
 // The separators between the cool bar's rows and bands and each band's
 // gripper are shades of the skin's face: nothing there stands out from the
 // face as the platform's white or grey edges do on a dark one.
-TEST(CoolBarEdges, SeparatorsAndGrippersAreShadesOfTheSkinsFace)
+TEST(BarsPage, CoolBarSeparatorsAndGrippersAreShadesOfTheSkinsFace)
 {
     ASSERT_TRUE(SharedSkins().Loaded());
-    const auto bars = std::find_if(ControlPages().begin(), ControlPages().end(),
-                                   [](const ControlPage& page) { return std::string(page.caption).find("cool") != std::string::npos; });
-    ASSERT_NE(bars, ControlPages().end());
     for (const char* skin : {"light", "dark", "recoloured"}) {
         SCOPED_TRACE(skin);
-        ASSERT_TRUE(SharedSkins().UseNamed(skin));
-        TForm* form = bars->open();
-        ASSERT_NE(form, nullptr);
-        const HWND window = form->Handle();
-        EXPECT_TRUE(PumpUntil([window] { return SkinnedAndServing(window); }));
-        PaintNow(window);
-        TCoolBar* cool = FindCoolBar(form);
+        OpenedPage page("cool", skin);
+        ASSERT_NE(page.Form(), nullptr);
+        TCoolBar* cool = FindControl<TCoolBar>(page.Form(), [](TCoolBar*) { return true; });
         ASSERT_NE(cool, nullptr);
         const HWND bar = cool->Handle();
         const COLORREF face = SystemColourFor(bar, COLOR_BTNFACE);
-        RECT client{};
-        GetClientRect(bar, &client);
-        RECT screen = client;
-        MapWindowPoints(bar, nullptr, reinterpret_cast<POINT*>(&screen), 2);
-        const testsupport::ScreenPixels pixels(screen);
-        ASSERT_TRUE(pixels.Contains(screen));
         std::vector<RECT> bands;  // each band less its gripper
         const int count = static_cast<int>(SendMessageW(bar, RB_GETBANDCOUNT, 0, 0));
         for (int i = 0; i < count; ++i) {
@@ -386,26 +418,23 @@ TEST(CoolBarEdges, SeparatorsAndGrippersAreShadesOfTheSkinsFace)
             band.left += 9;
             bands.push_back(band);
         }
-        int edgePixels = 0, standingOut = 0;
-        COLORREF worst = face;
-        for (int y = 0; y < client.bottom; ++y)
-            for (int x = 0; x < client.right; ++x) {
+        RECT screen{};
+        GetClientRect(bar, &screen);
+        MapWindowPoints(bar, nullptr, reinterpret_cast<POINT*>(&screen), 2);
+        int edges = 0;
+        const auto [standingOut, example] = CountMisfits(
+            screen,
+            [&](int x, int y) {
                 const POINT p{x, y};
-                if (std::any_of(bands.begin(), bands.end(), [&](const RECT& r) { return PtInRect(&r, p) != FALSE; }))
-                    continue;
-                ++edgePixels;
-                const COLORREF colour = pixels.At(screen.left + x, screen.top + y);
-                if (testsupport::ContrastRatio(colour, face) > 3.0) {
-                    ++standingOut;
-                    if (testsupport::ContrastRatio(colour, face) > testsupport::ContrastRatio(worst, face)) worst = colour;
-                }
-            }
-        EXPECT_GT(edgePixels, 0);
-        EXPECT_EQ(standingOut, 0) << "e.g. " << Hex(worst) << " on a face of " << Hex(face);
-        form->Close();
-        Pump();
+                const bool inBand =
+                    std::any_of(bands.begin(), bands.end(), [&](const RECT& r) { return PtInRect(&r, p) != FALSE; });
+                edges += inBand ? 0 : 1;
+                return inBand;
+            },
+            [face](COLORREF c) { return testsupport::ContrastRatio(c, face) <= 3.0; });
+        EXPECT_GT(edges, 0);
+        EXPECT_EQ(standingOut, 0) << "e.g. " << Hex(example) << " on a face of " << Hex(face);
     }
-    SharedSkins().UseNamed("light");
 }
 
 }  // namespace
