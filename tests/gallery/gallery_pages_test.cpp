@@ -21,6 +21,7 @@
 #include "framework/com_controls.h"
 #include "framework/cool_bar.h"
 #include "framework/forms.h"
+#include "framework/grids.h"
 #include "framework/list_controls.h"
 #include "skin/form/form_engine.h"
 #include "skin/form/skin_manager.h"
@@ -393,6 +394,28 @@ TEST(ListsPage, TheSelectedTreeItemIsReadableFocusedOrNot)
             const testsupport::CaptionSample sample = testsupport::MeasureRect(pixels, text);
             EXPECT_GE(sample.ratio, 4.5) << "ink " << Hex(sample.ink) << " on " << Hex(sample.ground);
         }
+    }
+}
+
+// A grid's fixed cells are raised in shades of their face and its lines
+// stay below its text: no platform white on a dark face.
+TEST(GridsPage, FixedCellEdgesAreShadesOfTheirFace)
+{
+    ASSERT_TRUE(SharedSkins().Loaded());
+    for (const char* skin : {"light", "dark", "recoloured"}) {
+        SCOPED_TRACE(skin);
+        OpenedPage page("Grids", skin);
+        ASSERT_NE(page.Form(), nullptr);
+        TDrawGrid* grid = FindControl<TDrawGrid>(page.Form(), [](TDrawGrid*) { return true; });
+        ASSERT_NE(grid, nullptr);
+        const COLORREF face = ColorToRGB(grid->FixedColor(), grid->Handle());
+        // The top-left corner cell: fixed, and nothing drawn in it.
+        RECT cell = grid->CellRect(0, 0);
+        MapWindowPoints(grid->Handle(), nullptr, reinterpret_cast<POINT*>(&cell), 2);
+        const auto [standingOut, example] = CountMisfits(
+            cell, [](int, int) { return false; },
+            [face](COLORREF c) { return testsupport::ContrastRatio(c, face) <= 3.0; });
+        EXPECT_EQ(standingOut, 0) << "e.g. " << Hex(example) << " on a face of " << Hex(face);
     }
 }
 
