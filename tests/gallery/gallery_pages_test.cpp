@@ -397,8 +397,8 @@ TEST(ListsPage, TheSelectedTreeItemIsReadableFocusedOrNot)
     }
 }
 
-// A grid's fixed cells are raised in shades of their face and its lines
-// stay below its text: no platform white on a dark face.
+// A grid's fixed cells are raised in shades of their face (no platform
+// white on a dark face), and its current cell's text is readable.
 TEST(GridsPage, FixedCellEdgesAreShadesOfTheirFace)
 {
     ASSERT_TRUE(SharedSkins().Loaded());
@@ -416,6 +416,25 @@ TEST(GridsPage, FixedCellEdgesAreShadesOfTheirFace)
             cell, [](int, int) { return false; },
             [face](COLORREF c) { return testsupport::ContrastRatio(c, face) <= 3.0; });
         EXPECT_EQ(standingOut, 0) << "e.g. " << Hex(example) << " on a face of " << Hex(face);
+
+        // The current cell's number, with the grid focused and not.
+        grid->SetCol(5);
+        grid->SetRow(6);
+        for (bool focused : {true, false}) {
+            SCOPED_TRACE(focused ? "focused" : "not focused");
+            SetFocus(focused ? grid->Handle() : page.Form()->Handle());
+            PaintNow(page.Form()->Handle());
+            RECT current = grid->CellRect(grid->Col(), grid->Row());
+            MapWindowPoints(grid->Handle(), nullptr, reinterpret_cast<POINT*>(&current), 2);
+            InflateRect(&current, -3, -3);
+            const testsupport::ScreenPixels pixels(current);
+            ASSERT_TRUE(pixels.Contains(current));
+            const testsupport::CaptionSample sample = testsupport::MeasureRect(pixels, current);
+            // Small digits are smoothed: their strongest pixels stay short of
+            // the text colour, so 3 : 1 here (highlight text on the field's
+            // white, the fault this guards against, reads at 1 : 1).
+            EXPECT_GE(sample.ratio, 3.0) << "ink " << Hex(sample.ink) << " on " << Hex(sample.ground);
+        }
     }
 }
 

@@ -272,7 +272,12 @@ TForm* OpenGrids()
                                       : std::to_string(row * col);
         RECT box = rect;
         canvas->SetBrushClear(true);
-        if (InSet(state, gdSelected) && !InSet(state, gdFixed)) canvas->Font()->SetColor(clHighlightText);
+        // Highlight text only where the grid fills the cell with the
+        // highlight: a focused current cell stays in the field's colours.
+        const bool filled = InSet(state, gdSelected) && !InSet(state, gdFixed) &&
+                            (!InSet(state, gdFocused) || InSet(grid->Options(), goDrawFocusSelected) ||
+                             InSet(grid->Options(), goRowSelect));
+        if (filled) canvas->Font()->SetColor(clHighlightText);
         canvas->DrawTextIn(text, box, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     };
     page.Title(nullptr, 444, 8, "Scroll bars");
