@@ -1,6 +1,8 @@
 #include "framework/cool_bar.h"
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 #include "framework/com_controls.h"
 #include "framework/message_box.h"
@@ -281,8 +283,110 @@ void TCoolBar::Notification(TComponent* component, TOperation operation)
             }
 }
 
+namespace {
+
+// The platform's rebar draws its row and band separators and each band's
+// gripper with the system's edge colours, whatever the window's colours
+// are resolved to. These are the colours replaced in its picture.
+constexpr int kEdgeColours[] = {COLOR_BTNHIGHLIGHT, COLOR_3DLIGHT, COLOR_BTNSHADOW, COLOR_3DDKSHADOW, COLOR_BTNFACE};
+
+// Where a band's gripper stands: the start of its header, before its
+// picture and caption.
+constexpr int kGripperZone = 9;
+
+}  // namespace
+
+bool TCoolBar::PaintInResolvedColours()
+{
+    HWND window = Handle();
+    std::vector<std::pair<COLORREF, COLORREF>> swaps;
+    for (int index : kEdgeColours) {
+        const COLORREF platform = GetSysColor(index);
+        const COLORREF resolved = SystemColourFor(window, index);
+        if (platform != resolved) swaps.emplace_back(platform, resolved);
+    }
+    if (swaps.empty()) return false;
+    RECT client{};
+    GetClientRect(window, &client);
+    const int width = client.right, height = client.bottom;
+    PaintDc paint(window);
+    if (width <= 0 || height <= 0) return true;
+
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    UniqueBitmap picture(CreateDIBSection(paint.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    MemoryDc memory(paint.get());
+    if (!picture || !bits || !memory.get()) return true;
+    SelectGuard select(memory.get(), picture.get());
+    // The rebar paints into a given DC: background and separators first,
+    // then the bands' grippers, pictures and captions.
+    TMessage erase{WM_ERASEBKGND, reinterpret_cast<WPARAM>(memory.get()), 0, 0};
+    DefaultHandler(erase);
+    TMessage print{WM_PAINT, reinterpret_cast<WPARAM>(memory.get()), 0, 0};
+    DefaultHandler(print);
+    GdiFlush();
+
+    // Only outside the bands (the separators) and in each band's gripper:
+    // a band's picture and caption keep every colour they have.
+    std::vector<uint8_t> edge(static_cast<size_t>(width) * static_cast<size_t>(height), 1);
+    const int count = static_cast<int>(SendMessageW(window, RB_GETBANDCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        RECT band{};
+        if (!SendMessageW(window, RB_GETRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&band))) continue;
+        RECT borders{};
+        SendMessageW(window, RB_GETBANDBORDERS, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&borders));
+        const int gripperEnd = band.left + std::min<int>(kGripperZone, borders.left);
+        for (int y = std::max<int>(band.top, 0); y < std::min<int>(band.bottom, height); ++y)
+            for (int x = std::max<int>(gripperEnd, 0); x < std::min<int>(band.right, width); ++x)
+                edge[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)] = 0;
+    }
+    auto* pixel = static_cast<RGBQUAD*>(bits);
+    for (size_t i = 0; i < edge.size(); ++i, ++pixel) {
+        if (!edge[i]) continue;
+        const COLORREF colour = RGB(pixel->rgbRed, pixel->rgbGreen, pixel->rgbBlue);
+        for (const auto& [from, to] : swaps)
+            if (colour == from) {
+                pixel->rgbRed = GetRValue(to);
+                pixel->rgbGreen = GetGValue(to);
+                pixel->rgbBlue = GetBValue(to);
+                break;
+            }
+    }
+    const RECT& dirty = paint.PaintRect();
+    BitBlt(paint.get(), dirty.left, dirty.top, dirty.right - dirty.left, dirty.bottom - dirty.top, memory.get(), dirty.left,
+           dirty.top, SRCCOPY);
+    return true;
+}
+
 void TCoolBar::WndProc(TMessage& message)
 {
+    switch (message.msg) {
+    case WM_ERASEBKGND:
+        // Erased together with the paint below when the colours are
+        // replaced; the platform's erase would show its own edges first.
+        if (HandleAllocated() && !putting_) {
+            bool replaced = false;
+            for (int index : kEdgeColours) replaced = replaced || GetSysColor(index) != SystemColourFor(Handle(), index);
+            if (replaced) {
+                message.result = 1;
+                return;
+            }
+        }
+        break;
+    case WM_PAINT:
+        if (message.wParam == 0 && HandleAllocated() && PaintInResolvedColours()) {
+            message.result = 0;
+            return;
+        }
+        break;
+    default:
+        break;
+    }
     if (message.msg == CN_NOTIFY && reinterpret_cast<const NMHDR*>(message.lParam)->hwndFrom == WindowHandle() &&
         (reinterpret_cast<const NMHDR*>(message.lParam)->code == RBN_HEIGHTCHANGE ||
          reinterpret_cast<const NMHDR*>(message.lParam)->code == RBN_LAYOUTCHANGED)) {

@@ -95,6 +95,10 @@ private:
     void BandsChanged();
     void PutBands();
     void FitHeight();
+    // Paints the bar through an off-screen copy whose edge colours are
+    // replaced by the resolved ones; false when every colour resolves to
+    // the platform's own (the platform paints as it is).
+    bool PaintInResolvedColours();
 
     std::unique_ptr<TCoolBands> bands_;
     TImageList* images_ = nullptr;

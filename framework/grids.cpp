@@ -428,6 +428,23 @@ void TCustomGrid::KeyDown(WORD key)
     MoveCurrent(col, row, false);
 }
 
+// A fixed cell's raised edge in the grid's resolved light and shadow: the
+// platform's DrawEdge takes the system's own, white on a dark face.
+void TCustomGrid::DrawRaisedEdge(HDC dc, const RECT& rect) const
+{
+    HWND window = WindowHandle();
+    UniqueBrush light(CreateSolidBrush(SystemColourFor(window, COLOR_BTNHIGHLIGHT)));
+    UniqueBrush shadow(CreateSolidBrush(SystemColourFor(window, COLOR_BTNSHADOW)));
+    const RECT top{rect.left, rect.top, rect.right - 1, rect.top + 1};
+    const RECT left{rect.left, rect.top, rect.left + 1, rect.bottom - 1};
+    const RECT bottom{rect.left, rect.bottom - 1, rect.right, rect.bottom};
+    const RECT right{rect.right - 1, rect.top, rect.right, rect.bottom};
+    FillRect(dc, &top, light.get());
+    FillRect(dc, &left, light.get());
+    FillRect(dc, &bottom, shadow.get());
+    FillRect(dc, &right, shadow.get());
+}
+
 void TCustomGrid::DrawCell(HDC dc, int col, int row, const RECT& rect, TGridDrawState state)
 {
     if (defaultDrawing_) {
@@ -436,10 +453,7 @@ void TCustomGrid::DrawCell(HDC dc, int col, int row, const RECT& rect, TGridDraw
                                                            InSet(options_, goRowSelect));
         UniqueBrush brush(CreateSolidBrush(ColorToRGB(fixed ? fixedColor_ : selected ? clHighlight : Color())));
         FillRect(dc, &rect, brush.get());
-        if (fixed) {
-            RECT edge = rect;
-            DrawEdge(dc, &edge, BDR_RAISEDINNER, BF_RECT);
-        }
+        if (fixed) DrawRaisedEdge(dc, rect);
     }
     if (OnDrawCell) {
         canvas_.SetHandle(dc);
@@ -459,8 +473,13 @@ void TCustomGrid::Paint(HDC dc)
 {
     const int width = ClientWidth(), height = ClientHeight();
     const bool focused = Focused();
-    UniqueBrush lines(CreateSolidBrush(ColorToRGB(clSilver)));
-    UniqueBrush fixedLines(CreateSolidBrush(ColorToRGB(clBlack)));
+    // Silver and black lines, or, where the window's colours are answered
+    // by someone else (a skin), its shadow and dark shadow: silver lines are
+    // brighter than the text on a dark field.
+    HWND window = WindowHandle();
+    const bool resolved = SystemColourFor(window, COLOR_BTNSHADOW) != GetSysColor(COLOR_BTNSHADOW);
+    UniqueBrush lines(CreateSolidBrush(resolved ? SystemColourFor(window, COLOR_BTNSHADOW) : ColorToRGB(clSilver)));
+    UniqueBrush fixedLines(CreateSolidBrush(resolved ? SystemColourFor(window, COLOR_3DDKSHADOW) : ColorToRGB(clBlack)));
     int y = 0;
     for (int row = 0; row < rowCount_ && y < height; ++row) {
         if (row == fixedRows_) row = topRow_;

@@ -114,6 +114,7 @@ private:
     void UpdateScrollBars();
     void Scroll(bool vertical, int request);
     void KeyDown(WORD key);
+    void DrawRaisedEdge(HDC dc, const RECT& rect) const;
 
     int colCount_ = 5, rowCount_ = 5, fixedCols_ = 1, fixedRows_ = 1;
     int defaultColWidth_ = 64, defaultRowHeight_ = 24;

@@ -93,20 +93,40 @@ struct ToolbarBackground {
 struct ToolbarButtons {
     TWinSkinForm* engine;
     TSkinData* skinData;
-    void operator()(TToolBar*, TToolButton*, NMTBCUSTOMDRAW& draw, bool&) const
+    void operator()(TToolBar* bar, TToolButton* button, NMTBCUSTOMDRAW& draw, bool& defaultDraw) const
     {
         if (!skinData || !engine || engine->EngineState != esSkinned) return;
         const TDataSkinObject* element = skinData->ToolBars.get();
         if (!element || IsEmptyBitmap(element->Bitmap)) return;
         const UINT state = draw.nmcd.uItemState;
+        const bool enabled = !(state & (CDIS_GRAYED | CDIS_DISABLED));
+        if (!enabled && bar && button && button->Style() == tbsButton && bar->ShowCaptions() &&
+            SystemColourFor(bar->Handle(), COLOR_BTNHIGHLIGHT) != GetSysColor(COLOR_BTNHIGHLIGHT)) {
+            // The platform etches a disabled picture with the system's own
+            // light colour (white on any dark face) and writes the caption in
+            // the system's grey: under a skin with its own light colour the
+            // button is drawn here, its caption in the resolved grey text.
+            DrawDisabledButton(bar, button, draw);
+            defaultDraw = false;
+            return;
+        }
         int frame = 0;
         if (state & CDIS_SELECTED)
             frame = 2;
+        else if (enabled && (state & CDIS_CHECKED))
+            frame = element->Frame >= 5 ? 5 : 2;  // a down check button: its own frame, else the pressed one
         else if (state & (CDIS_FOCUS | CDIS_HOT))
             frame = 4;
-        else if (!(state & (CDIS_GRAYED | CDIS_DISABLED)) && (state & CDIS_DEFAULT))
+        else if (enabled && (state & CDIS_DEFAULT))
             frame = 1;
         if (frame == 0) return;
+        if (state & CDIS_CHECKED) {
+            // The platform fills a checked button with a dither of its own
+            // light and face colours over whatever was drawn here: the
+            // element's frame is the face, and the platform draws only the
+            // picture and the caption on it.
+            draw.nmcd.uItemState &= ~static_cast<UINT>(CDIS_CHECKED);
+        }
         HDC dc = draw.nmcd.hdc;
         const int colour = frame == 1 ? element->NormalColour : frame == 4 ? element->MouseOverColour : element->PressedColour;
         if (colour != -1) {
@@ -119,6 +139,31 @@ struct ToolbarButtons {
         InflateRect(&rect, -1, -1);
         DrawElement(dc, rect, element->Bitmap.get(), false, element->Tile == 1, element->Trans == 1, 5, frame,
                     element->Margins());
+    }
+
+    // A disabled button with its caption under its picture, laid out as the
+    // platform lays it out: the picture centred below the top padding, the
+    // caption centred under it.
+    static void DrawDisabledButton(TToolBar* bar, TToolButton* button, const NMTBCUSTOMDRAW& draw)
+    {
+        HDC dc = draw.nmcd.hdc;
+        const RECT& rc = draw.nmcd.rc;
+        HWND window = bar->Handle();
+        const DWORD padding = static_cast<DWORD>(SendMessageW(window, TB_GETPADDING, 0, 0));
+        int top = rc.top + HIWORD(padding) / 2;
+        if (TImageList* images = bar->Images(); images && button->ImageIndex() >= 0) {
+            images->Draw(dc, rc.left + (rc.right - rc.left - images->Width()) / 2, top, button->ImageIndex(), false);
+            top += images->Height() + 1;
+        }
+        const std::u16string caption = Utf8ToUtf16(button->Caption());
+        if (caption.empty()) return;
+        SavedDcState saved(dc);
+        if (auto font = reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0))) SelectObject(dc, font);
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, SystemColourFor(window, COLOR_GRAYTEXT));
+        RECT text{rc.left + 1, top, rc.right - 1, rc.bottom};
+        DrawTextW(dc, reinterpret_cast<const WCHAR*>(caption.c_str()), static_cast<int>(caption.size()), &text,
+                  DT_CENTER | DT_TOP | DT_SINGLELINE | DT_END_ELLIPSIS);
     }
 };
 

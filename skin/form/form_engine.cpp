@@ -1,6 +1,7 @@
 #include "skin/form/form_engine.h"
 
 #include <windowsx.h>
+#include <commctrl.h>
 
 #include <algorithm>
 #include <functional>
@@ -281,6 +282,36 @@ void TWinSkinForm::DrawWindowIcon(HDC dc, const RECT& rect)
     if (iconBitmap_) TransparentDraw(dc, rect, iconBitmap_.get(), kKeyColour);
 }
 
+// The platform's tree view fills a selected item with the system's own
+// highlight (focused) or button face (not focused, selection always shown)
+// and ignores the colours the tree was given: white under a skin's light
+// text in a dark skin. Each item of a tree standing on a window that serves
+// colours is asked for and given the resolved ones.
+LRESULT TWinSkinForm::AnswerTreeCustomDraw(NMHDR* header, LRESULT result) const
+{
+    if (!header || header->code != static_cast<UINT>(NM_CUSTOMDRAW) || !ServesColours || !header->hwndFrom)
+        return result;
+    // A bare dialog's tree has the platform's class name; the framework's
+    // trees are registered under their own names.
+    WCHAR name[32] = {};
+    GetClassNameW(header->hwndFrom, name, 32);
+    TWinControl* control = FindControl(header->hwndFrom);
+    if (lstrcmpiW(name, WC_TREEVIEWW) != 0 && !(control && control->InheritsFrom("TCustomTreeView"))) return result;
+    auto* draw = reinterpret_cast<NMTVCUSTOMDRAW*>(header);
+    const HWND tree = header->hwndFrom;
+    if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) return (result & CDRF_SKIPDEFAULT) ? result : result | CDRF_NOTIFYITEMDRAW;
+    if (draw->nmcd.dwDrawStage != CDDS_ITEMPREPAINT || !(draw->nmcd.uItemState & CDIS_SELECTED)) return result;
+    if (!IsWindowEnabled(tree)) return result;
+    if (GetFocus() == tree) {
+        draw->clrTextBk = SystemColourFor(tree, COLOR_HIGHLIGHT);
+        draw->clrText = SystemColourFor(tree, COLOR_HIGHLIGHTTEXT);
+    } else {
+        draw->clrTextBk = SystemColourFor(tree, COLOR_BTNFACE);
+        draw->clrText = SystemColourFor(tree, COLOR_BTNTEXT);
+    }
+    return result;
+}
+
 void TWinSkinForm::FitWindowToFrame(bool refresh)
 {
     if (!window_) return;
@@ -330,8 +361,29 @@ void TWinSkinForm::FitWindowToFrame(bool refresh)
             width = needed;
         }
     }
-    SetWindowPos(window_, nullptr, 0, 0, width, height,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    UINT flags = SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED;
+    int left = 0, top = 0;
+    if (refresh && !ChildWindow && MdiKind != mkChild) {
+        // A new frame of another width grows or shrinks the window around
+        // its client; growing to the right would push a window that sits
+        // at the right edge of the screen past it.
+        RECT before{};
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof monitor;
+        if (GetWindowRect(window_, &before) &&
+            GetMonitorInfoW(MonitorFromRect(&before, MONITOR_DEFAULTTONEAREST), &monitor)) {
+            const RECT& work = monitor.rcWork;
+            const FrameBox placed =
+                PlaceRefittedWindow(FrameBox{before.left, before.top, before.right, before.bottom}, width, height,
+                                    FrameBox{work.left, work.top, work.right, work.bottom});
+            if (placed.left != before.left || placed.top != before.top) {
+                left = placed.left;
+                top = placed.top;
+                flags &= ~static_cast<UINT>(SWP_NOMOVE);
+            }
+        }
+    }
+    SetWindowPos(window_, nullptr, left, top, width, height, flags);
 }
 
 void TWinSkinForm::FinishSkinning()
@@ -656,6 +708,10 @@ LRESULT TWinSkinForm::Stage1(UINT msg, WPARAM wParam, LPARAM lParam)
         SetTextColor(dc, ResolveColour(skinData_->Colours.WindowText));
         SetBkColor(dc, ResolveColour(skinData_->Colours.Window));
         return reinterpret_cast<LRESULT>(skinData_->Colours.WindowBrush.get());
+    }
+    case WM_NOTIFY: {
+        const LRESULT result = Default(msg, wParam, lParam);
+        return AnswerTreeCustomDraw(reinterpret_cast<NMHDR*>(lParam), result);
     }
     case WM_MEASUREITEM:
     case WM_DRAWITEM:

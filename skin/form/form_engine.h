@@ -67,6 +67,9 @@ public:
     void FinishSkinning();
     void LoadFrameGeometry();
     void FitWindowToFrame(bool refresh);
+    // The resolved selection colours for a tree view's item drawing
+    // notice; `result` is what the window's own handling answered.
+    LRESULT AnswerTreeCustomDraw(NMHDR* header, LRESULT result) const;
     void FreeCaptionButtons();
     // Caption buttons for the skin's current descriptions (after a load
     // replaced them), without touching the frame widths.

@@ -49,6 +49,26 @@ int MenuBarStart(bool hasPicture, int32_t leftWidth, int32_t rightWidth, bool ri
     return bandWidth < x0 ? 12 : x0;
 }
 
+namespace {
+
+// The new near edge of a window on one axis (see PlaceRefittedWindow).
+int PlaceOnAxis(int nearEdge, int farEdge, int size, int workNear, int workFar)
+{
+    if (nearEdge < workNear || farEdge > workFar) return nearEdge;
+    int placed = farEdge == workFar && nearEdge > workNear ? workFar - size : nearEdge;
+    if (placed + size > workFar) placed = workFar - size;
+    return placed < workNear ? workNear : placed;
+}
+
+}  // namespace
+
+FrameBox PlaceRefittedWindow(const FrameBox& before, int width, int height, const FrameBox& work)
+{
+    const int left = PlaceOnAxis(before.left, before.right, width, work.left, work.right);
+    const int top = PlaceOnAxis(before.top, before.bottom, height, work.top, work.bottom);
+    return FrameBox{left, top, left + width, top + height};
+}
+
 int CaptionWidthNeeded(int32_t titleLeftWidth, int64_t textWidth, int32_t titleRightWidth)
 {
     return ClampSkinValue(titleLeftWidth) + ClampSkinValue(textWidth) + ClampSkinValue(titleRightWidth);

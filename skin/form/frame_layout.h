@@ -53,4 +53,13 @@ int CaptionWidthNeeded(int32_t titleLeftWidth, int64_t textWidth, int32_t titleR
 FrameBox CaptionTextBand(int32_t titleLeftWidth, int32_t titleRightWidth, bool rightToLeft, int64_t windowWidth,
                          int64_t frameLeft, int64_t frameRight);
 
+// Where a window goes when a new frame makes it `width` x `height` around
+// the same client: `before` is its rectangle and `work` the work area of
+// its monitor (screen coordinates). On each axis a window wholly inside the
+// work area stays inside it; one flush with the far (right or bottom) edge
+// stays flush, so it grows or shrinks towards the near side; otherwise it
+// keeps its left and top. A window already reaching past the work area is
+// left where the user put it.
+FrameBox PlaceRefittedWindow(const FrameBox& before, int width, int height, const FrameBox& work);
+
 }  // namespace quorvane

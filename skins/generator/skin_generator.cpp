@@ -32,6 +32,7 @@ struct Palette {
     Rgb accentPressed;
     Rgb accentSoft;     // light accent fill (hot tool buttons, pressed boxes)
     Rgb accentText;     // text on accent
+    Rgb selection;      // selected items in lists and trees (Hilight), under accentText
     Rgb button, buttonHot, buttonPressed;  // push button fills
     Rgb hover;          // neutral hot fill
     Rgb pressed;        // neutral pressed fill
@@ -87,6 +88,7 @@ SkinStyle LightStyle() {
     p.accentPressed = {30, 64, 175};
     p.accentSoft = {219, 231, 253};
     p.accentText = {255, 255, 255};
+    p.selection = p.accent;
     p.button = p.field;
     p.buttonHot = Mix(p.field, p.accentSoft, 0.55);
     p.buttonPressed = {214, 218, 225};
@@ -130,6 +132,9 @@ SkinStyle DarkStyle() {
     p.accentPressed = {56, 116, 228};
     p.accentSoft = {36, 55, 88};
     p.accentText = {255, 255, 255};
+    // Darker than the accent: white on it reads at 5.7 : 1 (on the accent
+    // itself only 3.2 : 1).
+    p.selection = {40, 96, 210};
     p.button = {46, 49, 55};
     p.buttonHot = {54, 59, 68};
     p.buttonPressed = {37, 39, 44};
@@ -174,6 +179,7 @@ SkinStyle RecolouredStyle() {
     p.accentPressed = {220, 100, 20};
     p.accentSoft = {110, 50, 90};
     p.accentText = {24, 8, 0};
+    p.selection = p.accent;
     p.button = {96, 40, 124};
     p.buttonHot = {116, 54, 146};
     p.buttonPressed = {60, 18, 80};
@@ -934,7 +940,7 @@ void WritePersonality(SkinWriter& out, const SkinStyle& s) {
     out.Colour("ButtonShadow", p.shadow);
     out.Colour("ButtonDkShadow", p.darkShadow);
     out.Colour("HilightText", p.accentText);
-    out.Colour("Hilight", p.accent);
+    out.Colour("Hilight", p.selection);
     out.Colour("Menubar", p.title);
     out.Colour("MenuBarText", p.titleText);
     out.Colour("MenuText", p.text);

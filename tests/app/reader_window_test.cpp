@@ -1290,6 +1290,41 @@ TEST_F(ReaderWindow, EveryCaptionIsReadableInEverySkin)
     }
 }
 
+// Skins whose frames differ in width, switched back and forth: each time
+// the strip keeps its client size and its place at the top right of the
+// primary screen, wholly inside the work area.
+TEST_F(ReaderWindow, SkinSwitchesKeepTheStripAtTheTopRightAndWhollyOnScreen)
+{
+    StartReader();
+    const HWND window = form_->Handle();
+    RECT work{};
+    ASSERT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0));
+    const char* order[] = {"dark", "light", "dark", "recoloured", "light", "dark", "dark", "light"};
+    for (const char* skin : order) {
+        SCOPED_TRACE(skin);
+        std::vector<uint8_t> package = ReadSkinPackage(skin);
+        ASSERT_FALSE(package.empty());
+        ASSERT_TRUE(form_->SkinData1->ApplyPackage(std::move(package)));
+        ASSERT_TRUE(PumpUntil(
+            [window] {
+                TSkinManage* manager = TSkinManage::Instance();
+                TWinSkinForm* engine = manager ? manager->FindEngine(window) : nullptr;
+                return manager && manager->PendingCommand() == scNone && engine && engine->EngineState == esSkinned;
+            },
+            10000));
+        PumpPending();
+        RECT rect{}, client{};
+        GetWindowRect(window, &rect);
+        GetClientRect(window, &client);
+        EXPECT_EQ(client.right, 550);
+        EXPECT_EQ(client.bottom, 76);
+        EXPECT_EQ(rect.top, work.top);
+        EXPECT_EQ(rect.right, work.right) << "left " << rect.left << ", width " << rect.right - rect.left;
+        EXPECT_GE(rect.left, work.left);
+        EXPECT_LE(rect.bottom, work.bottom);
+    }
+}
+
 }  // namespace
 }  // namespace quorvane::testing_support
 

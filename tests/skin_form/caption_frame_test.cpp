@@ -5,6 +5,7 @@
 
 #include "framework/menus.h"
 #include "skin/form/form_engine.h"
+#include "skin/form/frame_layout.h"
 #include "skin/form/skin_manager.h"
 #include "skin/form/skin_messages.h"
 #include "tests/skin_form/engine_test_support.h"
@@ -314,6 +315,37 @@ TEST(WindowRegion, TransparentBordersCutTheCornersAndTheBottomRowNeedsTwoPixels)
     DeleteObject(region);
     Release(engine, window);
     ReloadSharedSkin({});
+}
+
+// A frame of another width around the same client: where the window goes
+// in a 1000 x 700 work area starting at (0, 20).
+TEST(WindowRefit, AWindowInsideTheWorkAreaStaysInsideAndOneAtTheFarEdgeStaysThere)
+{
+    const FrameBox work{0, 20, 1000, 700};
+    struct Case {
+        const char* what;
+        FrameBox before;
+        int width, height;
+        FrameBox expected;
+    } cases[] = {
+        {"in the middle: keeps its left and top", {100, 100, 400, 300}, 308, 208, {100, 100, 408, 308}},
+        {"flush right, wider: grows to the left", {442, 20, 1000, 130}, 562, 118, {438, 20, 1000, 138}},
+        {"flush right, narrower: shrinks to the right edge", {438, 20, 1000, 138}, 558, 110, {442, 20, 1000, 130}},
+        {"flush bottom: grows upwards", {100, 500, 300, 700}, 200, 220, {100, 480, 300, 700}},
+        {"2 px short of the right edge, 4 px wider: moved in", {700, 100, 998, 200}, 302, 100, {698, 100, 1000, 200}},
+        {"as wide as the work area: keeps its left", {0, 100, 1000, 200}, 1008, 100, {0, 100, 1008, 200}},
+        {"wider than the work area: left at its left edge", {10, 100, 990, 200}, 1200, 100, {0, 100, 1200, 200}},
+        {"already past the right edge: left alone", {900, 100, 1100, 200}, 210, 100, {900, 100, 1110, 200}},
+        {"above the work area: left alone", {100, 0, 300, 100}, 200, 110, {100, 0, 300, 110}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const FrameBox placed = PlaceRefittedWindow(c.before, c.width, c.height, work);
+        EXPECT_EQ(placed.left, c.expected.left);
+        EXPECT_EQ(placed.top, c.expected.top);
+        EXPECT_EQ(placed.right, c.expected.right);
+        EXPECT_EQ(placed.bottom, c.expected.bottom);
+    }
 }
 
 }  // namespace

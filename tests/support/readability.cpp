@@ -129,19 +129,31 @@ RECT CaptionRect(TControl* control, const RECT& bounds)
 }
 
 // A tool button's caption: under its picture, centred, as the platform's
-// tool bar draws it.
-bool ToolButtonCaption(TToolButton* button, RECT& where)
+// tool bar draws it, and inside the button's face (`face`: the button less
+// its one-pixel frame).
+bool ToolButtonCaption(TToolButton* button, RECT& where, RECT& face)
 {
     TToolBar* bar = button->ToolBar();
     if (!bar || !bar->HandleAllocated() || !button->Visible() || button->Caption().empty()) return false;
     RECT r = bar->ButtonRect(button);
     if (Empty(r)) return false;
     MapWindowPoints(bar->Handle(), nullptr, reinterpret_cast<POINT*>(&r), 2);
+    face = Shrunk(r, 2, 2);
     const SIZE text = TextSize(bar, button->Caption());
     const int centre = (r.left + r.right) / 2;
-    where = RECT{std::max<LONG>(centre - text.cx / 2 - 2, r.left + 2), r.bottom - 4 - text.cy,
-                 std::min<LONG>(centre + text.cx / 2 + 2, r.right - 2), r.bottom - 2};
+    where = RECT{std::max<LONG>(centre - text.cx / 2 - 2, face.left), std::max<LONG>(r.bottom - 4 - text.cy, face.top),
+                 std::min<LONG>(centre + text.cx / 2 + 2, face.right), std::min<LONG>(r.bottom - 2, face.bottom)};
     return !Empty(where);
+}
+
+// True when every corner of `r` shows `window` itself (no sibling or other
+// window covers it, and it is not cut off by its own bounds).
+bool ShownBy(HWND window, const RECT& r)
+{
+    const POINT corners[] = {{r.left, r.top}, {r.right - 1, r.top}, {r.left, r.bottom - 1}, {r.right - 1, r.bottom - 1}};
+    for (const POINT& p : corners)
+        if (WindowFromPoint(p) != window) return false;
+    return true;
 }
 
 // The field of a date-time picker left of its arrow or up-down and right of
@@ -162,11 +174,20 @@ void Collect(TWinControl* parent, const ScreenPixels& pixels, std::vector<Captio
     for (int i = 0; i < parent->ControlCount(); ++i) {
         TControl* control = parent->Controls(i);
         if (auto* button = As<TToolButton>(control)) {
-            RECT where{};
-            if (ToolButtonCaption(button, where) && pixels.Contains(where)) {
-                CaptionSample sample = MeasureRect(pixels, where);
+            RECT where{}, face{};
+            if (ToolButtonCaption(button, where, face) && pixels.Contains(face)) {
+                CaptionSample sample;
                 sample.what = "TToolButton \"" + button->Caption() + "\"";
                 sample.enabled = EffectivelyEnabled(control);
+                if (ShownBy(button->ToolBar()->Handle(), face)) {
+                    // Ink from the caption, ground from the whole face: a
+                    // caption can only be read against its own button.
+                    sample.ink = MeasureRect(pixels, where).ink;
+                    sample.ground = MeasureRect(pixels, face).ground;
+                    sample.ratio = ContrastRatio(sample.ink, sample.ground);
+                } else {
+                    sample.what += " (partly hidden: the button is cut off or covered)";
+                }
                 out.push_back(sample);
             }
             continue;

@@ -272,7 +272,12 @@ TForm* OpenGrids()
                                       : std::to_string(row * col);
         RECT box = rect;
         canvas->SetBrushClear(true);
-        if (InSet(state, gdSelected) && !InSet(state, gdFixed)) canvas->Font()->SetColor(clHighlightText);
+        // Highlight text only where the grid fills the cell with the
+        // highlight: a focused current cell stays in the field's colours.
+        const bool filled = InSet(state, gdSelected) && !InSet(state, gdFixed) &&
+                            (!InSet(state, gdFocused) || InSet(grid->Options(), goDrawFocusSelected) ||
+                             InSet(grid->Options(), goRowSelect));
+        if (filled) canvas->Font()->SetColor(clHighlightText);
         canvas->DrawTextIn(text, box, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     };
     page.Title(nullptr, 444, 8, "Scroll bars");
@@ -553,6 +558,10 @@ TForm* OpenBars()
     bar->SetFlat(true);
     bar->SetShowCaptions(true);
     bar->SetButtonSize(60, 38);
+    // The bar takes the height of its buttons (a caption under a picture is
+    // taller than the bar's default height), so the cool bar below it
+    // starts under the buttons instead of over their captions.
+    bar->SetAutoSize(true);
     auto* menu = new TPopupMenu(page.Form());
     for (const char* caption : {"&First choice", "&Second choice"}) {
         auto* item = new TMenuItem(menu);
