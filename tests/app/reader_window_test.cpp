@@ -1193,7 +1193,21 @@ LRESULT CALLBACK AfterFirstFramePaint(int code, WPARAM wParam, LPARAM lParam)
 struct SystemMenuProbe {
     HWND owner = nullptr;
     bool opened = false, skinned = false;
+    COLORREF lastItem = CLR_INVALID;  // the last item's left edge, as shown
 };
+
+// Every colour of an element's picture, all frames.
+std::vector<COLORREF> PictureColours(const TDataSkinObject& element)
+{
+    std::vector<COLORREF> colours;
+    const PixelBuffer picture = ReadPixels(element.Bitmap.get());
+    for (int y = 0; y < picture.height; ++y)
+        for (int x = 0; x < picture.width; ++x) {
+            const uint32_t p = picture.At(x, y);
+            colours.push_back(RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF));
+        }
+    return colours;
+}
 SystemMenuProbe* gMenuProbe = nullptr;
 
 LRESULT CALLBACK WatchSystemMenu(int code, WPARAM wParam, LPARAM lParam)
@@ -1202,9 +1216,20 @@ LRESULT CALLBACK WatchSystemMenu(int code, WPARAM wParam, LPARAM lParam)
     if (code == HC_ACTION && gMenuProbe && call->hwnd == gMenuProbe->owner && call->message == WM_ENTERIDLE &&
         call->wParam == MSGF_MENU && !gMenuProbe->opened) {
         gMenuProbe->opened = true;
-        if (HWND popup = FindWindowW(L"#32768", nullptr))
+        if (HWND popup = FindWindowW(L"#32768", nullptr)) {
             gMenuProbe->skinned = SendMessageW(popup, WM_SKINQUERY, 0, 0) == 1 && TSkinManage::Instance() &&
                                   TSkinManage::Instance()->IsPopupWindow(popup);
+            // The last item (Close) is never the one selected on opening.
+            const HMENU menu = GetSystemMenu(gMenuProbe->owner, FALSE);
+            const int count = menu ? GetMenuItemCount(menu) : 0;
+            RECT item{};
+            if (count > 0 && GetMenuItemRect(gMenuProbe->owner, menu, static_cast<UINT>(count - 1), &item)) {
+                GdiFlush();
+                HDC screen = GetDC(nullptr);
+                gMenuProbe->lastItem = GetPixel(screen, item.left + 2, (item.top + item.bottom) / 2);
+                ReleaseDC(nullptr, screen);
+            }
+        }
         PostMessageW(gMenuProbe->owner, WM_KEYDOWN, VK_ESCAPE, 0);
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
@@ -1243,6 +1268,13 @@ TEST_F(ReaderWindow, TheWindowIsSkinnedFromItsFirstFramePaintAndSoIsItsSystemMen
     gMenuProbe = nullptr;
     EXPECT_TRUE(menu.opened) << "Alt+Space opened no system menu";
     EXPECT_TRUE(menu.skinned) << "the system menu is drawn by the skin";
+    // What shows is the skin's item picture, not the platform's menu face.
+    ASSERT_TRUE(skin->MenuItem && skin->MenuItem->Bitmap);
+    const std::vector<COLORREF> itemColours = PictureColours(*skin->MenuItem);
+    EXPECT_NE(std::find(itemColours.begin(), itemColours.end(), menu.lastItem), itemColours.end())
+        << "system menu item at its left edge: " << GetRValue(menu.lastItem) << "," << GetGValue(menu.lastItem) << ","
+        << GetBValue(menu.lastItem);
+    EXPECT_NE(menu.lastItem, GetSysColor(COLOR_MENU));
 }
 
 // ----- readability in every skin --------------------------------------------
