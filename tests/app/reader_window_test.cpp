@@ -769,9 +769,12 @@ struct EscapeProbe {
     std::u16string text;
     bool found = false;
     bool skinned = false;
+    COLORREF title = CLR_INVALID;  // the title band's second row, as shown
     int ticks = 0;
 };
 EscapeProbe* gProbe = nullptr;
+
+std::vector<COLORREF> RowColours(const TDataSkinBorder& border, int row);
 
 BOOL CALLBACK FindBox(HWND window, LPARAM found)
 {
@@ -798,6 +801,12 @@ void CALLBACK PressEscape(HWND, UINT, UINT_PTR, DWORD)
         TWinSkinForm* engine = manager ? manager->FindEngine(box) : nullptr;
         gProbe->skinned = engine && engine->EngineState == esSkinned && engine->FrameSkinning &&
                           SendMessageW(box, WM_SKINQUERY, 0, 0) == 1;
+        RECT r{};
+        GetWindowRect(box, &r);
+        GdiFlush();
+        HDC dc = GetWindowDC(box);
+        gProbe->title = GetPixel(dc, (r.right - r.left) / 2, 1);
+        ReleaseDC(box, dc);
         HWND focus = GetDlgItem(box, IDOK);
         PostMessageW(focus ? focus : box, WM_KEYDOWN, VK_ESCAPE, 1);
         PostMessageW(focus ? focus : box, WM_KEYUP, VK_ESCAPE, 0xC0000001);
@@ -818,6 +827,11 @@ TEST_F(ReaderWindow, EscClosesTheRealHelpAndAboutBoxes)
         KillTimer(nullptr, timer);
         EXPECT_TRUE(probe.found);
         EXPECT_TRUE(probe.skinned) << "the box wears the reader's skin";
+        // On screen its title band shows the skin's top picture.
+        const std::vector<COLORREF> topRow = RowColours(*form_->SkinData1->BorderTop, 1);
+        EXPECT_NE(std::find(topRow.begin(), topRow.end(), probe.title), topRow.end())
+            << "title band of the box: " << GetRValue(probe.title) << "," << GetGValue(probe.title) << ","
+            << GetBValue(probe.title);
         EXPECT_LE(probe.ticks, 40) << "Esc closed the box";
         const std::string expected = click == &TfrmTextToSpeech::BHelpClick ? reader::HelpText() : reader::AboutText();
         // The box shows what it was given (its lines start with the same text).
