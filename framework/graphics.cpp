@@ -25,6 +25,19 @@ COLORREF SystemColourFor(HWND window, int index)
     return GetSysColor(index);
 }
 
+bool ResolvedSelectionColours(HWND control, bool focused, COLORREF& text, COLORREF& back)
+{
+    if (!control) return false;
+    const int backIndex = focused ? COLOR_HIGHLIGHT : COLOR_BTNFACE;
+    const int textIndex = focused ? COLOR_HIGHLIGHTTEXT : COLOR_BTNTEXT;
+    const COLORREF resolvedBack = SystemColourFor(control, backIndex);
+    const COLORREF resolvedText = SystemColourFor(control, textIndex);
+    if (resolvedBack == GetSysColor(backIndex) && resolvedText == GetSysColor(textIndex)) return false;
+    back = resolvedBack;
+    text = resolvedText;
+    return true;
+}
+
 ColourContext::ColourContext(HWND window) : previous_(t_colourWindow) { t_colourWindow = window; }
 
 ColourContext::~ColourContext() { t_colourWindow = previous_; }

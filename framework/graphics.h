@@ -57,6 +57,12 @@ const SystemColourSource* CurrentSystemColourSource();
 // System colour `index` as `window` paints it.
 COLORREF SystemColourFor(HWND window, int index);
 
+// The colours a tree or list view writes its selected item in when its
+// window serves colours: highlight and highlight text while the control has
+// the focus, button face and button text otherwise. False, with nothing set,
+// when both are the platform's own, so the platform's drawing stays as is.
+bool ResolvedSelectionColours(HWND control, bool focused, COLORREF& text, COLORREF& back);
+
 // The window whose messages are being handled on this thread: painters that
 // only get a TColor resolve system colours for it. The framework's window
 // procedure opens one scope per message; code that paints for a window

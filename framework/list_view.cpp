@@ -559,10 +559,105 @@ HWND TCustomListView::HeaderHandle()
     return HandleAllocated() ? reinterpret_cast<HWND>(SendMessageW(Handle(), LVM_GETHEADER, 0, 0)) : nullptr;
 }
 
+namespace {
+
+// The platform's list view fills a selected item with the system's highlight
+// (focused) or button face (not focused, selection always shown), overriding
+// whatever colours an item-drawing answer gives for a selected item. While
+// the list's window serves colours each selected item (and, in a report,
+// each of its columns) is handed the resolved colours and drawn as an
+// unselected item in them. False leaves the notice to the default handling.
+// A report's grid lines are drawn by the platform in its own button face
+// (white lines on a dark skin). True with `shade` set when the list's window
+// serves a shadow colour of its own and the lines are shown.
+bool ResolvedGridShade(HWND list, COLORREF& shade)
+{
+    if ((GetWindowLongPtrW(list, GWL_STYLE) & LVS_TYPEMASK) != LVS_REPORT) return false;
+    if (!(ListView_GetExtendedListViewStyle(list) & LVS_EX_GRIDLINES)) return false;
+    shade = SystemColourFor(list, COLOR_BTNSHADOW);
+    return shade != GetSysColor(COLOR_BTNSHADOW);
+}
+
+// Draws a report's grid lines over the platform's where it draws them: a
+// line under every row (the rows above the first shown one included) down
+// to the bottom of the list, and one at the right edge of every column.
+void DrawGridLines(HWND list, HDC dc, COLORREF shade)
+{
+    RECT client{};
+    GetClientRect(list, &client);
+    int top = client.top;
+    const HWND header = ListView_GetHeader(list);
+    if (header && IsWindowVisible(header)) {
+        RECT headerRect{};
+        GetWindowRect(header, &headerRect);
+        MapWindowPoints(nullptr, list, reinterpret_cast<POINT*>(&headerRect), 2);
+        top = std::max(top, static_cast<int>(headerRect.bottom));
+    }
+    UniquePen pen(CreatePen(PS_SOLID, 1, shade));
+    const HGDIOBJ previous = SelectObject(dc, pen.get());
+    RECT item{};
+    if (ListView_GetItemCount(list) > 0 && ListView_GetItemRect(list, ListView_GetTopIndex(list), &item, LVIR_BOUNDS) &&
+        item.bottom > item.top) {
+        const int height = item.bottom - item.top;
+        for (int y = item.top - 1; y < client.bottom; y += height) {
+            if (y < top) continue;
+            MoveToEx(dc, client.left, y, nullptr);
+            LineTo(dc, client.right, y);
+        }
+    }
+    const int columns = header ? Header_GetItemCount(header) : 0;
+    for (int i = 0; i < columns; ++i) {
+        RECT column{};
+        if (!Header_GetItemRect(header, i, &column)) continue;
+        MapWindowPoints(header, list, reinterpret_cast<POINT*>(&column), 2);
+        MoveToEx(dc, column.right, top, nullptr);
+        LineTo(dc, column.right, client.bottom);
+    }
+    SelectObject(dc, previous);
+}
+
+bool AnswerSelectionDraw(HWND list, TMessage& message)
+{
+    auto* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(message.lParam);
+    COLORREF text = 0, back = 0, shade = 0;
+    const DWORD stage = draw->nmcd.dwDrawStage;
+    if (stage == CDDS_PREPAINT) {
+        const bool selection =
+            ResolvedSelectionColours(list, true, text, back) || ResolvedSelectionColours(list, false, text, back);
+        const bool grid = ResolvedGridShade(list, shade);
+        if (!selection && !grid) return false;
+        message.result = (selection ? CDRF_NOTIFYITEMDRAW : 0) | (grid ? CDRF_NOTIFYPOSTPAINT : 0);
+        return true;
+    }
+    if (stage == CDDS_POSTPAINT) {
+        if (!ResolvedGridShade(list, shade)) return false;
+        DrawGridLines(list, draw->nmcd.hdc, shade);
+        message.result = CDRF_DODEFAULT;
+        return true;
+    }
+    if (stage != CDDS_ITEMPREPAINT && stage != (CDDS_ITEMPREPAINT | CDDS_SUBITEM)) return false;
+    message.result = stage == CDDS_ITEMPREPAINT ? CDRF_NOTIFYSUBITEMDRAW : CDRF_DODEFAULT;
+    const int item = static_cast<int>(draw->nmcd.dwItemSpec);
+    const bool selected = (draw->nmcd.uItemState & CDIS_SELECTED) ||
+                          ListView_GetItemState(list, item, LVIS_SELECTED) != 0;
+    if (!selected || !IsWindowEnabled(list)) return true;
+    const bool focused = GetFocus() == list;
+    // Not focused and not keeping its selection shown: drawn unselected.
+    if (!focused && !(GetWindowLongPtrW(list, GWL_STYLE) & LVS_SHOWSELALWAYS)) return true;
+    if (!ResolvedSelectionColours(list, focused, text, back)) return true;
+    draw->clrText = text;
+    draw->clrTextBk = back;
+    draw->nmcd.uItemState &= ~static_cast<UINT>(CDIS_SELECTED);
+    return true;
+}
+
+}  // namespace
+
 void TCustomListView::WndProc(TMessage& message)
 {
     if (message.msg == CN_NOTIFY && NotifyHeader(message)->hwndFrom == WindowHandle()) {
         const UINT code = NotifyHeader(message)->code;
+        if (code == static_cast<UINT>(NM_CUSTOMDRAW) && AnswerSelectionDraw(WindowHandle(), message)) return;
         if (code == LVN_ITEMCHANGED) {
             const auto* change = reinterpret_cast<const NMLISTVIEW*>(message.lParam);
             TListItem* item = items_->Item(change->iItem);

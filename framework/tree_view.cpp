@@ -472,10 +472,41 @@ void TCustomTreeView::SetBorderStyle(TFormBorderStyle style)
     RecreateWnd();
 }
 
+namespace {
+
+// The platform's tree fills a selected item with the system's highlight
+// (focused) or button face (not focused, selection always shown) whatever
+// colours the tree was given: a white band under light text in a dark skin.
+// While the tree's window serves colours each item is asked for and given
+// the resolved ones. False leaves the notice to the default handling.
+bool AnswerSelectionDraw(HWND tree, TMessage& message)
+{
+    auto* draw = reinterpret_cast<NMTVCUSTOMDRAW*>(message.lParam);
+    COLORREF text = 0, back = 0;
+    const bool focused = GetFocus() == tree;
+    if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) {
+        if (!ResolvedSelectionColours(tree, true, text, back) && !ResolvedSelectionColours(tree, false, text, back))
+            return false;
+        message.result = CDRF_NOTIFYITEMDRAW;
+        return true;
+    }
+    if (draw->nmcd.dwDrawStage != CDDS_ITEMPREPAINT) return false;
+    message.result = CDRF_DODEFAULT;
+    if (!(draw->nmcd.uItemState & CDIS_SELECTED) || !IsWindowEnabled(tree)) return true;
+    if (ResolvedSelectionColours(tree, focused, text, back)) {
+        draw->clrText = text;
+        draw->clrTextBk = back;
+    }
+    return true;
+}
+
+}  // namespace
+
 void TCustomTreeView::WndProc(TMessage& message)
 {
     if (message.msg == CN_NOTIFY && NotifyHeader(message)->hwndFrom == WindowHandle()) {
         const UINT code = NotifyHeader(message)->code;
+        if (code == static_cast<UINT>(NM_CUSTOMDRAW) && AnswerSelectionDraw(WindowHandle(), message)) return;
         if (IsCode(code, TVN_SELCHANGEDA, TVN_SELCHANGEDW)) {
             const auto* change = reinterpret_cast<const NMTREEVIEWW*>(message.lParam);
             TTreeNode* node = reinterpret_cast<TTreeNode*>(change->itemNew.lParam);

@@ -284,30 +284,25 @@ void TWinSkinForm::DrawWindowIcon(HDC dc, const RECT& rect)
 
 // The platform's tree view fills a selected item with the system's own
 // highlight (focused) or button face (not focused, selection always shown)
-// and ignores the colours the tree was given: white under a skin's light
-// text in a dark skin. Each item of a tree standing on a window that serves
-// colours is asked for and given the resolved ones.
+// and ignores the colours the tree was given. The framework's trees answer
+// this themselves wherever they sit; a bare dialog's platform tree standing
+// on this window is answered here with the same resolved colours.
 LRESULT TWinSkinForm::AnswerTreeCustomDraw(NMHDR* header, LRESULT result) const
 {
     if (!header || header->code != static_cast<UINT>(NM_CUSTOMDRAW) || !ServesColours || !header->hwndFrom)
         return result;
-    // A bare dialog's tree has the platform's class name; the framework's
-    // trees are registered under their own names.
     WCHAR name[32] = {};
     GetClassNameW(header->hwndFrom, name, 32);
-    TWinControl* control = FindControl(header->hwndFrom);
-    if (lstrcmpiW(name, WC_TREEVIEWW) != 0 && !(control && control->InheritsFrom("TCustomTreeView"))) return result;
+    if (FindControl(header->hwndFrom) || lstrcmpiW(name, WC_TREEVIEWW) != 0) return result;
     auto* draw = reinterpret_cast<NMTVCUSTOMDRAW*>(header);
     const HWND tree = header->hwndFrom;
     if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) return (result & CDRF_SKIPDEFAULT) ? result : result | CDRF_NOTIFYITEMDRAW;
     if (draw->nmcd.dwDrawStage != CDDS_ITEMPREPAINT || !(draw->nmcd.uItemState & CDIS_SELECTED)) return result;
     if (!IsWindowEnabled(tree)) return result;
-    if (GetFocus() == tree) {
-        draw->clrTextBk = SystemColourFor(tree, COLOR_HIGHLIGHT);
-        draw->clrText = SystemColourFor(tree, COLOR_HIGHLIGHTTEXT);
-    } else {
-        draw->clrTextBk = SystemColourFor(tree, COLOR_BTNFACE);
-        draw->clrText = SystemColourFor(tree, COLOR_BTNTEXT);
+    COLORREF text = 0, back = 0;
+    if (ResolvedSelectionColours(tree, GetFocus() == tree, text, back)) {
+        draw->clrTextBk = back;
+        draw->clrText = text;
     }
     return result;
 }

@@ -400,6 +400,118 @@ TEST(ListsPage, TheSelectedTreeItemIsReadableFocusedOrNot)
     }
 }
 
+// A selected item's text rectangle on screen: the report's first column or
+// the tree's label.
+RECT SelectedItemRect(TWinControl* control)
+{
+    RECT rect{};
+    if (auto* list = As<TListView>(control)) {
+        rect.left = LVIR_LABEL;
+        SendMessageW(list->Handle(), LVM_GETITEMRECT, list->Selected()->Index(), reinterpret_cast<LPARAM>(&rect));
+    } else if (auto* tree = As<TTreeView>(control)) {
+        TreeView_GetItemRect(tree->Handle(), tree->Selected()->ItemId(), &rect, TRUE);
+    }
+    MapWindowPoints(control->Handle(), nullptr, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+// Selected items of list views and trees, standing on the form, in a group
+// box or in a panel, focused or not (both keep their selection shown): drawn
+// readable and, where the skin gives its own selection colour, never in the
+// platform's.
+TEST(ListsPage, SelectedListAndTreeItemsWearTheSkinsSelectionWhereverTheySit)
+{
+    ASSERT_TRUE(SharedSkins().Loaded());
+    for (const char* skin : {"light", "dark", "recoloured"}) {
+        SCOPED_TRACE(skin);
+        OpenedPage page("trees", skin);
+        ASSERT_NE(page.Form(), nullptr);
+        TForm* form = page.Form();
+        auto* box = new TGroupBox(form);
+        box->SetParent(form);
+        form->SetWidth(form->Width() + 220);
+        box->SetBounds(form->ClientWidth() - 210, 10, 200, 300);
+        box->SetCaption("Boxed");
+        auto* panel = new TPanel(form);
+        panel->SetParent(box);
+        panel->SetBounds(8, 150, 184, 140);
+        struct Case {
+            const char* where;
+            TWinControl* control;
+        };
+        auto addTree = [form](TWinControl* parent, int top) {
+            auto* tree = new TTreeView(form);
+            tree->SetParent(parent);
+            tree->SetBounds(8, top, 180, 60);
+            TTreeNode* root = tree->Items()->Add(nullptr, "Root");
+            tree->Items()->AddChild(root, "Leaf");
+            tree->FullExpand();
+            tree->SetHideSelection(false);
+            tree->SetSelected(root);
+            return tree;
+        };
+        auto addList = [form](TWinControl* parent, int top) {
+            auto* list = new TListView(form);
+            list->SetParent(parent);
+            list->SetBounds(8, top, 170, 60);
+            list->SetViewStyle(vsReport);
+            list->SetRowSelect(true);
+            list->SetGridLines(true);
+            list->SetHideSelection(false);
+            list->Columns()->Add()->SetCaption("Name");
+            for (const char* caption : {"First", "Second"}) list->Items()->Add()->SetCaption(caption);
+            list->Items()->Item(1)->SetSelected(true);
+            return list;
+        };
+        const Case cases[] = {
+            {"tree in a group box", addTree(box, 20)},
+            {"list view in a group box", addList(box, 84)},
+            {"tree in a panel in a group box", addTree(panel, 6)},
+            {"list view in a panel in a group box", addList(panel, 72)},
+            {"report list view on the form", FindControl<TListView>(form, [](TListView* l) { return l->Selected(); })},
+        };
+        PaintNow(form->Handle());
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.where);
+            ASSERT_NE(c.control, nullptr);
+            for (bool focused : {false, true}) {
+                SCOPED_TRACE(focused ? "focused" : "not focused");
+                SetFocus(focused ? c.control->Handle() : form->Handle());
+                if (auto* list = As<TListView>(c.control)) list->SetHideSelection(false);
+                RedrawWindow(c.control->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
+                PaintNow(form->Handle());
+                const RECT text = SelectedItemRect(c.control);
+                const testsupport::ScreenPixels pixels(text);
+                ASSERT_TRUE(pixels.Contains(text));
+                const testsupport::CaptionSample sample = testsupport::MeasureRect(pixels, text);
+                EXPECT_GE(sample.ratio, 4.5) << "ink " << Hex(sample.ink) << " on " << Hex(sample.ground);
+                const int platformIndex = focused ? COLOR_HIGHLIGHT : COLOR_BTNFACE;
+                const COLORREF platform = GetSysColor(platformIndex);
+                if (SystemColourFor(c.control->Handle(), platformIndex) == platform) continue;
+                const auto [platformPixels, example] =
+                    CountMisfits(text, [](int, int) { return false; }, [platform](COLORREF c) { return c != platform; });
+                EXPECT_EQ(platformPixels, 0) << "the platform's " << Hex(platform) << " under the item";
+            }
+            // A report's grid lines, drawn by the platform in its own face.
+            auto* list = As<TListView>(c.control);
+            const COLORREF platformFace = GetSysColor(COLOR_BTNFACE);
+            if (!list || SystemColourFor(list->Handle(), COLOR_BTNSHADOW) == GetSysColor(COLOR_BTNSHADOW)) continue;
+            RECT rows{}, header{};
+            GetClientRect(list->Handle(), &rows);
+            GetWindowRect(list->HeaderHandle(), &header);
+            MapWindowPoints(list->Handle(), nullptr, reinterpret_cast<POINT*>(&rows), 2);
+            rows.top = header.bottom;
+            // The check boxes' pictures are not grid lines.
+            RECT icon{};
+            ListView_GetItemRect(list->Handle(), ListView_GetTopIndex(list->Handle()), &icon, LVIR_ICON);
+            const int boxes = list->Checkboxes() ? static_cast<int>(icon.left) : 0;
+            const auto [lines, example] = CountMisfits(
+                rows, [boxes](int x, int) { return x < boxes; }, [platformFace](COLORREF c) { return c != platformFace; });
+            EXPECT_EQ(lines, 0) << "grid lines in the platform's " << Hex(platformFace);
+        }
+    }
+}
+
 // A grid's fixed cells are raised in shades of their face (no platform
 // white on a dark face), and its current cell's text is readable.
 TEST(GridsPage, FixedCellEdgesAreShadesOfTheirFace)
