@@ -548,6 +548,40 @@ TEST(ControlStates, CheckRadioAndGroupBoxesFollowClicksKeysAndEnabling)
 
 // A speed button has no window: the skin draws it on its parent, following
 // the mouse that the framework reports entering and leaving it.
+// A skinner that gives a box the skin's face gives the control its own
+// colour back when it lets go: on screen and in the property, for every
+// kind of box, and only then.
+TEST(ControlStates, BoxesWearTheSkinsFaceWhileSkinnedAndTheirOwnColourAfter)
+{
+    const COLORREF own = RGB(30, 160, 90);
+    struct Row {
+        const char* what;
+        std::function<TWinControl*()> make;
+    };
+    const Row rows[] = {
+        {"panel", [] { return static_cast<TWinControl*>(PlaceOnStage<TPanel>(300, 300, 120, 60)); }},
+        {"group box", [] { return static_cast<TWinControl*>(PlaceOnStage<TGroupBox>(300, 300, 120, 60)); }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        TWinControl* box = row.make();
+        box->SetColor(static_cast<TColor>(own));
+        box->HandleNeeded();
+        HWND window = box->Handle();
+        auto* skinner = new TSkinBox(box);
+        skinner->AttachControl(nullptr, &Skin(), true, nullptr);
+        const std::vector<Probe> inside{{60, 40, kFace, "inside"}};
+        Walk(window, {{"skinned", [&] { box->Invalidate(); }, inside}});
+        EXPECT_EQ(static_cast<COLORREF>(box->Color()), kFace);
+        skinner->Detach();
+        Walk(window, {{"let go", [&] { box->Invalidate(); }, {{60, 40, own, "inside"}}}});
+        EXPECT_EQ(static_cast<COLORREF>(box->Color()), own) << "the skin's face stayed on the control";
+        Free(skinner);
+        Free(box);
+        Pump();
+    }
+}
+
 TEST(ControlStates, SpeedButtonFramesFollowTheMouse)
 {
     TForm* form = Stage();

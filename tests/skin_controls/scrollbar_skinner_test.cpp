@@ -170,6 +170,14 @@ TEST(ScrollSkinner, ArrowsThumbAndGripFollowTheRealMouse)
     check("over the up arrow", {12, 13, 1, 20});
     MouseTo(screenOf(geometry.length - 3));
     check("over the down arrow", {9, 16, 1, 20});
+    // A quick click (press and release queued together): one line on, and
+    // the arrow back to its hot look, no longer pressed.
+    const int firstLine = f.FirstLine();
+    MouseButton(true);
+    MouseButton(false);
+    for (int i = 0; i < 300 && f.FirstLine() == firstLine; ++i) Pump(10);
+    EXPECT_EQ(f.FirstLine(), firstLine + 1);
+    check("clicked on the down arrow", {9, 16, 1, 20});
     MouseTo(away);
     check("the mouse gone", {9, 13, 1, 20});
 }
