@@ -37,21 +37,10 @@ namespace {
 
 using namespace controltest;
 
-template <class T>
-T* Place(int x, int y, int w, int h)
-{
-    TForm* form = Stage();
-    auto* control = new T(form);
-    control->SetParent(form);
-    control->SetBounds(x, y, w, h);
-    return control;
-}
-
 template <class S>
 S* Skinned(TControl* control)
 {
-    auto* skinner = new S(control);
-    skinner->AttachControl(nullptr, &Skin(), false, nullptr);
+    auto* skinner = SkinOf<S>(control);
     Pump(20);
     return skinner;
 }
@@ -65,7 +54,7 @@ POINT ScreenOf(HWND window, int x, int y)
 
 TEST(ComboSkinner, FrameAndButtonFollowHotPressedAndTheDropDown)
 {
-    auto* combo = Place<TComboBox>(20, 240, 180, 24);
+    auto* combo = PlaceOnStage<TComboBox>(20, 240, 180, 24);
     combo->SetStyle(csDropDownList);
     for (const char* item : {"one", "two", "three"}) combo->Items()->Add(item);
     combo->SetItemIndex(0);
@@ -174,8 +163,8 @@ TEST(ComboSkinner, WithoutAReportedButtonTheRightToLeftStyleDrawsTheMirroredButt
 
 TEST(TrackBarSkinner, ChannelAndThumbComeFromTheSkinAndValuesMatchThePlatform)
 {
-    auto* skinnedBar = Place<TTrackBar>(260, 240, 160, 32);
-    auto* plainBar = Place<TTrackBar>(260, 290, 160, 32);
+    auto* skinnedBar = PlaceOnStage<TTrackBar>(260, 240, 160, 32);
+    auto* plainBar = PlaceOnStage<TTrackBar>(260, 290, 160, 32);
     for (TTrackBar* bar : {skinnedBar, plainBar}) {
         bar->SetRange(0, 20);
         bar->SetPosition(5);
@@ -284,7 +273,7 @@ TEST(TrackBarSkinner, EachOrientationDrawsItsOwnChannelAndThumb)
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
         const bool vertical = row.orientation == trVertical;
-        auto* control = Place<TTrackBar>(260, 200, vertical ? 40 : 200, vertical ? 200 : 40);
+        auto* control = PlaceOnStage<TTrackBar>(260, 200, vertical ? 40 : 200, vertical ? 200 : 40);
         control->SetOrientation(row.orientation);
         control->SetTickMarks(row.ticks);
         control->SetRange(0, 10);
@@ -324,7 +313,7 @@ TEST(TrackBarSkinner, EachOrientationDrawsItsOwnChannelAndThumb)
 
 TEST(ProgressSkinner, TheFilledPartFollowsThePositionWithinTheRange)
 {
-    auto* bar = Place<TProgressBar>(20, 300, 200, 16);
+    auto* bar = PlaceOnStage<TProgressBar>(20, 300, 200, 16);
     bar->SetMin(0);
     bar->SetMax(100);
     bar->SetPosition(50);
@@ -362,7 +351,7 @@ TEST(ProgressSkinner, TheFilledPartFollowsThePositionWithinTheRange)
 
 TEST(StatusBarSkinner, SimpleAndPanelModesDrawTheSkinsEdgesAndOwnerDrawnPanelsOverThem)
 {
-    auto* bar = Place<TStatusBar>(0, 0, 300, 22);
+    auto* bar = PlaceOnStage<TStatusBar>(0, 0, 300, 22);
     bar->SetAlign(alBottom);
     bar->SetSimplePanel(true);
     bar->SetSimpleText("Ready");
@@ -412,7 +401,7 @@ TEST(StatusBarSkinner, SimpleAndPanelModesDrawTheSkinsEdgesAndOwnerDrawnPanelsOv
 
 TEST(TabSkinner, TabsShowTheirFramesAndSwitchPagesByClickAndCtrlTab)
 {
-    auto* pages = Place<TPageControl>(320, 20, 280, 180);
+    auto* pages = PlaceOnStage<TPageControl>(320, 20, 280, 180);
     for (const char* caption : {"First", "Second", "Third"}) {
         auto* sheet = new TTabSheet(Stage());
         sheet->SetPageControl(pages);
@@ -523,7 +512,7 @@ TEST(HeaderSkinner, HotItemFollowsTheMouseAndADragResizesTheColumn)
 
 TEST(EditSkinner, TheFrameAndAnEmbeddedUpDown)
 {
-    auto* edit = Place<TEdit>(20, 380, 120, 24);
+    auto* edit = PlaceOnStage<TEdit>(20, 380, 120, 24);
     edit->HandleNeeded();
     HWND upDown = CreateWindowExW(0, UPDOWN_CLASSW, L"", WS_CHILD | WS_VISIBLE, 100, 0, 16, 20, edit->Handle(),
                                   nullptr, GetModuleHandleW(nullptr), nullptr);
@@ -603,7 +592,7 @@ TEST(MediaSkinner, TheDrawnBarPlaysAndStopsAWaveThroughTheControlAndSharesItsWid
     // The test program runs with ALSA's null device as its sound output.
     ASSERT_GT(waveOutGetNumDevs(), 0u) << "no wave output device";
     // Skinned while its parent is not on screen yet, the bar shows with it.
-    auto* panel = Place<TPanel>(290, 90, 290, 50);
+    auto* panel = PlaceOnStage<TPanel>(290, 90, 290, 50);
     panel->SetVisible(false);
     auto* player = new TMediaPlayer(panel);
     player->SetParent(panel);
@@ -680,7 +669,7 @@ TEST(MediaSkinner, AClickHandlerThatFreesThePlayerLeavesNothingBehindThatIsUsedL
     // bar is still handing the release on to the control (the test program
     // runs with freed memory scribbled over, so a later use of any of them
     // crashes it).
-    auto* player = Place<TMediaPlayer>(300, 380, 270, 30);
+    auto* player = PlaceOnStage<TMediaPlayer>(300, 380, 270, 30);
     player->SetFileName(WriteSquareWave(500));
     player->Open();
     auto* skinner = Skinned<TSkinMP>(player);
@@ -760,7 +749,7 @@ TEST(SkinWithoutPictures, ControlsKeepThePlatformsLookWhereTheSkinHasNoPicture)
     const Twin twins[] = {
         {"combo box",
          [](int x) {
-             auto* combo = Place<TComboBox>(x, 20, 150, 24);
+             auto* combo = PlaceOnStage<TComboBox>(x, 20, 150, 24);
              combo->SetStyle(csDropDownList);
              combo->Items()->Add("one");
              combo->SetItemIndex(0);
@@ -769,7 +758,7 @@ TEST(SkinWithoutPictures, ControlsKeepThePlatformsLookWhereTheSkinHasNoPicture)
          [](TControl* c) -> TSkinControl* { return new TSkinComBox(c); }},
         {"page control",
          [](int x) {
-             auto* pages = Place<TPageControl>(x, 60, 250, 100);
+             auto* pages = PlaceOnStage<TPageControl>(x, 60, 250, 100);
              for (const char* caption : {"First", "Second"}) {
                  auto* sheet = new TTabSheet(Stage());
                  sheet->SetPageControl(pages);
@@ -780,7 +769,7 @@ TEST(SkinWithoutPictures, ControlsKeepThePlatformsLookWhereTheSkinHasNoPicture)
          [](TControl* c) -> TSkinControl* { return new TSkinTab(c); }},
         {"button tabs",
          [](int x) {
-             auto* tabs = Place<TTabControl>(x, 170, 250, 60);
+             auto* tabs = PlaceOnStage<TTabControl>(x, 170, 250, 60);
              tabs->SetStyle(tsButtons);
              tabs->Tabs()->Add("One");
              tabs->Tabs()->Add("Two");
@@ -789,14 +778,14 @@ TEST(SkinWithoutPictures, ControlsKeepThePlatformsLookWhereTheSkinHasNoPicture)
          [](TControl* c) -> TSkinControl* { return new TSkinTabBtn(c); }},
         {"header",
          [](int x) {
-             auto* header = Place<THeaderControl>(x, 240, 250, 24);
+             auto* header = PlaceOnStage<THeaderControl>(x, 240, 250, 24);
              header->Sections()->Add()->SetText("Column");
              return header;
          },
          [](TControl* c) -> TSkinControl* { return new TSkinHeader(c); }},
         {"progress bar",
          [](int x) {
-             auto* bar = Place<TProgressBar>(x, 280, 250, 16);
+             auto* bar = PlaceOnStage<TProgressBar>(x, 280, 250, 16);
              bar->SetPosition(40);
              return bar;
          },
@@ -818,7 +807,7 @@ TEST(SkinWithoutPictures, ControlsKeepThePlatformsLookWhereTheSkinHasNoPicture)
         Free(plain);
     }
 
-    auto* memo = Place<TMemo>(20, 20, 200, 120);
+    auto* memo = PlaceOnStage<TMemo>(20, 20, 200, 120);
     memo->SetScrollBars(ssVertical);
     memo->SetText(std::string(200, '\n'));
     memo->HandleNeeded();
@@ -871,33 +860,33 @@ void ExpectNoLeak(const char* family, const std::function<void()>& cycle)
 TEST(SkinnerLifetime, AHundredAttachAndFreeCyclesPerFamilyLeakNothing)
 {
     TForm* form = Stage();
-    auto* memo = Place<TMemo>(20, 20, 200, 100);
+    auto* memo = PlaceOnStage<TMemo>(20, 20, 200, 100);
     memo->SetScrollBars(ssBoth);
     memo->SetText(std::string(3000, 'x') + "\r\n" + std::string(200, '\n'));
-    auto* list = Place<TListView>(230, 20, 200, 100);
+    auto* list = PlaceOnStage<TListView>(230, 20, 200, 100);
     list->SetViewStyle(vsReport);
     list->Columns()->Add()->SetCaption("Name");
     for (int i = 0; i < 40; ++i) list->Items()->Add()->SetCaption("item");
-    auto* scroll = Place<TScrollBar>(440, 20, 17, 100);
+    auto* scroll = PlaceOnStage<TScrollBar>(440, 20, 17, 100);
     scroll->SetKind(sbVertical);
-    auto* combo = Place<TComboBox>(20, 240, 150, 24);
+    auto* combo = PlaceOnStage<TComboBox>(20, 240, 150, 24);
     combo->SetStyle(csSimple);
     for (int i = 0; i < 30; ++i) combo->Items()->Add("item");
     combo->SetBounds(20, 240, 150, 120);
-    auto* track = Place<TTrackBar>(260, 240, 150, 30);
-    auto* status = Place<TStatusBar>(0, 0, 200, 20);
+    auto* track = PlaceOnStage<TTrackBar>(260, 240, 150, 30);
+    auto* status = PlaceOnStage<TStatusBar>(0, 0, 200, 20);
     status->Panels()->Add()->SetText("panel");
-    auto* progress = Place<TProgressBar>(260, 280, 150, 16);
+    auto* progress = PlaceOnStage<TProgressBar>(260, 280, 150, 16);
     progress->SetPosition(40);
-    auto* pages = Place<TPageControl>(320, 20, 280, 180);
+    auto* pages = PlaceOnStage<TPageControl>(320, 20, 280, 180);
     auto* sheet = new TTabSheet(form);
     sheet->SetPageControl(pages);
-    auto* header = Place<THeaderControl>(20, 130, 200, 24);
+    auto* header = PlaceOnStage<THeaderControl>(20, 130, 200, 24);
     header->Sections()->Add()->SetText("Column");
-    auto* edit = Place<TEdit>(20, 380, 100, 22);
-    auto* upDown = Place<TUpDown>(130, 380, 17, 22);
-    auto* date = Place<TDateTimePicker>(160, 380, 120, 22);
-    auto* player = Place<TMediaPlayer>(300, 380, 200, 30);
+    auto* edit = PlaceOnStage<TEdit>(20, 380, 100, 22);
+    auto* upDown = PlaceOnStage<TUpDown>(130, 380, 17, 22);
+    auto* date = PlaceOnStage<TDateTimePicker>(160, 380, 120, 22);
+    auto* player = PlaceOnStage<TMediaPlayer>(300, 380, 200, 30);
     const std::initializer_list<TWinControl*> all{memo, list, scroll, combo, track, status, progress, pages, sheet,
                                                   header, edit, upDown, date, player};
     for (TWinControl* c : all) c->HandleNeeded();

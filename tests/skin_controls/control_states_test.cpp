@@ -50,24 +50,6 @@ bool WaitUntil(const std::function<bool()>& condition, int milliseconds = 5000)
     }
 }
 
-template <class T>
-T* PlaceOnStage(int x, int y, int w, int h)
-{
-    TForm* form = Stage();
-    auto* control = new T(form);
-    control->SetParent(form);
-    control->SetBounds(x, y, w, h);
-    return control;
-}
-
-template <class S>
-S* SkinOf(TControl* control)
-{
-    auto* skinner = new S(control);
-    skinner->AttachControl(nullptr, &Skin(), false, nullptr);
-    return skinner;
-}
-
 POINT OnScreen(HWND window, int x, int y)
 {
     POINT point{x, y};

@@ -42,6 +42,27 @@ TSkinData& Skin();
 // The shown form the tests place their controls on (kept for the run).
 TForm* Stage();
 void Pump(int milliseconds = 0);
+
+// A control of type T placed on the stage at these bounds.
+template <class T>
+T* PlaceOnStage(int x, int y, int w, int h)
+{
+    TForm* form = Stage();
+    auto* control = new T(form);
+    control->SetParent(form);
+    control->SetBounds(x, y, w, h);
+    return control;
+}
+
+// A skinner of type S attached to the control with the test skin (no form
+// engine, the control's own colour kept).
+template <class S>
+S* SkinOf(TControl* control)
+{
+    auto* skinner = new S(control);
+    skinner->AttachControl(nullptr, &Skin(), false, nullptr);
+    return skinner;
+}
 // Real input: mouse moves, buttons and keys through the input queue.
 void MouseTo(POINT screen);
 void MouseButton(bool down);

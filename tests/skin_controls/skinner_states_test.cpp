@@ -30,16 +30,6 @@ namespace {
 
 using namespace controltest;
 
-template <class T>
-T* Place(int x, int y, int w, int h)
-{
-    TForm* form = Stage();
-    auto* control = new T(form);
-    control->SetParent(form);
-    control->SetBounds(x, y, w, h);
-    return control;
-}
-
 POINT ScreenOf(HWND window, int x, int y)
 {
     POINT point{x, y};
@@ -59,7 +49,7 @@ bool WaitFor(const std::function<bool()>& condition, DWORD limitMs = 3000)
 
 TEST(ButtonSkinner, ThePushedLookSetByAProgramAndTheHotLookAreDrawnFromTheSkin)
 {
-    auto* button = Place<TButton>(20, 300, 90, 28);
+    auto* button = PlaceOnStage<TButton>(20, 300, 90, 28);
     button->SetCaption("Press");
     button->HandleNeeded();
     MouseTo({5, 5});
@@ -94,7 +84,7 @@ TEST(ButtonSkinner, ThePushedLookSetByAProgramAndTheHotLookAreDrawnFromTheSkin)
 
 TEST(TrackBarSkinner, AThumbUnderAnotherWindowIsNotHot)
 {
-    auto* bar = Place<TTrackBar>(140, 300, 160, 32);
+    auto* bar = PlaceOnStage<TTrackBar>(140, 300, 160, 32);
     bar->SetRange(0, 20);
     bar->SetPosition(10);
     bar->HandleNeeded();
@@ -189,7 +179,7 @@ TEST(DialogButtons, EachButtonTypeOfABareDialogGetsTheSkinnerOfItsKind)
 
 TEST(DateTimeSkinner, TheArrowFollowsAResizeAndAClickOnItOpensTheCalendar)
 {
-    auto* picker = Place<TDateTimePicker>(320, 300, 140, 24);
+    auto* picker = PlaceOnStage<TDateTimePicker>(320, 300, 140, 24);
     picker->HandleNeeded();
     auto* skinner = new TSkinDateTime(picker);
     skinner->AttachControl(nullptr, &Skin(), false, nullptr);
@@ -311,7 +301,7 @@ std::string ColoursIn(HWND window, const RECT& area)
 // button-style tab control: the current one's text in the pressed colour.
 TEST(TextColours, ButtonCaptionsAndButtonTabsTakeTheSkinsColourForTheirState)
 {
-    auto* button = Place<TButton>(20, 20, 120, 32);
+    auto* button = PlaceOnStage<TButton>(20, 20, 120, 32);
     button->SetCaption("WWWWW");
     button->HandleNeeded();
     auto* skinner = new TSkinButton(button);
@@ -383,7 +373,7 @@ TEST(TextColours, ButtonCaptionsAndButtonTabsTakeTheSkinsColourForTheirState)
 // mouse, normal again when the mouse leaves it.
 TEST(DateTimeSkinner, TheArrowIsHotOnlyUnderTheMouse)
 {
-    auto* picker = Place<TDateTimePicker>(320, 300, 160, 24);
+    auto* picker = PlaceOnStage<TDateTimePicker>(320, 300, 160, 24);
     picker->HandleNeeded();
     auto* skinner = new TSkinDateTime(picker);
     skinner->AttachControl(nullptr, &InkSkin(), false, nullptr);
