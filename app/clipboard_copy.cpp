@@ -148,8 +148,11 @@ CopyTracker::Verdict CopyTracker::Classify(const ClipboardCopy& copy, DWORD nowM
         sameContent && !userActed_ && copy.owner == lastOwner_ && nowMs - lastTime_ < kRepeatWindowMs;
     Verdict verdict;
     if (copy.marked) {
+        // A marked announcement whose text could not be read (Wine can list
+        // the last owner's formats once that owner is gone) says nothing of
+        // the private content: the hash of the text it did carry stays.
+        if (!havePrivate_ || copy.contentHash != ContentHash(std::u16string())) privateHash_ = copy.contentHash;
         havePrivate_ = true;
-        privateHash_ = copy.contentHash;
         verdict = Verdict::PrivateCopy;
     } else if (havePrivate_ && copy.contentHash == privateHash_) {
         verdict = Verdict::PrivateCopy;

@@ -218,8 +218,9 @@ TEST(CopyTracker, TellsNewCopiesRepeatsAndPrivateContentApart)
     }
 }
 
-// Wine announces a clipboard without text between two owners: the private
-// content offered again after it is still private; other text ends it.
+// Wine announces a clipboard without text between two owners, or with the
+// private mark but no readable text: the private content offered again
+// after it is still private; other text ends it.
 TEST(CopyTracker, OnlyOtherTextEndsThePrivateCopy)
 {
     CopyTracker tracker;
@@ -228,6 +229,10 @@ TEST(CopyTracker, OnlyOtherTextEndsThePrivateCopy)
     secret.contentHash = ContentHash(u"hunter2");
     EXPECT_EQ(tracker.Classify(secret, 0), CopyTracker::Verdict::PrivateCopy);
     tracker.ForgetContent();  // no text on the clipboard for a moment
+    ClipboardCopy markedEmpty;  // the mark listed, the text unreadable
+    markedEmpty.marked = true;
+    markedEmpty.contentHash = ContentHash(u"");
+    EXPECT_EQ(tracker.Classify(markedEmpty, 1000), CopyTracker::Verdict::PrivateCopy);
     ClipboardCopy plain = secret;
     plain.marked = false;
     EXPECT_EQ(tracker.Classify(plain, 5000), CopyTracker::Verdict::PrivateCopy);
